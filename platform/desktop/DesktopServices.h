@@ -1,0 +1,54 @@
+// The desktop services the windows use: message boxes, file dialogs, the
+// folder picker, opening a path with the desktop and starting programs.
+//
+// Every window reaches them through Desktop(), never through Qt directly,
+// so that tests can put a scripted stand-in in place (SetDesktop) and a
+// Windows build can put the native services back.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { OK, Cancel, Yes, No };
+
+class DesktopServices {
+public:
+    virtual ~DesktopServices() = default;
+
+    // A modal message box. A line break in sText is "\n".
+    virtual MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons,
+                                 MsgIcon eIcon, const QString &sTitle) = 0;
+
+    // File dialogs. sFilter is a Qt filter ("PNG images (*.png)"); patterns match without
+    // regard to case. Cancel gives no value.
+    virtual std::optional<QString> GetOpenFileName(QWidget *owner, const QString &sTitle,
+                                                   const QString &sFilter,
+                                                   const QString &sStartFolder) = 0;
+    virtual std::optional<QString> GetSaveFileName(QWidget *owner, const QString &sTitle,
+                                                   const QString &sFilter,
+                                                   const QString &sStartFolder) = 0;
+    // Lets the user pick a program file (an executable). Cancel gives no value.
+    virtual std::optional<QString> GetProgramFileName(QWidget *owner, const QString &sTitle,
+                                                      const QString &sStartFolder) = 0;
+
+    // The folder picker: the chosen folder, or empty text when cancelled.
+    virtual QString BrowseForFolder(QWidget *owner, const QString &sPrompt) = 0;
+
+    // Opens a file or folder in the desktop's associated program. False when it could not.
+    virtual bool OpenWithShell(const QString &sPath) = 0;
+
+    // Starts a program on its own, without a shell and without waiting. False when it
+    // could not be started.
+    virtual bool StartProgram(const QString &sProgram, const QStringList &arguments) = 0;
+};
+
+// The services in force: the real Qt ones unless a test has put others in place.
+DesktopServices &Desktop();
+
+// Puts pServices in force (not owned); nullptr puts the real services back.
+void SetDesktop(DesktopServices *pServices);
