@@ -1,0 +1,37 @@
+// mZip: the routine that calls the zip engine and the call-back routines the
+// engine calls while it works. Every call-back goes to the one component whose
+// engine call is running (the current zip component).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class cZip;
+struct ZipOptions;
+
+// The file name the zip engine library is loaded by.
+inline constexpr const char *kZipEngineLibrary = "libpakwriter.so";
+
+// Makes oZip the current component, changes to a non-blank BasePath, registers
+// the call-backs (ZpInit), hands over the options (ZpSetOptions) and calls
+// ZpArchive with the archive path and the specifications (at most 1022). Errors
+// reach the caller unchanged.
+std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<std::string> &vSpecs);
+
+// The component whose engine call runs or ran last; nullptr before the first call
+// and after that component was destroyed.
+cZip *CurrentZip();
+// Set when the owner declined to give a password during the running engine call.
+bool ZipPasswordDeclined();
+
+// The engine's call-back routines.
+std::int32_t OnZipPrint(char *pBuffer, std::uint32_t lCount);
+std::int32_t OnZipPassword(char *pBuffer, std::int32_t lSize, char *pPrompt, char *pEntryName);
+char *OnZipComment(char *pBuffer);
+std::int32_t OnZipService(char *pName, std::uint32_t lCount);
+
+// mZip's own copy of the replacement routine: replaces every cFind in sText that
+// does not stand at its first character by cReplace; returns the 1-based position
+// just after the last one replaced, or 1 when none was.
+std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace);
