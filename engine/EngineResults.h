@@ -11,7 +11,11 @@
 enum EngineResult {
     ENGINE_OK = 0,              /* finished without complaint */
     ENGINE_WARNING = 1,         /* finished, but one or more entries or files were skipped
-                                   (unsafe path, symbolic link, unreadable file, answer "skip") */
+                                   (unsafe path, symbolic link, an existing symbolic link in
+                                   the way, unreadable file). Entries skipped because the
+                                   overwrite call-back answered "no", or because the file on
+                                   disk is not older (ExtractOnlyNewer), are the caller's
+                                   choice and no complaint. */
     ENGINE_BAD_ARCHIVE = 2,     /* the archive is damaged or not a zip archive */
     ENGINE_NO_MEMORY = 5,       /* out of memory */
     ENGINE_BAD_ARGUMENTS = 10,  /* a record, list or path handed in is missing or invalid */
@@ -23,6 +27,8 @@ enum EngineResult {
                                    a packed archive is then left exactly as it was */
     ENGINE_CRC_ERROR = 51,      /* an entry's data failed its CRC-32 check */
     ENGINE_CANCELLED = 80,      /* the service call-back asked the engine to stop */
+    ENGINE_UNSUPPORTED = 81,    /* an entry uses a compression method or an encryption the
+                                   engine cannot read; it was skipped */
     ENGINE_BAD_PASSWORD = 82,   /* an encrypted entry was skipped: no password or a wrong one */
 };
 
