@@ -1,0 +1,211 @@
+// Runs one job of the archive engine libraries the way the archive
+// components drive them, for timing from the outside:
+//
+//   engine-driver [--lib-dir DIR] [--verbose] list ARCHIVE
+//   engine-driver [--lib-dir DIR] [--verbose] extract ARCHIVE FOLDER
+//   engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT
+//
+// list     Wiz_SingleEntryUnzip with list-only set, every entry reported to a
+//          listing call-back that keeps it as the unzip component does.
+// extract  Wiz_SingleEntryUnzip with folder names on and an empty include
+//          list (every entry) into FOLDER.
+// pack     ZpInit, ZpSetOptions (root folder ROOT, recursing, folder names
+//          kept, no folder entries) and ZpArchive with the one
+//          specification "*": creates ARCHIVE or updates it in place.
+//
+// The libraries are loaded from DIR, by default the folder that holds this
+// program. The exit status is the engine's result (0 = no complaint).
+#include "archive/EngineRecords.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool g_verbose = false;
+long g_messages = 0;
+
+// One listed entry, split into folder and name as the unzip component keeps it.
+struct ListedEntry {
+    std::string name;
+    std::string folder;
+    uint32_t size;
+    int32_t ratio;
+    std::string method;
+    uint32_t crc;
+    bool encrypted;
+};
+std::vector<ListedEntry> g_listing;
+
+int32_t OnPrint(char *buffer, uint32_t count) {
+    ++g_messages;
+    if (g_verbose && buffer && count > 0 && count < 32000)
+        std::fprintf(stderr, "%.*s", static_cast<int>(strnlen(buffer, count)), buffer);
+    return 0;
+}
+
+int32_t OnOverwrite(char *) { return 100; } // keep the file: the component's default answer
+
+int32_t OnPassword(char *, int32_t, char *, char *) { return 1; } // no password given
+
+int32_t OnService(char *, uint32_t) { return 0; } // never cancel
+
+char *OnComment(char *buffer) {
+    if (buffer)
+        buffer[0] = 0;
+    return buffer;
+}
+
+void OnListing(uint32_t, uint32_t size, int32_t ratio, uint32_t, uint32_t, uint32_t, uint32_t,
+               uint32_t, uint32_t, char *path, char *method, uint32_t crc, uint32_t attributes) {
+    // The component reads at most 256 bytes of the path and keeps files only.
+    std::string full(path ? path : "", path ? strnlen(path, 256) : 0);
+    if (full.empty() || full.back() == '/')
+        return;
+    size_t cut = full.rfind('/');
+    ListedEntry entry;
+    entry.name = cut == std::string::npos ? full : full.substr(cut + 1);
+    entry.folder = cut == std::string::npos ? std::string() : full.substr(0, cut);
+    for (char &c : entry.folder)
+        if (c == '/')
+            c = '\\';
+    entry.size = size;
+    entry.ratio = static_cast<int16_t>(ratio);
+    entry.method = method ? std::string(method, strnlen(method, 16)) : std::string();
+    entry.crc = crc;
+    entry.encrypted = (attributes & 64) != 0;
+    g_listing.push_back(std::move(entry));
+}
+
+std::string ProgramFolder() {
+    char buffer[4096];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return ".";
+    std::string path(buffer, static_cast<size_t>(length));
+    return path.substr(0, path.rfind('/'));
+}
+
+void *Bind(const std::string &library, const char *name) {
+    void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        std::fprintf(stderr, "engine-driver: cannot load %s: %s\n", library.c_str(), dlerror());
+        return nullptr;
+    }
+    void *symbol = dlsym(handle, name);
+    if (!symbol)
+        std::fprintf(stderr, "engine-driver: %s has no entry point %s\n", library.c_str(), name);
+    return symbol;
+}
+
+// A name list as the components build it: the names in slots 0 to n-1,
+// then (for the unzip engine) an empty string in slot n, or (for the zip
+// engine) a null in slot n and an empty string in slot n+1.
+struct NameList {
+    EngineNameList list = {};
+    char empty[1] = {0};
+};
+
+int RunUnzip(const std::string &libraries, const std::string &archive, const char *folder,
+             bool listOnly) {
+    auto unzip = reinterpret_cast<Wiz_SingleEntryUnzipProc>(
+        Bind(libraries + "/libpakreader.so", "Wiz_SingleEntryUnzip"));
+    if (!unzip)
+        return 125;
+    UnzipCommandRecord command = {};
+    command.ListOnly = listOnly ? 1 : 0;
+    command.UseFolderNames = listOnly ? 0 : 1;
+    std::string archivePath = archive;
+    std::string target = folder ? folder : "";
+    command.ArchivePath = archivePath.data();
+    command.TargetFolder = target.data();
+    UnzipCallbackTable callbacks = {};
+    callbacks.Print = OnPrint;
+    callbacks.Sound = nullptr;
+    callbacks.Overwrite = OnOverwrite;
+    callbacks.Password = OnPassword;
+    callbacks.Listing = OnListing;
+    callbacks.Service = OnService;
+    NameList include, exclude;
+    include.list.Names[0] = include.empty;
+    exclude.list.Names[0] = exclude.empty;
+    int32_t result = unzip(0, include.list.Names, 0, exclude.list.Names, &command, &callbacks);
+    if (listOnly) {
+        unsigned long long bytes = 0;
+        for (const ListedEntry &entry : g_listing)
+            bytes += entry.size;
+        std::printf("%zu files listed, %llu bytes\n", g_listing.size(), bytes);
+    }
+    return result;
+}
+
+int RunZip(const std::string &libraries, const std::string &archive, const std::string &root) {
+    std::string library = libraries + "/libpakwriter.so";
+    auto init = reinterpret_cast<ZpInitProc>(Bind(library, "ZpInit"));
+    auto setOptions = reinterpret_cast<ZpSetOptionsProc>(Bind(library, "ZpSetOptions"));
+    auto pack = reinterpret_cast<ZpArchiveProc>(Bind(library, "ZpArchive"));
+    if (!init || !setOptions || !pack)
+        return 125;
+    // The zip component makes its base folder the current folder first.
+    if (chdir(root.c_str()) != 0) {
+        std::fprintf(stderr, "engine-driver: cannot enter %s\n", root.c_str());
+        return 124;
+    }
+    ZipCallbackTable callbacks = {OnPrint, OnPassword, OnComment, OnService};
+    init(&callbacks);
+    std::string rootFolder = root;
+    ZipOptionsRecord options = {};
+    options.RootFolder = rootFolder.data();
+    options.NoFolderEntries = 1;
+    options.DropFolderNames = 0;
+    options.Recurse = 2;
+    setOptions(&options);
+    NameList specs;
+    char everything[] = "*";
+    specs.list.Names[0] = everything;
+    specs.list.Names[1] = nullptr;
+    specs.list.Names[2] = specs.empty;
+    std::string archivePath = archive;
+    return pack(1, archivePath.data(), specs.list.Names);
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: engine-driver [--lib-dir DIR] [--verbose] list ARCHIVE\n"
+                         "       engine-driver [--lib-dir DIR] [--verbose] extract ARCHIVE FOLDER\n"
+                         "       engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::string libraries = ProgramFolder();
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--lib-dir" && i + 1 < argc)
+            libraries = argv[++i];
+        else if (arg == "--verbose")
+            g_verbose = true;
+        else
+            args.push_back(arg);
+    }
+    int result;
+    if (args.size() == 2 && args[0] == "list")
+        result = RunUnzip(libraries, args[1], nullptr, true);
+    else if (args.size() == 3 && args[0] == "extract")
+        result = RunUnzip(libraries, args[1], args[2].c_str(), false);
+    else if (args.size() == 3 && args[0] == "pack")
+        result = RunZip(libraries, args[1], args[2]);
+    else
+        return Usage();
+    if (result != 0)
+        std::fprintf(stderr, "engine-driver: %s ended with engine result %d (%ld messages)\n",
+                     args[0].c_str(), result, g_messages);
+    return result < 0 || result > 255 ? 255 : result;
+}
