@@ -29,6 +29,8 @@ void CallUnzipVersion(UnzipVersionRecord &tVersion);
 // The component whose engine call runs or ran last; nullptr before the first call,
 // after a failed call and after that component was destroyed.
 cUnzip *CurrentUnzip();
+// Forgets pUnzip as the current component when it is (a component being destroyed).
+void ReleaseCurrentUnzip(const cUnzip *pUnzip);
 // Set when the owner declined to give a password during the running engine call.
 bool UnzipPasswordDeclined();
 

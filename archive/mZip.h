@@ -22,6 +22,8 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<st
 // The component whose engine call runs or ran last; nullptr before the first call
 // and after that component was destroyed.
 cZip *CurrentZip();
+// Forgets pZip as the current component when it is (a component being destroyed).
+void ReleaseCurrentZip(const cZip *pZip);
 // Set when the owner declined to give a password during the running engine call.
 bool ZipPasswordDeclined();
 
