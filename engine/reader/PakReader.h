@@ -1,0 +1,14 @@
+// The entry points that libpakreader.so exports.
+#ifndef KEPLO_ENGINE_READER_PAK_READER_H
+#define KEPLO_ENGINE_READER_PAK_READER_H
+
+#include "archive/EngineRecords.h"
+#include "engine/EngineExport.h"
+
+ENGINE_EXPORT int32_t Wiz_SingleEntryUnzip(int32_t includeCount, char **includeNames, int32_t excludeCount,
+                                           char **excludeNames, UnzipCommandRecord *command,
+                                           UnzipCallbackTable *callbacks);
+
+ENGINE_EXPORT int32_t UzpVersion2(UnzipVersionRecord *version);
+
+#endif

@@ -1,0 +1,59 @@
+// One call of Wiz_SingleEntryUnzip: its command, its call-backs, the entries
+// it selects and the result it has come to so far. Lives on the calling
+// thread; every call-back goes through it.
+#ifndef KEPLO_ENGINE_READER_UNZIP_SESSION_H
+#define KEPLO_ENGINE_READER_UNZIP_SESSION_H
+
+#include "archive/EngineRecords.h"
+#include "engine/common/EngineMessages.h"
+#include "engine/common/ResultKeeper.h"
+#include "engine/common/ZipHandles.h"
+#include "engine/reader/NameSelection.h"
+
+#include <string>
+#include <sys/types.h>
+
+namespace engine {
+
+class UnzipSession {
+public:
+    UnzipSession(const UnzipCommandRecord &command, const UnzipCallbackTable *callbacks,
+                 NameSelection selection);
+
+    const UnzipCommandRecord &Command() const { return m_command; }
+    NameSelection &Selection() { return m_selection; }
+    ResultKeeper &Results() { return m_results; }
+
+    void Say(const std::string &text) const { m_messages.Say(text); }
+    // Says text and notes result.
+    void Complain(const std::string &text, int32_t result);
+
+    // Asks the service call-back whether to go on; true when it asks to stop.
+    bool CancelRequested(const std::string &entryPath) const;
+    // Asks the overwrite call-back about an existing file; the answer.
+    int32_t AskOverwrite(const std::string &fullPath) const;
+    // Asks the password call-back for the entry's password. False when the
+    // caller gives none.
+    bool AskPassword(const std::string &entryPath, std::string &password) const;
+    void ReportListing(uint32_t packedSize, uint32_t size, int32_t ratio, const struct tm &time,
+                       const std::string &path, const std::string &method, uint32_t crc,
+                       uint32_t attributes) const;
+
+    // Opens the command's archive for reading; null after a message and a
+    // result saying why not. archiveSize receives the file's size.
+    ZipArchivePtr OpenArchive(off_t &archiveSize);
+
+    // The reporting of names that the include list asked for but that no entry had.
+    void ReportUnmatchedNames();
+
+private:
+    UnzipCommandRecord m_command;
+    UnzipCallbackTable m_callbacks;
+    MessageSink m_messages;
+    NameSelection m_selection;
+    ResultKeeper m_results;
+};
+
+} // namespace engine
+
+#endif
