@@ -1,0 +1,72 @@
+// frmMain: Keplo's main window. The user picks one of the game's archives in the
+// chooser, unpacks it into the work folder, opens its files in external programs
+// from the tree, and writes the work folder back into the archive.
+//
+// Construction is the window's load step: it works out the game folders, makes sure
+// a work folder is configured, decides the buttons and fills the chooser.
+#pragma once
+
+#include "archive/cUnzip.h"
+#include "archive/cZip.h"
+#include "ui_frmMain.h"
+
+#include <QIcon>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <string>
+#include <vector>
+
+class frmMain : public QWidget, private Ui_frmMain {
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The game's installation folder in its spelling on disk, ending in "/"; empty
+    // when the registered folder does not exist.
+    const std::string &GameFolder() const { return m_sGameFolder; }
+    // GameFolder() + "GameData/base/", where the game's archives lie; empty with it.
+    const std::string &GameBaseFolder() const { return m_sGameBaseFolder; }
+    // The archive list: the file names in the game base folder that end in ".vl2",
+    // as spelled on disk, in name order.
+    const std::vector<std::string> &ArchiveList() const { return m_vArchiveList; }
+
+    // The work folder: the settings value tempdir, read afresh at every call.
+    static std::string WorkFolder();
+    // The chosen archive's file as listed on disk; empty when none is chosen.
+    std::string ArchivePath() const;
+    // Work folder + "/" + the archive display name as the chooser shows it; empty when
+    // no archive is chosen or no work folder is configured.
+    std::string ArchiveSubFolder() const;
+    // Archive sub-folder + "/" + the tree's first node + "/" + its first child: the
+    // file whose existence means that the chosen archive is unpacked. Empty when
+    // the tree holds no such pair of nodes.
+    std::string ProbeFile() const;
+
+    // Icon number nNumber (1 to 8) of the tree's image list.
+    const QIcon &TreeIcon(int nNumber) const;
+
+    void InitGameFolders();
+    static void SetDefaultWorkFolder();
+    void UpdateButtons();
+    void OpenSettings();
+
+    static constexpr int kTreeIconCount = 8;
+
+private:
+    void Form_Load();
+    void FillArchiveChooser();
+    void OpenChosenArchive();
+    void drpVL2File_Click();
+    void cmdSettings_Click();
+
+    std::string m_sGameFolder;
+    std::string m_sGameBaseFolder;
+    cUnzip m_cUnzip;
+    cZip m_cZ;
+    std::vector<std::string> m_vArchiveList; // filVL2
+    QStringList m_lstArchive;                 // lstArchive: the entry list
+    std::array<QIcon, kTreeIconCount> m_imgIcons16;
+};

@@ -1,0 +1,12 @@
+// Keplo: the splash, then frmMain.
+#include "editor/frmMain.h"
+#include "support/ui/frmSplash.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Keplo"));
+    QApplication::setApplicationVersion(QStringLiteral(KEPLO_VERSION));
+    return RunWithSplash(app, [] { return new frmMain; });
+}
