@@ -17,16 +17,21 @@ ArchiveDate ArchiveDate::FromParts(std::int64_t lYear, std::int64_t lMonth, std:
 {
     using namespace std::chrono;
 
+    // Parts beyond any sensible size are cut first, so that the arithmetic below
+    // cannot overflow; the result is then kept within the calendar anyway.
+    const auto Bound = [](std::int64_t lValue) { return std::clamp<std::int64_t>(lValue, -1000000, 1000000); };
+    lYear = std::clamp<std::int64_t>(lYear, -20000, 20000);
+
     // Months carry into years first, then everything below a month is counted in
     // seconds from the first of that month.
-    std::int64_t lMonths = lYear * 12 + (lMonth - 1);
-    std::int64_t lWholeYear = lMonths >= 0 ? lMonths / 12 : -((-lMonths + 11) / 12);
-    std::int64_t lMonthIndex = lMonths - lWholeYear * 12;
-    lWholeYear = std::clamp(lWholeYear, kFirstYear, kLastYear);
+    const std::int64_t lMonths = lYear * 12 + (Bound(lMonth) - 1);
+    const std::int64_t lWholeYear = lMonths >= 0 ? lMonths / 12 : -((-lMonths + 11) / 12);
+    const std::int64_t lMonthIndex = lMonths - lWholeYear * 12;
 
     const sys_days tFirst =
         year_month_day{year{static_cast<int>(lWholeYear)}, month{static_cast<unsigned>(lMonthIndex + 1)}, day{1}};
-    std::int64_t lSeconds = (lDay - 1) * 86400 + lHour * 3600 + lMinute * 60 + lSecond;
+    const std::int64_t lSeconds =
+        (Bound(lDay) - 1) * 86400 + Bound(lHour) * 3600 + Bound(lMinute) * 60 + Bound(lSecond);
     sys_seconds tWhen = sys_seconds{tFirst.time_since_epoch()} + seconds{lSeconds};
 
     const sys_seconds tLowest = sys_days{year_month_day{year{static_cast<int>(kFirstYear)}, January, day{1}}};

@@ -89,7 +89,8 @@ bool cUnzip::FileSelected(std::int32_t lIndex) const { return Entry(lIndex).bSel
 void cUnzip::SetFileSelected(std::int32_t lIndex, bool bState) { Entry(lIndex).bSelected = bState; }
 
 void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder, const ArchiveDate &dDate,
-                          std::int32_t lSize, std::uint32_t lCRC, bool bEncrypted, std::int32_t lRatio)
+                          std::int32_t lSize, std::uint32_t lCRC, bool bEncrypted, std::int32_t lRatio,
+                          const std::string &sMethod)
 {
     // Folder entries of the archive have no name and are not listed.
     if (sName.empty())
@@ -101,6 +102,7 @@ void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder, 
     tEntry.sFolder = sFolder;
     tEntry.lSize = lSize;
     tEntry.lRatio = lRatio;
+    tEntry.sMethod = sMethod;
     tEntry.dDate = dDate;
     tEntry.lCRC = lCRC;
     tEntry.bEncrypted = bEncrypted;

@@ -15,9 +15,9 @@ struct UnzipModuleAccess {
     static cUnzipEvents *Owner(cUnzip &oUnzip) { return oUnzip.m_pOwner; }
     static void AddListEntry(cUnzip &oUnzip, const std::string &sName, const std::string &sFolder,
                              const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC, bool bEncrypted,
-                             std::int32_t lRatio)
+                             std::int32_t lRatio, const std::string &sMethod)
     {
-        oUnzip.AddListEntry(sName, sFolder, dDate, lSize, lCRC, bEncrypted, lRatio);
+        oUnzip.AddListEntry(sName, sFolder, dDate, lSize, lCRC, bEncrypted, lRatio, sMethod);
     }
 };
 
@@ -267,7 +267,7 @@ void OnUnzipListEntry(std::uint32_t, std::uint32_t lSize, std::int32_t lRatio, s
 
         if (g_pCurrentUnzip != nullptr)
             UnzipModuleAccess::AddListEntry(*g_pCurrentUnzip, sName, sFolder, dDate, static_cast<std::int32_t>(lSize),
-                                            lCRC, bEncrypted, lWideRatio);
+                                            lCRC, bEncrypted, lWideRatio, sMethod);
     } catch (...) {
     }
 }
