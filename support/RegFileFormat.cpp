@@ -153,10 +153,11 @@ bool ParseHexBytes(std::string_view sText, std::string &sData) {
     while (true) {
         size_t lComma = sText.find(',', lStart);
         std::string_view sByte = Trim(sText.substr(lStart, lComma - lStart));
+        // Exactly two digits a byte, as the registry editor writes them, so that a file
+        // cut short in the middle of a byte is caught.
         std::uint32_t lByte = 0;
-        if (!ParseHexNumber(sByte, 2, lByte)) {
-            // A trailing comma before the end is tolerated.
-            return sByte.empty() && lComma == std::string_view::npos && !sData.empty();
+        if (sByte.size() != 2 || !ParseHexNumber(sByte, 2, lByte)) {
+            return false;
         }
         sData += static_cast<char>(lByte);
         if (lComma == std::string_view::npos) {
@@ -349,6 +350,10 @@ bool ParseValueLine(const std::vector<std::string_view> &lines, size_t &lIndex, 
                 return false;
             }
             ++lIndex;
+            if (Trim(lines[lIndex]).empty()) {
+                sError = LineError(lIndex + 1, "hex data continues onto an empty line");
+                return false;
+            }
             sBytes += Trim(lines[lIndex]);
         }
         if (!ParseHexBytes(sBytes, entry.sData)) {
