@@ -80,8 +80,8 @@ TEST_F(StoreReliability, WriterKilledBeforeItsNewFileReplacesTheOldLeavesTheOldW
 }
 
 TEST_F(StoreReliability, ConcurrentWriterProcessesLoseNoValueAndTheFileAlwaysParses) {
-    const int lWriters = 3;
-    const int lValuesEach = 150;
+    const int lWriters = 2;
+    const int lValuesEach = 200;
     std::vector<pid_t> children;
     for (int w = 0; w < lWriters; ++w) {
         pid_t lPid = fork();
@@ -111,6 +111,7 @@ TEST_F(StoreReliability, ConcurrentWriterProcessesLoseNoValueAndTheFileAlwaysPar
                 ++lBroken;
             }
         }
+        usleep(500); // leave the writers most of the processor time
         for (size_t c = 0; c < children.size(); ++c) {
             int lStatus = 0;
             if (!done[c] && waitpid(children[c], &lStatus, WNOHANG) == children[c]) {
