@@ -76,7 +76,8 @@ private:
                 const std::string &shown);
     bool UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
                      const std::string &shown);
-    void UnpackStreaming(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
+    // Streams through libzip; file is the entry already opened, or null.
+    void UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
                          const std::string &shown);
     ZipFilePtr OpenEncrypted(const ArchiveEntry &entry);
     void ComplainAboutLibzip(const ArchiveEntry &entry, int zipError, const std::string &what);
@@ -87,6 +88,9 @@ private:
     // Says the failures that workers have reported so far.
     void Drain();
     void WaitForWorkers();
+    // A file still being written where one of these folders must go has to be
+    // in place first, so that the clash is met the same way every time.
+    void WaitForPendingFolders(const std::vector<std::string> &parts, size_t count);
 
     UnzipSession &m_session;
     const UnzipCommandRecord &m_command = m_session.Command();
@@ -191,6 +195,7 @@ void Extraction::HandleEntry(const ArchiveEntry &entry)
     // see it when deciding whether to replace it.
     if (m_written.count(relative) != 0)
         WaitForWorkers();
+    WaitForPendingFolders(parts, parts.size() - 1);
 
     int error = 0;
     FolderPtr folder = m_target.Reach(parts, parts.size() - 1, error);
@@ -226,6 +231,7 @@ void Extraction::MakeFolder(const ArchiveEntry &entry)
             for (char &c : part)
                 if (c == ' ')
                     c = '_';
+    WaitForPendingFolders(parts, parts.size());
     m_session.Say("   creating: " + m_targetPath + "/" + JoinParts(parts) + "/");
     int error = 0;
     if (!m_target.Reach(parts, parts.size(), error)) {
@@ -283,10 +289,18 @@ bool Extraction::MayReplace(const FolderPtr &folder, const std::string &leaf, co
 void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
                         const std::string &shown)
 {
+    // An encrypted entry is opened first: without its password there is
+    // nothing to announce.
+    ZipFilePtr decrypted;
+    if (entry.encrypted) {
+        decrypted = OpenEncrypted(entry);
+        if (!decrypted)
+            return;
+    }
     if (m_testOnly)
         m_session.Say("    testing: " + entry.path);
     else
-        m_session.Say((entry.method == ZIP_CM_STORE ? " extracting: " : "  inflating: ") + shown);
+        m_session.Say((entry.method == ZIP_CM_DEFLATE ? "  inflating: " : " extracting: ") + shown);
 
     const bool whole = !entry.encrypted && (entry.method == ZIP_CM_STORE || entry.method == ZIP_CM_DEFLATE) &&
                        entry.size <= kWholeEntryLimit && entry.packedSize <= kWholeEntryLimit;
@@ -299,7 +313,7 @@ void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, cons
         if (!UnpackWhole(entry, folder, leaf, shown))
             return;
     } else {
-        UnpackStreaming(entry, folder, leaf, shown);
+        UnpackStreaming(entry, std::move(decrypted), folder, leaf, shown);
     }
 }
 
@@ -372,15 +386,10 @@ bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder,
     return true;
 }
 
-void Extraction::UnpackStreaming(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
+void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
                                  const std::string &shown)
 {
-    ZipFilePtr file;
-    if (entry.encrypted) {
-        file = OpenEncrypted(entry);
-        if (!file)
-            return;
-    } else {
+    if (!file) {
         file.reset(zip_fopen_index(m_archive.get(), entry.index, 0));
         if (!file) {
             ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
@@ -538,6 +547,18 @@ void Extraction::WaitForWorkers()
     if (m_pool)
         m_pool->WaitIdle();
     Drain();
+}
+
+void Extraction::WaitForPendingFolders(const std::vector<std::string> &parts, size_t count)
+{
+    std::string prefix;
+    for (size_t i = 0; i < count; ++i) {
+        prefix += (i == 0 ? "" : "/") + parts[i];
+        if (m_written.count(prefix) != 0) {
+            WaitForWorkers();
+            return;
+        }
+    }
 }
 
 } // namespace
