@@ -1,0 +1,164 @@
+// What the engine writes, read by Debian's zip and unzip, and archives
+// written by zip updated by the engine.
+#include "WriterFixture.h"
+
+#include "engine/EngineResults.h"
+
+#include <algorithm>
+#include <sstream>
+#include <zip.h>
+
+namespace {
+
+class InteropTest : public WriterTest {
+protected:
+    void MakeMixedFolder()
+    {
+        WriteRootFile("textures/skins/red.png", RandomBytes(30000, 4), 1400000000);
+        WriteRootFile("scripts/main.cs", TextBytes(50000, "function main() {} "), 1400000002);
+        WriteRootFile("readme.txt", "short", 1400000004);
+        WriteRootFile("empty.dat", "", 1400000006);
+    }
+
+    static std::vector<std::string> Lines(const std::string &text)
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+};
+
+TEST_F(InteropTest, WhatWeWritePassesUnzipTestAndZipTest)
+{
+    MakeMixedFolder();
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+
+    std::string output;
+    EXPECT_EQ(RunCommand("unzip -t " + Quote(ArchivePath()), &output), 0) << output;
+    EXPECT_NE(output.find("No errors detected"), std::string::npos);
+    EXPECT_EQ(RunCommand("zip -T " + Quote(ArchivePath()), &output), 0) << output;
+}
+
+TEST_F(InteropTest, UnzipListsTheEntriesWithTheirSizesMethodsAndTimes)
+{
+    MakeMixedFolder();
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+
+    std::string names;
+    ASSERT_EQ(RunCommand("unzip -Z1 " + Quote(ArchivePath()), &names), 0);
+    EXPECT_EQ(Lines(names), (std::vector<std::string>{"empty.dat", "readme.txt", "scripts/main.cs",
+                                                      "textures/skins/red.png"}));
+    std::string listing;
+    ASSERT_EQ(RunCommand("TZ=UTC unzip -Z -T " + Quote(ArchivePath()), &listing), 0);
+    const std::vector<std::string> lines = Lines(listing);
+    // "-rw-r--r--  6.3 unx    30000 b- stor 20140513.165320 textures/skins/red.png"
+    auto line = [&](const std::string &name) {
+        for (const std::string &text : lines)
+            if (text.size() > name.size() && text.compare(text.size() - name.size(), name.size(), name) == 0)
+                return text;
+        return std::string();
+    };
+    // "x": an extra field (the exact time) and no data descriptor.
+    EXPECT_NE(line("textures/skins/red.png").find(" 30000 bx stor 20140513.165320 "), std::string::npos)
+        << line("textures/skins/red.png");
+    EXPECT_NE(line("scripts/main.cs").find(" 50000 "), std::string::npos);
+    EXPECT_NE(line("scripts/main.cs").find(" defN 20140513.165322 "), std::string::npos) << line("scripts/main.cs");
+    EXPECT_NE(line("empty.dat").find(" 0 bx stor "), std::string::npos) << line("empty.dat");
+}
+
+TEST_F(InteropTest, UnzipExtractsExactlyTheFilesWePacked)
+{
+    MakeMixedFolder();
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+
+    ASSERT_EQ(RunCommand("unzip -q " + Quote(ArchivePath()) + " -d " + Quote(Path("out"))), 0);
+    for (const char *name : {"textures/skins/red.png", "scripts/main.cs", "readme.txt", "empty.dat"})
+        EXPECT_EQ(ReadFileAt(Path("out/") + name), ReadFileAt(Root() + "/" + name)) << name;
+}
+
+TEST_F(InteropTest, AUtf8NameIsFlaggedAndShownCorrectlyByUnzip)
+{
+    const std::string name = "textures/skins/sk\xC3\xAFn-\xE2\x82\xAC.png"; // "skïn-€.png"
+    WriteRootFile(name, "utf-8");
+    WriteRootFile("plain.png", "ascii");
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+
+    std::string names;
+    ASSERT_EQ(RunCommand("unzip -Z1 " + Quote(ArchivePath()), &names), 0);
+    EXPECT_EQ(Lines(names), (std::vector<std::string>{"plain.png", name}));
+    const ArchiveLayout layout = ReadLayout(ArchivePath());
+    ASSERT_EQ(layout.entries.size(), 2u);
+    EXPECT_EQ(layout.entries[0].centralFlags & 0x0800, 0) << "an ASCII name carries no UTF-8 flag";
+    EXPECT_EQ(layout.entries[1].centralFlags & 0x0800, 0x0800);
+    EXPECT_EQ(layout.entries[1].localFlags & 0x0800, 0x0800);
+}
+
+TEST_F(InteropTest, NoDataDescriptorsAndNoZip64InASmallArchive)
+{
+    MakeMixedFolder();
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+    WriteRootFile("readme.txt", "changed");
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+
+    const ArchiveLayout layout = ReadLayout(ArchivePath());
+    ASSERT_EQ(layout.entries.size(), 4u);
+    EXPECT_FALSE(layout.zip64EndRecord);
+    for (const HeaderFacts &entry : layout.entries) {
+        EXPECT_EQ(entry.localFlags & 0x0008, 0) << entry.name;
+        EXPECT_EQ(entry.centralFlags & 0x0008, 0) << entry.name;
+        EXPECT_FALSE(entry.zip64Extra) << entry.name;
+    }
+}
+
+TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools)
+{
+    MakeMixedFolder();
+    std::string output;
+    ASSERT_EQ(RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(ArchivePath()) + " .", &output), 0) << output;
+    const std::vector<EntryFacts> before = ReadEntries(ArchivePath());
+    WriteRootFile("scripts/main.cs", TextBytes(50000, "function changed() {} "));
+    WriteRootFile("scripts/extra.cs", "extra");
+
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    EXPECT_EQ(RunCommand("unzip -tq " + Quote(ArchivePath()), &output), 0) << output;
+    EXPECT_EQ(RunCommand("zip -T " + Quote(ArchivePath()), &output), 0) << output;
+    const std::vector<EntryFacts> after = ReadEntries(ArchivePath());
+    ASSERT_EQ(after.size(), before.size() + 1);
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].name, before[i].name);
+        if (before[i].name == "scripts/main.cs") {
+            EXPECT_TRUE(after[i].contents == TextBytes(50000, "function changed() {} "));
+        } else {
+            EXPECT_EQ(after[i].rawData, before[i].rawData) << before[i].name;
+        }
+    }
+    EXPECT_EQ(after.back().name, "scripts/extra.cs");
+}
+
+TEST_F(InteropTest, FreshPackingIsAboutAsSmallAsZipsOwn)
+{
+    // Script-like text from a small vocabulary, as game scripts are.
+    const char *words[] = {"function", "return", "%client", "if", "else", "datablock", "ShapeBaseImageData",
+                           "{", "}", ";", "=", "\n", "Team", "Player", "%obj", "schedule", "new", "echo"};
+    uint32_t state = 12345;
+    for (int i = 0; i < 20; ++i) {
+        std::string text;
+        while (text.size() < 60000) {
+            state = state * 1103515245u + 12345u;
+            text += words[(state >> 16) % (sizeof words / sizeof words[0])];
+            text += (state >> 8) % 7 == 0 ? "\n" : " ";
+        }
+        WriteRootFile("f" + std::to_string(i) + ".cs", text);
+    }
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+    ASSERT_EQ(RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(Path("zip.zip")) + " ."), 0);
+
+    const double ours = static_cast<double>(ReadFileAt(ArchivePath()).size());
+    const double theirs = static_cast<double>(ReadFileAt(Path("zip.zip")).size());
+    EXPECT_LT(ours, theirs * 1.02);
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+// Writing a folder into an archive that exists: replacing, adding and
+// keeping entries, freshen and update modes, comments, cancel, encryption
+// and the archive's permissions.
+#include "WriterFixture.h"
+
+#include "engine/EngineResults.h"
+
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+#include <zip.h>
+
+namespace {
+
+class UpdateTest : public WriterTest {
+protected:
+    // An archive made by the engine from three files, as Keplo's archives
+    // come back after an extract and save.
+    void MakeGameArchive()
+    {
+        WriteRootFile("textures/red.png", RandomBytes(20000, 1), 1400000000);
+        WriteRootFile("scripts/main.cs", TextBytes(30000), 1400000000);
+        WriteRootFile("readme.txt", TextBytes(5000, "read me "), 1400000000);
+        ASSERT_EQ(Zip().result, ENGINE_OK);
+    }
+
+    static std::map<std::string, EntryFacts> ByName(const std::string &archive)
+    {
+        std::map<std::string, EntryFacts> entries;
+        for (EntryFacts &entry : ReadEntries(archive))
+            entries[entry.name] = entry;
+        return entries;
+    }
+};
+
+TEST_F(UpdateTest, ChangedFileReplacesItsEntryNewFileIsAddedAndOtherEntriesKeepTheirRawData)
+{
+    MakeGameArchive();
+    const auto before = ByName(ArchivePath());
+    WriteRootFile("scripts/main.cs", TextBytes(31000, "changed "), 1500000000);
+    WriteRootFile("textures/new.png", "new skin");
+
+    const EngineCall call = Zip();
+
+    EXPECT_EQ(call.result, ENGINE_OK);
+    EXPECT_EQ(EntryNames(ArchivePath()),
+              (std::vector<std::string>{"readme.txt", "scripts/main.cs", "textures/red.png", "textures/new.png"}));
+    auto after = ByName(ArchivePath());
+    EXPECT_TRUE(after["scripts/main.cs"].contents == TextBytes(31000, "changed "));
+    EXPECT_EQ(after["scripts/main.cs"].modified, 1500000000);
+    EXPECT_TRUE(after["textures/new.png"].contents == "new skin");
+    for (const char *kept : {"readme.txt", "textures/red.png"}) {
+        EXPECT_EQ(after[kept].rawData, before.at(kept).rawData) << kept;
+        EXPECT_EQ(after[kept].modified, before.at(kept).modified) << kept;
+    }
+    EXPECT_TRUE(call.Printed("updating: scripts/main.cs (deflated"));
+    EXPECT_TRUE(call.Printed("adding: textures/new.png (stored 0%)"));
+    EXPECT_FALSE(call.Printed("readme.txt"));
+}
+
+TEST_F(UpdateTest, FileWithTheSameSizeAndCrcKeepsItsEntryEvenWhenItsTimeChanged)
+{
+    MakeGameArchive();
+    const auto before = ByName(ArchivePath());
+    const std::string bytesBefore = ReadFileAt(ArchivePath());
+    WriteRootFile("readme.txt", TextBytes(5000, "read me "), 1600000000);
+
+    const EngineCall call = Zip();
+
+    EXPECT_EQ(call.result, ENGINE_OK);
+    EXPECT_EQ(ReadFileAt(ArchivePath()), bytesBefore);
+    EXPECT_EQ(call.serviced.size(), 3u);
+}
+
+TEST_F(UpdateTest, FileOfTheSameSizeButOtherContentsReplacesItsEntry)
+{
+    MakeGameArchive();
+    std::string changed = TextBytes(5000, "read me ");
+    changed[100] = '#';
+    WriteRootFile("readme.txt", changed);
+
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    EXPECT_EQ(ByName(ArchivePath())["readme.txt"].contents, changed);
+}
+
+TEST_F(UpdateTest, EntryStoredWithBackslashesIsReplacedUnderItsSlashName)
+{
+    MakeArchive(ArchivePath(), {{"textures\\skins\\red.png", "old red"}, {"other.txt", "other"}});
+    WriteRootFile("textures/skins/red.png", "new red");
+
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"textures/skins/red.png", "other.txt"}));
+    EXPECT_TRUE(after["textures/skins/red.png"].contents == "new red");
+}
+
+TEST_F(UpdateTest, ReplacedEntryMayTurnFromStoredToDeflatedAndBack)
+{
+    MakeArchive(ArchivePath(), {{"a.dat", "x"}, {"b.dat", TextBytes(9000)}});
+    WriteRootFile("a.dat", TextBytes(9000));
+    WriteRootFile("b.dat", RandomBytes(9000, 5));
+
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after["a.dat"].method, ZIP_CM_DEFLATE);
+    EXPECT_TRUE(after["a.dat"].contents == TextBytes(9000));
+    EXPECT_EQ(after["b.dat"].method, ZIP_CM_STORE);
+    EXPECT_TRUE(after["b.dat"].contents == RandomBytes(9000, 5));
+    EXPECT_EQ(RunCommand("unzip -tq " + Quote(ArchivePath())), 0);
+}
+
+TEST_F(UpdateTest, FreshenReplacesOnlyEntriesWhoseFilesAreNewerAndAddsNothing)
+{
+    MakeGameArchive();
+    WriteRootFile("scripts/main.cs", "newer", 1500000000);
+    WriteRootFile("readme.txt", "older", 1300000000);
+    WriteRootFile("textures/new.png", "new", 1500000000);
+    ZipOptionsRecord options = PackFolderOptions(Root());
+    options.Freshen = 1;
+
+    EXPECT_EQ(Zip(options, {"*"}, ArchivePath()).result, ENGINE_OK);
+
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after.size(), 3u);
+    EXPECT_TRUE(after["scripts/main.cs"].contents == "newer");
+    EXPECT_TRUE(after["readme.txt"].contents == TextBytes(5000, "read me "));
+}
+
+TEST_F(UpdateTest, UpdateOnlyIfNewerAddsNewFilesAndReplacesOnlyOlderEntries)
+{
+    MakeGameArchive();
+    WriteRootFile("scripts/main.cs", "newer", 1500000000);
+    WriteRootFile("readme.txt", "older", 1300000000);
+    WriteRootFile("textures/new.png", "new", 1300000000);
+    ZipOptionsRecord options = PackFolderOptions(Root());
+    options.UpdateOnlyIfNewer = 1;
+
+    EXPECT_EQ(Zip(options, {"*"}, ArchivePath()).result, ENGINE_OK);
+
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after.size(), 4u);
+    EXPECT_TRUE(after["scripts/main.cs"].contents == "newer");
+    EXPECT_TRUE(after["readme.txt"].contents == TextBytes(5000, "read me "));
+    EXPECT_TRUE(after["textures/new.png"].contents == "new");
+}
+
+TEST_F(UpdateTest, AnExistingCommentIsKeptAndTheCommentCallBackMayGiveOne)
+{
+    MakeArchive(ArchivePath(), {{"a.txt", "a"}}, "made for the game");
+    WriteRootFile("b.txt", "b");
+
+    EngineCall call = Zip(PackFolderOptions(Root()), {"*"}, ArchivePath());
+    EXPECT_EQ(call.result, ENGINE_OK);
+    EXPECT_EQ(call.commentRequests, 1);
+    EXPECT_EQ(call.commentSeen, "made for the game");
+    EXPECT_EQ(ArchiveComment(ArchivePath()), "made for the game");
+
+    WriteRootFile("c.txt", "c");
+    EngineAnswers answers;
+    answers.comment = "a new comment";
+    call = Zip(PackFolderOptions(Root()), {"*"}, ArchivePath(), answers);
+    EXPECT_EQ(call.result, ENGINE_OK);
+    EXPECT_EQ(ArchiveComment(ArchivePath()), "a new comment");
+}
+
+TEST_F(UpdateTest, CancelThroughTheServiceCallLeavesTheArchiveAsItWas)
+{
+    MakeGameArchive();
+    const std::string bytesBefore = ReadFileAt(ArchivePath());
+    WriteRootFile("scripts/main.cs", "changed");
+    WriteRootFile("textures/new.png", "new");
+
+    for (int stopAt = 0; stopAt < 4; ++stopAt) {
+        EngineAnswers answers;
+        answers.stopAtService = stopAt;
+        const EngineCall call = Zip(PackFolderOptions(Root()), {"*"}, ArchivePath(), answers);
+        EXPECT_EQ(call.result, ENGINE_CANCELLED) << stopAt;
+        EXPECT_EQ(static_cast<int>(call.serviced.size()), stopAt + 1);
+        EXPECT_EQ(ReadFileAt(ArchivePath()), bytesBefore) << stopAt;
+        EXPECT_TRUE(call.Printed("cancelled"));
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()), 2)
+        << "no temporary file is left behind";
+}
+
+TEST_F(UpdateTest, CancellingANewArchiveLeavesNoFile)
+{
+    WriteRootFile("a.txt", "a");
+    EngineAnswers answers;
+    answers.stopAtService = 0;
+
+    EXPECT_EQ(Zip(PackFolderOptions(Root()), {"*"}, ArchivePath(), answers).result, ENGINE_CANCELLED);
+
+    EXPECT_FALSE(std::filesystem::exists(ArchivePath()));
+}
+
+TEST_F(UpdateTest, TheArchiveKeepsItsPermissionsAndANewOneFollowsTheFileCreationMask)
+{
+    WriteRootFile("a.txt", "a");
+    const mode_t previousMask = umask(027);
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+    umask(previousMask);
+    struct stat info {};
+    ASSERT_EQ(stat(ArchivePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    chmod(ArchivePath().c_str(), 0604);
+    WriteRootFile("b.txt", "b");
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+    ASSERT_EQ(stat(ArchivePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(EntryNames(ArchivePath()).size(), 2u);
+}
+
+TEST_F(UpdateTest, EncryptionAsksForAPasswordOnceAndEncryptsNewEntries)
+{
+    if (!zip_encryption_method_supported(ZIP_EM_AES_256, 1))
+        GTEST_SKIP() << "this libzip cannot encrypt";
+    MakeArchive(ArchivePath(), {{"plain.txt", "plain"}});
+    WriteRootFile("secret.txt", TextBytes(2000, "secret "));
+    WriteRootFile("secret2.txt", "two");
+    ZipOptionsRecord options = PackFolderOptions(Root());
+    options.Encrypt = 1;
+    EngineAnswers answers;
+    answers.password = "sesame";
+
+    const EngineCall call = Zip(options, {"*"}, ArchivePath(), answers);
+
+    EXPECT_EQ(call.result, ENGINE_OK);
+    EXPECT_EQ(call.passwordRequests, 1);
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after["plain.txt"].encryption, ZIP_EM_NONE);
+    EXPECT_EQ(after["secret.txt"].encryption, ZIP_EM_AES_256);
+    int error = 0;
+    zip_t *za = zip_open(ArchivePath().c_str(), ZIP_RDONLY, &error);
+    ASSERT_NE(za, nullptr);
+    zip_file_t *file = zip_fopen_encrypted(za, "secret.txt", 0, "sesame");
+    ASSERT_NE(file, nullptr);
+    std::string contents(2000, '\0');
+    EXPECT_EQ(zip_fread(file, contents.data(), 2000), 2000);
+    EXPECT_EQ(contents, TextBytes(2000, "secret "));
+    zip_fclose(file);
+    EXPECT_EQ(zip_fopen_encrypted(za, "secret.txt", 0, "wrong"), nullptr);
+    zip_discard(za);
+}
+
+TEST_F(UpdateTest, DecliningThePasswordWritesNothing)
+{
+    MakeArchive(ArchivePath(), {{"plain.txt", "plain"}});
+    const std::string bytesBefore = ReadFileAt(ArchivePath());
+    WriteRootFile("secret.txt", "secret");
+    ZipOptionsRecord options = PackFolderOptions(Root());
+    options.Encrypt = 1;
+
+    const EngineCall call = Zip(options, {"*"}, ArchivePath());
+
+    EXPECT_EQ(call.result, ENGINE_BAD_PASSWORD);
+    EXPECT_EQ(call.passwordRequests, 1);
+    EXPECT_TRUE(call.Printed("no password was given"));
+    EXPECT_EQ(ReadFileAt(ArchivePath()), bytesBefore);
+}
+
+} // namespace
