@@ -5,6 +5,7 @@
 #include "support/modOther.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
+#include "support/ui/CaptionFont.h"
 #include "support/ui/WindowPlacement.h"
 
 #include <QMargins>
@@ -26,9 +27,6 @@ const char *const kKeploKey = "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo";
 // gives the controls the same margins on every side that they were laid out with.
 constexpr QSize kOuterSize(273, 500);
 constexpr QMargins kFrame(4, 27, 4, 4);
-
-// The caption's font size: at 8 points every caption and label fits its box.
-constexpr int kFontPointSize = 8;
 
 // "Keplo v" + major.minor.revision, each in plain decimal.
 QString Caption() {
@@ -54,9 +52,7 @@ frmMain::frmMain(QWidget *parent)
                           Qt::WindowCloseButtonHint) {
     InitEditorResources();
     setupUi(this);
-    QFont font = this->font();
-    font.setPointSize(kFontPointSize);
-    setFont(font);
+    FitCaptionFont(this);
     setWindowIcon(ProgramIcon());
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));

@@ -75,6 +75,8 @@ void frmSplash::tmrSplash_Timer() {
     }
     close();
     if (m_pMainWindow) {
+        // Nothing else owns the main window: closing it ends it, and with it the program.
+        m_pMainWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_pMainWindow->show();
         return;
     }

@@ -103,31 +103,37 @@ FakeDesktop::~FakeDesktop() {
 }
 
 void FakeDesktop::AnswerMessage(MsgAnswer eAnswer) {
-    Answer answer{Kind::MessageBox};
+    Answer answer;
+    answer.eKind = Kind::MessageBox;
     answer.eMessage = eAnswer;
     m_script.push_back(answer);
 }
 
 void FakeDesktop::AnswerFile(std::optional<QString> sPath) {
-    Answer answer{Kind::OpenFile};
-    answer.sFile = std::move(sPath);
+    Answer answer;
+    answer.eKind = Kind::OpenFile;
+    answer.bFileChosen = sPath.has_value();
+    answer.sFile = sPath.value_or(QString());
     m_script.push_back(answer);
 }
 
 void FakeDesktop::AnswerFolder(const QString &sFolder) {
-    Answer answer{Kind::BrowseFolder};
+    Answer answer;
+    answer.eKind = Kind::BrowseFolder;
     answer.sFolder = sFolder;
     m_script.push_back(answer);
 }
 
 void FakeDesktop::AnswerOpenWithShell(bool bOpened) {
-    Answer answer{Kind::OpenWithShell};
+    Answer answer;
+    answer.eKind = Kind::OpenWithShell;
     answer.bDone = bOpened;
     m_script.push_back(answer);
 }
 
 void FakeDesktop::AnswerStartProgram(bool bStarted) {
-    Answer answer{Kind::StartProgram};
+    Answer answer;
+    answer.eKind = Kind::StartProgram;
     answer.bDone = bStarted;
     m_script.push_back(answer);
 }
@@ -175,6 +181,12 @@ MsgAnswer FakeDesktop::MessageBox(QWidget *owner, const QString &sText, MsgButto
     return answer->eMessage;
 }
 
+std::optional<QString> FakeDesktop::FileAnswer(const std::optional<Answer> &answer) {
+    if (!answer || !answer->bFileChosen)
+        return std::nullopt;
+    return answer->sFile;
+}
+
 namespace {
 
 FakeDesktop::Request FileRequest(FakeDesktop::Kind eKind, QWidget *owner, const QString &sTitle,
@@ -195,7 +207,7 @@ std::optional<QString> FakeDesktop::GetOpenFileName(QWidget *owner, const QStrin
                                                     const QString &sStartFolder) {
     const std::optional<Answer> answer =
         Take(FileRequest(Kind::OpenFile, owner, sTitle, sFilter, sStartFolder));
-    return answer ? answer->sFile : std::nullopt;
+    return FileAnswer(answer);
 }
 
 std::optional<QString> FakeDesktop::GetSaveFileName(QWidget *owner, const QString &sTitle,
@@ -203,14 +215,14 @@ std::optional<QString> FakeDesktop::GetSaveFileName(QWidget *owner, const QStrin
                                                     const QString &sStartFolder) {
     const std::optional<Answer> answer =
         Take(FileRequest(Kind::SaveFile, owner, sTitle, sFilter, sStartFolder));
-    return answer ? answer->sFile : std::nullopt;
+    return FileAnswer(answer);
 }
 
 std::optional<QString> FakeDesktop::GetProgramFileName(QWidget *owner, const QString &sTitle,
                                                        const QString &sStartFolder) {
     const std::optional<Answer> answer =
         Take(FileRequest(Kind::ProgramFile, owner, sTitle, QString(), sStartFolder));
-    return answer ? answer->sFile : std::nullopt;
+    return FileAnswer(answer);
 }
 
 QString FakeDesktop::BrowseForFolder(QWidget *owner, const QString &sPrompt) {

@@ -79,9 +79,10 @@ public:
 
 private:
     struct Answer {
-        Kind eKind;
+        Kind eKind = Kind::MessageBox;
         MsgAnswer eMessage = MsgAnswer::OK;
-        std::optional<QString> sFile;
+        bool bFileChosen = false; // file dialogs: false answers Cancel
+        QString sFile;
         QString sFolder;
         bool bDone = false;
     };
@@ -89,6 +90,7 @@ private:
     // Records the request and takes the next answer, which must be of the request's
     // kind (file dialogs of all three kinds share file answers).
     std::optional<Answer> Take(const Request &request);
+    static std::optional<QString> FileAnswer(const std::optional<Answer> &answer);
 
     std::vector<Request> m_requests;
     std::deque<Answer> m_script;
