@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <unordered_map>
 
 namespace regstore {
 
@@ -452,22 +453,34 @@ std::string FormatRegFile(const RegDocument &doc) {
 bool BuildDocument(const std::vector<RegFileSection> &sections, RegDocument &doc,
                    std::string &sError) {
     doc.keys.clear();
+    // Every read parses the whole store, so names are looked up through folded-name
+    // indexes here rather than by a search of every key and value each time.
+    std::unordered_map<std::string, size_t> keyIndex;
+    std::vector<std::unordered_map<std::string, size_t>> valueIndex;
     for (const RegFileSection &section : sections) {
         if (section.bDelete) {
             sError = LineError(static_cast<size_t>(section.lLine), "a store holds no deletions");
             return false;
         }
-        RegKey *pKey = doc.FindKey(section.sPath);
-        if (pKey == nullptr) {
+        auto [itKey, bNewKey] = keyIndex.emplace(FoldCase(section.sPath), doc.keys.size());
+        if (bNewKey) {
             doc.keys.push_back(RegKey{section.sPath, {}});
-            pKey = &doc.keys.back();
+            valueIndex.emplace_back();
         }
+        RegKey &key = doc.keys[itKey->second];
+        std::unordered_map<std::string, size_t> &values = valueIndex[itKey->second];
         for (const RegFileEntry &entry : section.entries) {
             if (entry.bDelete) {
                 sError = LineError(static_cast<size_t>(section.lLine), "a store holds no deletions");
                 return false;
             }
-            pKey->SetValue(entry.sName, entry.lType, entry.sData);
+            auto [itValue, bNewValue] = values.emplace(FoldCase(entry.sName), key.values.size());
+            if (bNewValue) {
+                key.values.push_back(RegValue{entry.sName, entry.lType, entry.sData});
+            } else {
+                key.values[itValue->second].lType = entry.lType;
+                key.values[itValue->second].sData = entry.sData;
+            }
         }
     }
     return true;
