@@ -83,7 +83,7 @@ StoreRead ReadStore(RegDocument &doc, std::string *psError) {
 }
 
 StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange,
-                        std::string *psError) {
+                        std::string *psError, std::string *psKeptAside) {
     std::string sPath = RegistryFilePath();
     if (sPath.empty()) {
         SetError(psError, "no home folder to hold the settings store");
@@ -121,6 +121,7 @@ StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange,
             SetError(psError, "cannot keep the damaged store aside as " + sCopy);
             return StoreUpdate::Failed;
         }
+        SetError(psKeptAside, sCopy);
     }
     if (!ReplaceFileAtomically(sPath, FormatRegFile(doc))) {
         SetError(psError, "cannot write " + sPath + ": " + std::strerror(errno));

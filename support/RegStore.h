@@ -26,7 +26,8 @@ enum class StoreUpdate { Written, Unchanged, Failed };
 // Takes the writers' lock, reads the store, lets fnChange edit the document and, when it
 // returns true, writes the complete new file over the old one. Failed (with psError)
 // when the store's folder, lock or file cannot be used; the file is then unchanged.
+// psKeptAside, when given, receives the name under which a damaged file was kept.
 StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange,
-                        std::string *psError = nullptr);
+                        std::string *psError = nullptr, std::string *psKeptAside = nullptr);
 
 } // namespace regstore

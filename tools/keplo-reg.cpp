@@ -217,6 +217,20 @@ RegDocument LoadStoreForReading() {
     return doc;
 }
 
+// Tells the outcome of a change on standard error (failure) or output (success).
+int ReportUpdate(StoreUpdate eResult, const std::string &sError, const std::string &sKeptAside) {
+    if (eResult == StoreUpdate::Failed) {
+        std::cerr << "ERROR: " << sError << ".\n";
+        return 1;
+    }
+    if (!sKeptAside.empty()) {
+        std::cerr << "WARNING: the settings store was damaged; it was kept as " << sKeptAside
+                  << " and replaced by a new one.\n";
+    }
+    std::cout << SUCCESS << "\n";
+    return 0;
+}
+
 int Query(const std::vector<std::string> &args) {
     if (args.size() < 2) {
         throw UsageError{"ERROR: query needs a key. Type \"keplo-reg /?\" for usage."};
@@ -330,6 +344,7 @@ int Add(const std::vector<std::string> &args) {
         sBytes = DataBytes(options.sType.value_or("REG_SZ"), options.sData, lType);
     }
     std::string sError;
+    std::string sKeptAside;
     StoreUpdate eResult = UpdateStore(
         [&](RegDocument &doc) {
             bool bCreated = false;
@@ -338,13 +353,8 @@ int Add(const std::vector<std::string> &args) {
                                                           sBytes);
             return bCreated || bChanged;
         },
-        &sError);
-    if (eResult == StoreUpdate::Failed) {
-        std::cerr << "ERROR: " << sError << ".\n";
-        return 1;
-    }
-    std::cout << SUCCESS << "\n";
-    return 0;
+        &sError, &sKeptAside);
+    return ReportUpdate(eResult, sError, sKeptAside);
 }
 
 int Import(const std::vector<std::string> &args) {
@@ -383,18 +393,14 @@ int Import(const std::vector<std::string> &args) {
         }
     }
     std::string sError;
+    std::string sKeptAside;
     StoreUpdate eResult = UpdateStore(
         [&](RegDocument &doc) {
             MergeSections(parse.sections, doc);
             return true;
         },
-        &sError);
-    if (eResult == StoreUpdate::Failed) {
-        std::cerr << "ERROR: " << sError << ".\n";
-        return 1;
-    }
-    std::cout << SUCCESS << "\n";
-    return 0;
+        &sError, &sKeptAside);
+    return ReportUpdate(eResult, sError, sKeptAside);
 }
 
 } // namespace

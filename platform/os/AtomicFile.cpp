@@ -88,8 +88,10 @@ FileReadStatus ReadWholeFile(const std::string &sPath, std::string &sContent) {
             if (errno == EINTR) {
                 continue;
             }
+            int lError = errno;
             close(lFd);
             sContent.clear();
+            errno = lError;
             return FileReadStatus::Failed;
         }
         if (lRead == 0) {

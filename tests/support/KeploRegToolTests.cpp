@@ -189,8 +189,14 @@ TEST_F(KeploRegTool, DamagedStoreIsReportedByQueryAndKeptAsideByAdd) {
     ProcessResult result = Run({"query", GAME_KEY});
     EXPECT_EQ(result.lExitCode, 1);
     EXPECT_NE(result.sErr.find("is damaged"), std::string::npos) << result.sErr;
-    EXPECT_EQ(Run({"add", GAME_KEY, "/v", "directory", "/d", "/games"}).lExitCode, 0);
-    EXPECT_EQ(FilesBesideStore("registry.reg.damaged-").size(), 1u);
+    ProcessResult added = Run({"add", GAME_KEY, "/v", "directory", "/d", "/games"});
+    EXPECT_EQ(added.lExitCode, 0);
+    std::vector<std::string> aside = FilesBesideStore("registry.reg.damaged-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_NE(added.sErr.find("was damaged; it was kept as " + Root() + "/Halvane/" + aside[0]),
+              std::string::npos)
+        << added.sErr;
+    EXPECT_EQ(ReadFile(Root() + "/Halvane/" + aside[0]), "garbage");
     EXPECT_EQ(Run({"query", GAME_KEY, "/v", "directory"}).lExitCode, 0);
 }
 
