@@ -2,7 +2,9 @@
 
 namespace {
 
-char FoldChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
@@ -27,5 +29,6 @@ bool SameCaseBlind(std::string_view sA, std::string_view sB) {
 }
 
 bool StartsWithCaseBlind(std::string_view sText, std::string_view sPrefix) {
-    return sText.size() >= sPrefix.size() && SameCaseBlind(sText.substr(0, sPrefix.size()), sPrefix);
+    return sText.size() >= sPrefix.size() &&
+           SameCaseBlind(sText.substr(0, sPrefix.size()), sPrefix);
 }

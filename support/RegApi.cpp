@@ -9,7 +9,9 @@ namespace regstore {
 namespace {
 
 // True when the path names the root itself, which always exists.
-bool IsRoot(const std::string &sFullPath) { return sFullPath.find('\\') == std::string::npos; }
+bool IsRoot(const std::string &sFullPath) {
+    return sFullPath.find('\\') == std::string::npos;
+}
 
 } // namespace
 
@@ -33,8 +35,8 @@ LONG RegOpenKeyA(RegRoot hKey, const std::string &sSubKey, HKEY *phkResult) {
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY hKey, const std::string &sValueName, std::uint32_t *plType,
-                      char *pData, std::uint32_t *plcbData) {
+LONG RegQueryValueExA(HKEY hKey, const std::string &sValueName, std::uint32_t *plType, char *pData,
+                      std::uint32_t *plcbData) {
     if (hKey == nullptr) {
         return ERROR_INVALID_HANDLE;
     }

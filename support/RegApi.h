@@ -32,8 +32,8 @@ LONG RegOpenKeyA(RegRoot hKey, const std::string &sSubKey, HKEY *phkResult);
 // With pData null: reports the value's type and size in bytes. With a buffer of
 // *plcbData bytes: fills it and sets *plcbData to the bytes written, or answers
 // ERROR_MORE_DATA (with the size needed) when the buffer is too small.
-LONG RegQueryValueExA(HKEY hKey, const std::string &sValueName, std::uint32_t *plType,
-                      char *pData, std::uint32_t *plcbData);
+LONG RegQueryValueExA(HKEY hKey, const std::string &sValueName, std::uint32_t *plType, char *pData,
+                      std::uint32_t *plcbData);
 
 // Closes the handle; a null handle fails harmlessly.
 LONG RegCloseKey(HKEY hKey);

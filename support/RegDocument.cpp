@@ -181,7 +181,9 @@ bool IsValidKeyPath(std::string_view sPath) {
     }
 }
 
-bool IsValidValueName(std::string_view sName) { return !HasUnwritableCharacter(sName); }
+bool IsValidValueName(std::string_view sName) {
+    return !HasUnwritableCharacter(sName);
+}
 
 std::string FullKeyPath(RegRoot hKey, std::string_view sPath) {
     std::string sRoot = RootName(hKey);

@@ -259,7 +259,8 @@ void AppendValue(std::string &sOut, const RegValue &value) {
     } else if (value.lType == REG_DWORD && value.sData.size() == 4) {
         std::uint32_t lNumber = 0;
         for (int i = 3; i >= 0; --i) {
-            lNumber = (lNumber << 8) | static_cast<unsigned char>(value.sData[static_cast<size_t>(i)]);
+            lNumber =
+                (lNumber << 8) | static_cast<unsigned char>(value.sData[static_cast<size_t>(i)]);
         }
         char aNumber[16];
         std::snprintf(aNumber, sizeof aNumber, "%08x", lNumber);
@@ -471,7 +472,8 @@ bool BuildDocument(const std::vector<RegFileSection> &sections, RegDocument &doc
         std::unordered_map<std::string, size_t> &values = valueIndex[itKey->second];
         for (const RegFileEntry &entry : section.entries) {
             if (entry.bDelete) {
-                sError = LineError(static_cast<size_t>(section.lLine), "a store holds no deletions");
+                sError =
+                    LineError(static_cast<size_t>(section.lLine), "a store holds no deletions");
                 return false;
             }
             auto [itValue, bNewValue] = values.emplace(FoldCase(entry.sName), key.values.size());

@@ -27,7 +27,9 @@ void SetError(std::string *psError, const std::string &sText) {
     }
 }
 
-std::string FolderOf(const std::string &sPath) { return sPath.substr(0, sPath.rfind('/')); }
+std::string FolderOf(const std::string &sPath) {
+    return sPath.substr(0, sPath.rfind('/'));
+}
 
 // A name beside the store that no earlier damaged copy uses.
 std::string DamagedCopyPath(const std::string &sPath) {
@@ -82,16 +84,16 @@ StoreRead ReadStore(RegDocument &doc, std::string *psError) {
     return ParseStore(eStatus, sBytes, doc, psError);
 }
 
-StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange,
-                        std::string *psError, std::string *psKeptAside) {
+StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange, std::string *psError,
+                        std::string *psKeptAside) {
     std::string sPath = RegistryFilePath();
     if (sPath.empty()) {
         SetError(psError, "no home folder to hold the settings store");
         return StoreUpdate::Failed;
     }
     if (!CreateFolderPath(FolderOf(sPath))) {
-        SetError(psError, "cannot create the folder " + FolderOf(sPath) + ": " +
-                              std::strerror(errno));
+        SetError(psError,
+                 "cannot create the folder " + FolderOf(sPath) + ": " + std::strerror(errno));
         return StoreUpdate::Failed;
     }
     FileLock lock(sPath + ".lock");

@@ -12,7 +12,9 @@
 
 namespace {
 
-bool IsHiddenName(std::string_view sName) { return !sName.empty() && sName[0] == '.'; }
+bool IsHiddenName(std::string_view sName) {
+    return !sName.empty() && sName[0] == '.';
+}
 
 bool IsRegularFile(const std::string &sPath) {
     struct stat st {};
@@ -27,7 +29,8 @@ bool IsFolder(const std::string &sPath) {
 // Length in bytes of the UTF-8 character that starts at s[lPos].
 size_t CharLength(std::string_view s, size_t lPos) {
     size_t lLength = 1;
-    while (lPos + lLength < s.size() && (static_cast<unsigned char>(s[lPos + lLength]) & 0xC0) == 0x80) {
+    while (lPos + lLength < s.size() &&
+           (static_cast<unsigned char>(s[lPos + lLength]) & 0xC0) == 0x80) {
         ++lLength;
     }
     return lLength;
@@ -116,7 +119,9 @@ std::int16_t FileExists(const std::string &sPath) {
             return 0;
         }
         std::string::size_type lSlash = sPath.rfind('/');
-        std::string sFolder = lSlash == std::string::npos ? "." : lSlash == 0 ? "/" : sPath.substr(0, lSlash);
+        std::string sFolder = lSlash == std::string::npos ? "."
+                              : lSlash == 0               ? "/"
+                                                          : sPath.substr(0, lSlash);
         std::string sName = lSlash == std::string::npos ? sPath : sPath.substr(lSlash + 1);
         if (sName.empty()) {
             return 0;

@@ -138,11 +138,18 @@ Options ParseOptions(const std::vector<std::string> &args, size_t lFirst, bool b
 }
 
 std::string TypeName(std::uint32_t lType) {
-    static const char *const NAMES[] = {
-        "REG_NONE",          "REG_SZ",        "REG_EXPAND_SZ",
-        "REG_BINARY",        "REG_DWORD",     "REG_DWORD_BIG_ENDIAN",
-        "REG_LINK",          "REG_MULTI_SZ",  "REG_RESOURCE_LIST",
-        "REG_FULL_RESOURCE_DESCRIPTOR", "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
+    static const char *const NAMES[] = {"REG_NONE",
+                                        "REG_SZ",
+                                        "REG_EXPAND_SZ",
+                                        "REG_BINARY",
+                                        "REG_DWORD",
+                                        "REG_DWORD_BIG_ENDIAN",
+                                        "REG_LINK",
+                                        "REG_MULTI_SZ",
+                                        "REG_RESOURCE_LIST",
+                                        "REG_FULL_RESOURCE_DESCRIPTOR",
+                                        "REG_RESOURCE_REQUIREMENTS_LIST",
+                                        "REG_QWORD"};
     if (lType < sizeof NAMES / sizeof NAMES[0]) {
         return NAMES[lType];
     }
@@ -211,8 +218,8 @@ RegDocument LoadStoreForReading() {
                          sError + "."};
     }
     if (eRead == StoreRead::Damaged) {
-        std::cerr << "WARNING: the settings store " << RegistryFilePath()
-                  << " is damaged (" << sError << "); it reads as empty.\n";
+        std::cerr << "WARNING: the settings store " << RegistryFilePath() << " is damaged ("
+                  << sError << "); it reads as empty.\n";
     }
     return doc;
 }
@@ -298,7 +305,8 @@ std::string DataBytes(const std::string &sType, const std::optional<std::string>
         const char *sAllowed = bHex ? "0123456789abcdefABCDEF" : "0123456789";
         if (sDigits.empty() || sDigits.find_first_not_of(sAllowed) != std::string::npos) {
             throw UsageError{"ERROR: REG_DWORD data must be a number (decimal, or hexadecimal "
-                             "with 0x), not \"" + sText + "\"."};
+                             "with 0x), not \"" +
+                             sText + "\"."};
         }
         errno = 0;
         unsigned long long lNumber = std::strtoull(sDigits.c_str(), nullptr, bHex ? 16 : 10);
@@ -349,8 +357,8 @@ int Add(const std::vector<std::string> &args) {
         [&](RegDocument &doc) {
             bool bCreated = false;
             RegKey &regKey = doc.EnsureKey(key.sFullPath, &bCreated);
-            bool bChanged = bSetsValue && regKey.SetValue(options.sValueName.value_or(""), lType,
-                                                          sBytes);
+            bool bChanged =
+                bSetsValue && regKey.SetValue(options.sValueName.value_or(""), lType, sBytes);
             return bCreated || bChanged;
         },
         &sError, &sKeptAside);

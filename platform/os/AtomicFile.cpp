@@ -70,7 +70,8 @@ std::string ReplacementTarget(const std::string &sPath) {
 
 std::string TempNameFor(const std::string &sPath) {
     static std::mt19937_64 s_random{std::random_device{}()};
-    return sPath + TEMP_MARK + std::to_string(getpid()) + "-" + std::to_string(s_random() % 1000000000u);
+    return sPath + TEMP_MARK + std::to_string(getpid()) + "-" +
+           std::to_string(s_random() % 1000000000u);
 }
 
 } // namespace
@@ -169,4 +170,6 @@ bool PathExists(const std::string &sPath) {
     return lstat(sPath.c_str(), &st) == 0;
 }
 
-void SetReplaceHookForTests(ReplaceHook pHook) { g_pReplaceHook = pHook; }
+void SetReplaceHookForTests(ReplaceHook pHook) {
+    g_pReplaceHook = pHook;
+}

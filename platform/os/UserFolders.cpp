@@ -34,6 +34,10 @@ std::string HomeFolder() {
     return {};
 }
 
-std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
+std::string ConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", "/.config");
+}
 
-std::string DataHome() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }
+std::string DataHome() {
+    return XdgFolder("XDG_DATA_HOME", "/.local/share");
+}

@@ -117,9 +117,10 @@ TEST_F(FileHelpers, WinPathIsTheFirstFolderOnThePathHoldingAnExecutableXdgOpen) 
     fs::permissions(Root() + "/later/xdg-open", fs::perms::owner_all);
     fs::create_directories(Root() + "/dir/xdg-open");
 
-    setenv("PATH", ("relative:" + Root() + "/empty::" + Root() + "/plain:" + Root() + "/dir:" +
-                    Root() + "/tools/:" + Root() + "/later")
-                       .c_str(),
+    setenv("PATH",
+           ("relative:" + Root() + "/empty::" + Root() + "/plain:" + Root() + "/dir:" + Root() +
+            "/tools/:" + Root() + "/later")
+               .c_str(),
            1);
     EXPECT_EQ(GetWinPath(), Root() + "/tools");
     setenv("PATH", (Root() + "/empty:" + Root() + "/plain").c_str(), 1);

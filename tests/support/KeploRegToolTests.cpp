@@ -14,7 +14,9 @@ const char *const NOT_FOUND =
 
 class KeploRegTool : public StoreTestFolder {
 protected:
-    ProcessResult Run(const std::vector<std::string> &args) { return RunProcess(KEPLO_REG_TOOL, args); }
+    ProcessResult Run(const std::vector<std::string> &args) {
+        return RunProcess(KEPLO_REG_TOOL, args);
+    }
 
     // Runs the tool expecting a refusal: exit 1, nothing on standard output, a message on
     // standard error holding sExpected, and the store exactly as it was.
@@ -44,8 +46,9 @@ TEST_F(KeploRegTool, AddThenQueryPrintsTheRegistryCommandsLayout) {
                            "directory", ""),
               "/games/Tribes 2");
 
-    ProcessResult queried = Run({"query", "hkey_local_machine\\software\\sierra online\\setup\\tribes2",
-                                 "/V", "DIRECTORY"});
+    ProcessResult queried =
+        Run({"query", "hkey_local_machine\\software\\sierra online\\setup\\tribes2", "/V",
+             "DIRECTORY"});
     EXPECT_EQ(queried.lExitCode, 0);
     EXPECT_EQ(queried.sOut, "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Sierra Online\\Setup\\Tribes2\n"
                             "    directory    REG_SZ    /games/Tribes 2\n\n");
@@ -65,7 +68,8 @@ TEST_F(KeploRegTool, QueryOfAWholeKeyListsValuesOfEveryTypeThenSubKeys) {
     ASSERT_EQ(Run({"add", "HKCU\\Test", "/ve", "/d", "unnamed"}).lExitCode, 0);
     ASSERT_EQ(Run({"add", "HKCU\\Test", "/v", "n", "/t", "REG_DWORD", "/d", "0x2A"}).lExitCode, 0);
     ASSERT_EQ(Run({"add", "HKCU\\Test", "/v", "b", "/t", "reg_binary", "/d", "0aff"}).lExitCode, 0);
-    ASSERT_EQ(Run({"add", "HKCU\\Test", "/v", "e", "/t", "REG_EXPAND_SZ", "/d", "%HOME%"}).lExitCode, 0);
+    ASSERT_EQ(
+        Run({"add", "HKCU\\Test", "/v", "e", "/t", "REG_EXPAND_SZ", "/d", "%HOME%"}).lExitCode, 0);
     ASSERT_EQ(Run({"add", "HKCU\\Test\\Sub\\Deeper"}).lExitCode, 0);
     ProcessResult result = Run({"query", "HKCU\\test"});
     EXPECT_EQ(result.lExitCode, 0);
@@ -129,8 +133,8 @@ TEST_F(KeploRegTool, UsageIsShownForAQuestionMarkOrNoArguments) {
 TEST_F(KeploRegTool, ImportMergesAFileIntoTheStore) {
     ASSERT_EQ(Run({"add", GAME_KEY, "/v", "directory", "/d", "/games"}).lExitCode, 0);
     ASSERT_EQ(Run({"add", "HKLM\\SOFTWARE\\Old", "/v", "x", "/d", "1"}).lExitCode, 0);
-    std::string sFile = WriteImport("settings.reg",
-                                    "Windows Registry Editor Version 5.00\r\n\r\n"
+    std::string sFile =
+        WriteImport("settings.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
                                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Adobe\\Photoshop\\6.0\\"
                                     "ApplicationPath]\r\n@=\"/opt/ps/\"\r\n\r\n"
                                     "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n"
@@ -167,7 +171,8 @@ TEST_F(KeploRegTool, ImportReadsUtf16FilesWithAByteOrderMark) {
 
 TEST_F(KeploRegTool, ImportOfABadFileIsRefusedAndChangesNothing) {
     ASSERT_EQ(Run({"add", GAME_KEY, "/v", "directory", "/d", "/games"}).lExitCode, 0);
-    ExpectRefused({"import", Root() + "/missing.reg"}, "cannot read " + Root() + "/missing.reg: no such file");
+    ExpectRefused({"import", Root() + "/missing.reg"},
+                  "cannot read " + Root() + "/missing.reg: no such file");
     ExpectRefused({"import", Root()}, "cannot read");
     ExpectRefused({"import"}, "import needs a .reg file");
     ExpectRefused({"import", "a.reg", "b.reg"}, "import takes one file");
@@ -209,8 +214,8 @@ TEST_F(KeploRegTool, TwoToolsAddingAtOnceLoseNoValue) {
             int lFailures = 0;
             for (int i = 0; i < lEach; ++i) {
                 std::string sName = "t" + std::to_string(w) + "-" + std::to_string(i);
-                lFailures += RunProcess(KEPLO_REG_TOOL, {"add", "HKLM\\SOFTWARE\\Race", "/v", sName,
-                                                         "/d", sName})
+                lFailures += RunProcess(KEPLO_REG_TOOL,
+                                        {"add", "HKLM\\SOFTWARE\\Race", "/v", sName, "/d", sName})
                                  .lExitCode != 0;
             }
             _exit(lFailures == 0 ? 0 : 1);

@@ -16,17 +16,16 @@ std::string ErrorOf(const std::string &sText) {
 }
 
 TEST(RegFileFormat, ReadsEveryKindOfValueWithWindowsLineEndsAndComments) {
-    RegFileParse parse = ParseRegFile(HEADER +
-                                      "; a comment\r\n"
-                                      "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n"
-                                      "@=\"unnamed\"\r\n"
-                                      "\"text\"=\"a\\\\b\\\"c\"\r\n"
-                                      "\"number\" = dword:0000002A\r\n"
-                                      "\"bytes\"=hex:01,02,\\\r\n"
-                                      "  03\r\n"
-                                      "\"expand\"=hex(2):41,00\r\n"
-                                      "\"gone\"=-\r\n"
-                                      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n");
+    RegFileParse parse = ParseRegFile(HEADER + "; a comment\r\n"
+                                               "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n"
+                                               "@=\"unnamed\"\r\n"
+                                               "\"text\"=\"a\\\\b\\\"c\"\r\n"
+                                               "\"number\" = dword:0000002A\r\n"
+                                               "\"bytes\"=hex:01,02,\\\r\n"
+                                               "  03\r\n"
+                                               "\"expand\"=hex(2):41,00\r\n"
+                                               "\"gone\"=-\r\n"
+                                               "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n");
     ASSERT_TRUE(parse.bOk) << parse.sError;
     ASSERT_EQ(parse.sections.size(), 2u);
     const std::vector<RegFileEntry> &entries = parse.sections[0].entries;
@@ -45,7 +44,9 @@ TEST(RegFileFormat, ReadsEveryKindOfValueWithWindowsLineEndsAndComments) {
 }
 
 TEST(RegFileFormat, ReadsUtf16LittleEndianFilesAsTheRegistryEditorWritesThem) {
-    std::string sUtf8 = HEADER + "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"name\"=\"Gr\xc3\xbc\xc3\x9f" "e \xf0\x9f\x8e\xae\"\r\n";
+    std::string sUtf8 = HEADER +
+                        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"name\"=\"Gr\xc3\xbc\xc3\x9f"
+                        "e \xf0\x9f\x8e\xae\"\r\n";
     std::string sUtf16 = "\xff\xfe";
     // Encode by hand: the test text holds U+00FC, U+00DF and U+1F3AE beside ASCII.
     for (size_t i = 0; i < sUtf8.size();) {
@@ -58,8 +59,8 @@ TEST(RegFileFormat, ReadsUtf16LittleEndianFilesAsTheRegistryEditorWritesThem) {
             lCode = ((c & 0x1F) << 6) | (sUtf8[i + 1] & 0x3F);
             i += 2;
         } else {
-            lCode = ((c & 0x07) << 18) | ((sUtf8[i + 1] & 0x3F) << 12) | ((sUtf8[i + 2] & 0x3F) << 6) |
-                    (sUtf8[i + 3] & 0x3F);
+            lCode = ((c & 0x07) << 18) | ((sUtf8[i + 1] & 0x3F) << 12) |
+                    ((sUtf8[i + 2] & 0x3F) << 6) | (sUtf8[i + 3] & 0x3F);
             i += 4;
         }
         auto unit = [&](std::uint32_t lUnit) {
@@ -76,8 +77,10 @@ TEST(RegFileFormat, ReadsUtf16LittleEndianFilesAsTheRegistryEditorWritesThem) {
     RegFileParse parse = ParseRegFile(sUtf16);
     ASSERT_TRUE(parse.bOk) << parse.sError;
     ASSERT_EQ(parse.sections.size(), 1u);
-    EXPECT_EQ(parse.sections[0].entries.at(0).sData,
-              std::string("Gr\xc3\xbc\xc3\x9f" "e \xf0\x9f\x8e\xae", 12) + '\0');
+    EXPECT_EQ(parse.sections[0].entries.at(0).sData, std::string("Gr\xc3\xbc\xc3\x9f"
+                                                                 "e \xf0\x9f\x8e\xae",
+                                                                 12) +
+                                                         '\0');
     EXPECT_FALSE(ParseRegFile(sUtf16 + "x").bOk);
 }
 
@@ -137,9 +140,9 @@ TEST(RegFileFormat, WrittenDocumentReadsBackToTheSameDocument) {
 }
 
 TEST(RegFileFormat, StoreDocumentMergesRepeatedSectionsAndRefusesDeletions) {
-    RegFileParse parse = ParseRegFile(HEADER +
-                                      "[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\n"
-                                      "[hkey_local_machine\\a]\n\"X\"=\"2\"\n\"y\"=\"3\"\n");
+    RegFileParse parse =
+        ParseRegFile(HEADER + "[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\n"
+                              "[hkey_local_machine\\a]\n\"X\"=\"2\"\n\"y\"=\"3\"\n");
     ASSERT_TRUE(parse.bOk);
     RegDocument doc;
     std::string sError;
@@ -159,10 +162,10 @@ TEST(RegFileFormat, MergeCreatesParentsSetsValuesAndCarriesOutDeletions) {
     RegDocument doc;
     doc.EnsureKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Old\\Sub").SetValue("v", REG_SZ, "x");
     doc.EnsureKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Keep").SetValue("gone", REG_SZ, "x");
-    RegFileParse parse = ParseRegFile(HEADER +
-                                      "[-HKEY_LOCAL_MACHINE\\software\\old]\n"
-                                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Keep]\n\"gone\"=-\n"
-                                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\New\\Deep]\n\"a\"=\"b\"\n");
+    RegFileParse parse =
+        ParseRegFile(HEADER + "[-HKEY_LOCAL_MACHINE\\software\\old]\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Keep]\n\"gone\"=-\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\New\\Deep]\n\"a\"=\"b\"\n");
     ASSERT_TRUE(parse.bOk);
     MergeSections(parse.sections, doc);
     EXPECT_FALSE(doc.KeyExists("HKEY_LOCAL_MACHINE\\SOFTWARE\\Old"));

@@ -74,7 +74,8 @@ TEST_F(RegistryStore, ReadingNeverCreatesTheStoreOrAKey) {
 
 TEST_F(RegistryStore, WritingCreatesEveryMissingKeyOnThePathInOrder) {
     SetRegString(HKEY_LOCAL_MACHINE, KEY + "\\Programs", "PNG", "/usr/bin/gimp");
-    EXPECT_EQ(StoreText(), std::string(HEADER) + Section("SOFTWARE") + Section("SOFTWARE\\Halvane") +
+    EXPECT_EQ(StoreText(), std::string(HEADER) + Section("SOFTWARE") +
+                               Section("SOFTWARE\\Halvane") +
                                Section("SOFTWARE\\Halvane\\Game Editors") +
                                Section("SOFTWARE\\Halvane\\Game Editors\\Tribes2") + Section(KEY) +
                                Section(KEY + "\\Programs") + "\"PNG\"=\"/usr/bin/gimp\"\n");
@@ -101,10 +102,12 @@ TEST_F(RegistryStore, NamesMatchWithoutRegardToCaseAndTheFirstSpellingIsKept) {
     SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Halvane\\Keplo", "TempDir", "first");
     SetRegString(HKEY_LOCAL_MACHINE, "software\\HALVANE\\keplo", "TEMPDIR", "second");
     SetRegString(HKEY_LOCAL_MACHINE, "software\\halvane\\Programs", "png", "gimp");
-    EXPECT_EQ(GetRegString(HKEY_LOCAL_MACHINE, "Software\\Halvane\\KEPLO", "tempdir", ""), "second");
+    EXPECT_EQ(GetRegString(HKEY_LOCAL_MACHINE, "Software\\Halvane\\KEPLO", "tempdir", ""),
+              "second");
     std::string sText = StoreText();
-    EXPECT_NE(sText.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvane\\Keplo]\n\"TempDir\"=\"second\"\n"),
-              std::string::npos)
+    EXPECT_NE(
+        sText.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvane\\Keplo]\n\"TempDir\"=\"second\"\n"),
+        std::string::npos)
         << sText;
     EXPECT_NE(sText.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvane\\Programs]"), std::string::npos);
     EXPECT_EQ(sText.find("TEMPDIR"), std::string::npos);
@@ -126,10 +129,14 @@ TEST_F(RegistryStore, TextThatAQuotedStringCannotHoldIsStoredAsBytes) {
     const std::string sLatin1 = "caf\xe9";
     SetRegString(HKEY_LOCAL_MACHINE, KEY, "lines", sLines);
     SetRegString(HKEY_LOCAL_MACHINE, KEY, "latin1", sLatin1);
-    SetRegString(HKEY_LOCAL_MACHINE, KEY, "utf8", "Gr\xc3\xbc\xc3\x9f" "e");
+    SetRegString(HKEY_LOCAL_MACHINE, KEY, "utf8",
+                 "Gr\xc3\xbc\xc3\x9f"
+                 "e");
     EXPECT_EQ(GetRegString(HKEY_LOCAL_MACHINE, KEY, "lines", ""), sLines);
     EXPECT_EQ(GetRegString(HKEY_LOCAL_MACHINE, KEY, "latin1", ""), sLatin1);
-    EXPECT_NE(StoreText().find("\"utf8\"=\"Gr\xc3\xbc\xc3\x9f" "e\""), std::string::npos);
+    EXPECT_NE(StoreText().find("\"utf8\"=\"Gr\xc3\xbc\xc3\x9f"
+                               "e\""),
+              std::string::npos);
     EXPECT_NE(StoreText().find("\"latin1\"=hex(1):63,61,66,e9,00"), std::string::npos);
 }
 
@@ -143,7 +150,9 @@ TEST_F(RegistryStore, ValuesOfOtherTypesAndUnknownSectionsSurviveARewrite) {
                "\"expand\"=hex(2):25,00,48,00,00,00\n"
                "\"number\"=dword:0000002a\n"
                "\"qword\"=hex(b):01,00,00,00,00,00,00,00\n"
-               "\"long\"=" + sLongHex + "\n"
+               "\"long\"=" +
+               sLongHex +
+               "\n"
                "\n[HKEY_CURRENT_CONFIG\\Unknown Root]\n\"keep\"=\"me\"\n"
                "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Only\\Deep]\n@=\"deep\"\n");
     SetRegString(HKEY_LOCAL_MACHINE, KEY, "tempdir", "/work");

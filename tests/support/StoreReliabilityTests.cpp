@@ -15,7 +15,9 @@ const std::string KEY = "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo";
 
 class StoreReliability : public StoreTestFolder {};
 
-void KillSelf(const std::string & /*sTempPath*/) { raise(SIGKILL); }
+void KillSelf(const std::string & /*sTempPath*/) {
+    raise(SIGKILL);
+}
 
 // Runs fnChild in a forked process and waits for it; the child's exit status.
 template <typename Fn> int InChild(Fn fnChild) {
@@ -127,9 +129,9 @@ TEST_F(StoreReliability, ConcurrentWriterProcessesLoseNoValueAndTheFileAlwaysPar
     for (int w = 0; w < lWriters; ++w) {
         for (int i = 0; i < lValuesEach; ++i) {
             std::string sName = "w" + std::to_string(w) + "-" + std::to_string(i);
-            ASSERT_EQ(GetRegString(HKEY_LOCAL_MACHINE, KEY + "\\Writer" + std::to_string(w), sName,
-                                   ""),
-                      "value " + sName);
+            ASSERT_EQ(
+                GetRegString(HKEY_LOCAL_MACHINE, KEY + "\\Writer" + std::to_string(w), sName, ""),
+                "value " + sName);
         }
     }
     std::string sShared = GetRegString(HKEY_LOCAL_MACHINE, KEY, "shared", "");

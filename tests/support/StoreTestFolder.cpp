@@ -32,16 +32,22 @@ void StoreTestFolder::TearDown() {
     fs::remove_all(m_sRoot, error);
 }
 
-std::string StoreTestFolder::StorePath() const { return m_sRoot + "/Halvane/registry.reg"; }
+std::string StoreTestFolder::StorePath() const {
+    return m_sRoot + "/Halvane/registry.reg";
+}
 
 void StoreTestFolder::PlantStore(const std::string &sText) const {
     fs::create_directories(m_sRoot + "/Halvane");
     WriteFile(StorePath(), sText);
 }
 
-std::string StoreTestFolder::StoreText() const { return ReadFile(StorePath()); }
+std::string StoreTestFolder::StoreText() const {
+    return ReadFile(StorePath());
+}
 
-bool StoreTestFolder::StoreExists() const { return fs::exists(StorePath()); }
+bool StoreTestFolder::StoreExists() const {
+    return fs::exists(StorePath());
+}
 
 std::vector<std::string> StoreTestFolder::FilesBesideStore(const std::string &sPrefix) const {
     std::vector<std::string> names;
