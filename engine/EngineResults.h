@@ -26,10 +26,12 @@ enum EngineResult {
     ENGINE_WRITE_ERROR = 50,    /* writing failed (disk full, no permission, read-only folder);
                                    a packed archive is then left exactly as it was */
     ENGINE_CRC_ERROR = 51,      /* an entry's data failed its CRC-32 check */
-    ENGINE_CANCELLED = 80,      /* the service call-back asked the engine to stop */
+    ENGINE_CANCELLED = 80,      /* the service call-back asked the engine to stop; a packed
+                                   archive is then left exactly as it was */
     ENGINE_UNSUPPORTED = 81,    /* an entry uses a compression method or an encryption the
                                    engine cannot read; it was skipped */
-    ENGINE_BAD_PASSWORD = 82,   /* an encrypted entry was skipped: no password or a wrong one */
+    ENGINE_BAD_PASSWORD = 82,   /* an encrypted entry was skipped: no password or a wrong one;
+                                   packing with encryption: no password was given, nothing written */
 };
 
 /*

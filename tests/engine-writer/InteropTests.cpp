@@ -138,7 +138,7 @@ TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools)
     EXPECT_EQ(after.back().name, "scripts/extra.cs");
 }
 
-TEST_F(InteropTest, FreshPackingIsAboutAsSmallAsZipsOwn)
+TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip)
 {
     // Script-like text from a small vocabulary, as game scripts are.
     const char *words[] = {"function", "return", "%client", "if", "else", "datablock", "ShapeBaseImageData",
@@ -158,7 +158,10 @@ TEST_F(InteropTest, FreshPackingIsAboutAsSmallAsZipsOwn)
 
     const double ours = static_cast<double>(ReadFileAt(ArchivePath()).size());
     const double theirs = static_cast<double>(ReadFileAt(Path("zip.zip")).size());
-    EXPECT_LT(ours, theirs * 1.02);
+    // The same deflate level as zip's default, give or take the encoders'
+    // differences and our exact-time extra fields.
+    EXPECT_LT(ours, theirs * 1.05);
+    EXPECT_GT(ours, theirs * 0.90);
 }
 
 } // namespace
