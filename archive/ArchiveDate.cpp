@@ -13,13 +13,14 @@ constexpr std::int64_t kLastYear = 9999;
 } // namespace
 
 ArchiveDate ArchiveDate::FromParts(std::int64_t lYear, std::int64_t lMonth, std::int64_t lDay,
-                                   std::int64_t lHour, std::int64_t lMinute, std::int64_t lSecond)
-{
+                                   std::int64_t lHour, std::int64_t lMinute, std::int64_t lSecond) {
     using namespace std::chrono;
 
     // Parts beyond any sensible size are cut first, so that the arithmetic below
     // cannot overflow; the result is then kept within the calendar anyway.
-    const auto Bound = [](std::int64_t lValue) { return std::clamp<std::int64_t>(lValue, -1000000, 1000000); };
+    const auto Bound = [](std::int64_t lValue) {
+        return std::clamp<std::int64_t>(lValue, -1000000, 1000000);
+    };
     lYear = std::clamp<std::int64_t>(lYear, -20000, 20000);
 
     // Months carry into years first, then everything below a month is counted in
@@ -28,16 +29,17 @@ ArchiveDate ArchiveDate::FromParts(std::int64_t lYear, std::int64_t lMonth, std:
     const std::int64_t lWholeYear = lMonths >= 0 ? lMonths / 12 : -((-lMonths + 11) / 12);
     const std::int64_t lMonthIndex = lMonths - lWholeYear * 12;
 
-    const sys_days tFirst =
-        year_month_day{year{static_cast<int>(lWholeYear)}, month{static_cast<unsigned>(lMonthIndex + 1)}, day{1}};
+    const sys_days tFirst = year_month_day{year{static_cast<int>(lWholeYear)},
+                                           month{static_cast<unsigned>(lMonthIndex + 1)}, day{1}};
     const std::int64_t lSeconds =
         (Bound(lDay) - 1) * 86400 + Bound(lHour) * 3600 + Bound(lMinute) * 60 + Bound(lSecond);
     sys_seconds tWhen = sys_seconds{tFirst.time_since_epoch()} + seconds{lSeconds};
 
-    const sys_seconds tLowest = sys_days{year_month_day{year{static_cast<int>(kFirstYear)}, January, day{1}}};
+    const sys_seconds tLowest =
+        sys_days{year_month_day{year{static_cast<int>(kFirstYear)}, January, day{1}}};
     const sys_seconds tHighest =
-        sys_days{year_month_day{year{static_cast<int>(kLastYear)}, December, day{31}}} + hours{23} + minutes{59} +
-        seconds{59};
+        sys_days{year_month_day{year{static_cast<int>(kLastYear)}, December, day{31}}} + hours{23} +
+        minutes{59} + seconds{59};
     tWhen = std::clamp(tWhen, tLowest, tHighest);
 
     const sys_days tDay = floor<days>(tWhen);

@@ -27,7 +27,8 @@ public:
     static ArchiveError SubscriptError();
     static ArchiveError OverflowError();
     static ArchiveError LibraryError(const std::string &sLibrary);
-    static ArchiveError EntryPointError(const std::string &sEntryPoint, const std::string &sLibrary);
+    static ArchiveError EntryPointError(const std::string &sEntryPoint,
+                                        const std::string &sLibrary);
     static ArchiveError PathError();
 
 private:

@@ -2,18 +2,15 @@
 
 #include "archive/ArchiveError.h"
 
-void EngineNameListBuffer::FillEndedByEmpty(const std::vector<std::string> &vNames)
-{
+void EngineNameListBuffer::FillEndedByEmpty(const std::vector<std::string> &vNames) {
     Fill(vNames, vNames.size());
 }
 
-void EngineNameListBuffer::FillEndedByNullThenEmpty(const std::vector<std::string> &vNames)
-{
+void EngineNameListBuffer::FillEndedByNullThenEmpty(const std::vector<std::string> &vNames) {
     Fill(vNames, vNames.size() + 1);
 }
 
-void EngineNameListBuffer::Fill(const std::vector<std::string> &vNames, std::size_t lEmptySlot)
-{
+void EngineNameListBuffer::Fill(const std::vector<std::string> &vNames, std::size_t lEmptySlot) {
     if (lEmptySlot >= ENGINE_NAME_LIST_SLOTS)
         throw ArchiveError::SubscriptError();
 

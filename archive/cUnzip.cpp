@@ -13,85 +13,140 @@ void cUnzipEvents::OverwritePrompt(const std::string &, std::int32_t &) {}
 void cUnzipEvents::PasswordRequest(std::string &, bool &) {}
 void cUnzipEvents::Progress(std::int32_t, const std::string &) {}
 
-cUnzip::~cUnzip() { ReleaseCurrentUnzip(this); }
+cUnzip::~cUnzip() {
+    ReleaseCurrentUnzip(this);
+}
 
 // ---- Option properties.
 
-bool cUnzip::ExtractOnlyNewer() const { return m_tCommand.tFields.ExtractOnlyNewer != 0; }
-void cUnzip::SetExtractOnlyNewer(bool bState) { m_tCommand.tFields.ExtractOnlyNewer = bState ? 1 : 0; }
-bool cUnzip::SpaceToUnderScore() const { return m_tCommand.tFields.SpaceToUnderscore != 0; }
-void cUnzip::SetSpaceToUnderScore(bool bState) { m_tCommand.tFields.SpaceToUnderscore = bState ? 1 : 0; }
-bool cUnzip::PromptToOverwrite() const { return m_tCommand.tFields.PromptToOverwrite != 0; }
-void cUnzip::SetPromptToOverwrite(bool bState) { m_tCommand.tFields.PromptToOverwrite = bState ? 1 : 0; }
-std::int32_t cUnzip::MessageLevel() const { return m_tCommand.tFields.MessageLevel; }
-void cUnzip::SetMessageLevel(std::int32_t eLevel) { m_tCommand.tFields.MessageLevel = eLevel; }
-bool cUnzip::TestZip() const { return m_tCommand.tFields.TestArchive != 0; }
-void cUnzip::SetTestZip(bool bState) { m_tCommand.tFields.TestArchive = bState ? 1 : 0; }
-bool cUnzip::UseFolderNames() const { return m_tCommand.tFields.UseFolderNames != 0; }
-void cUnzip::SetUseFolderNames(bool bState) { m_tCommand.tFields.UseFolderNames = bState ? 1 : 0; }
-bool cUnzip::OverwriteExisting() const { return m_tCommand.tFields.OverwriteExisting != 0; }
-void cUnzip::SetOverwriteExisting(bool bState) { m_tCommand.tFields.OverwriteExisting = bState ? 1 : 0; }
-bool cUnzip::ConvertCRToCRLF() const { return m_tCommand.tFields.ConvertCRToCRLF != 0; }
-void cUnzip::SetConvertCRToCRLF(bool bState) { m_tCommand.tFields.ConvertCRToCRLF = bState ? 1 : 0; }
-bool cUnzip::CaseSensitiveFileNames() const { return m_tCommand.tFields.CaseSensitive != 0; }
-void cUnzip::SetCaseSensitiveFileNames(bool bState) { m_tCommand.tFields.CaseSensitive = bState ? 1 : 0; }
+bool cUnzip::ExtractOnlyNewer() const {
+    return m_tCommand.tFields.ExtractOnlyNewer != 0;
+}
+void cUnzip::SetExtractOnlyNewer(bool bState) {
+    m_tCommand.tFields.ExtractOnlyNewer = bState ? 1 : 0;
+}
+bool cUnzip::SpaceToUnderScore() const {
+    return m_tCommand.tFields.SpaceToUnderscore != 0;
+}
+void cUnzip::SetSpaceToUnderScore(bool bState) {
+    m_tCommand.tFields.SpaceToUnderscore = bState ? 1 : 0;
+}
+bool cUnzip::PromptToOverwrite() const {
+    return m_tCommand.tFields.PromptToOverwrite != 0;
+}
+void cUnzip::SetPromptToOverwrite(bool bState) {
+    m_tCommand.tFields.PromptToOverwrite = bState ? 1 : 0;
+}
+std::int32_t cUnzip::MessageLevel() const {
+    return m_tCommand.tFields.MessageLevel;
+}
+void cUnzip::SetMessageLevel(std::int32_t eLevel) {
+    m_tCommand.tFields.MessageLevel = eLevel;
+}
+bool cUnzip::TestZip() const {
+    return m_tCommand.tFields.TestArchive != 0;
+}
+void cUnzip::SetTestZip(bool bState) {
+    m_tCommand.tFields.TestArchive = bState ? 1 : 0;
+}
+bool cUnzip::UseFolderNames() const {
+    return m_tCommand.tFields.UseFolderNames != 0;
+}
+void cUnzip::SetUseFolderNames(bool bState) {
+    m_tCommand.tFields.UseFolderNames = bState ? 1 : 0;
+}
+bool cUnzip::OverwriteExisting() const {
+    return m_tCommand.tFields.OverwriteExisting != 0;
+}
+void cUnzip::SetOverwriteExisting(bool bState) {
+    m_tCommand.tFields.OverwriteExisting = bState ? 1 : 0;
+}
+bool cUnzip::ConvertCRToCRLF() const {
+    return m_tCommand.tFields.ConvertCRToCRLF != 0;
+}
+void cUnzip::SetConvertCRToCRLF(bool bState) {
+    m_tCommand.tFields.ConvertCRToCRLF = bState ? 1 : 0;
+}
+bool cUnzip::CaseSensitiveFileNames() const {
+    return m_tCommand.tFields.CaseSensitive != 0;
+}
+void cUnzip::SetCaseSensitiveFileNames(bool bState) {
+    m_tCommand.tFields.CaseSensitive = bState ? 1 : 0;
+}
 
 // ---- Archive and target.
 
-void cUnzip::SetZipFile(const std::string &sFIle)
-{
+void cUnzip::SetZipFile(const std::string &sFIle) {
     m_sZipFile = sFIle;
     m_lCount = 0;
     m_vListing.clear();
 }
 
-std::string cUnzip::UnzipFolder()
-{
+std::string cUnzip::UnzipFolder() {
     m_tCommand.sTargetFolder = m_sUnzipFolder;
     return m_sUnzipFolder;
 }
 
-void cUnzip::SetUnzipFolder(const std::string &sFolder) { m_sUnzipFolder = sFolder; }
+void cUnzip::SetUnzipFolder(const std::string &sFolder) {
+    m_sUnzipFolder = sFolder;
+}
 
 // ---- Listing.
 
-const cUnzip::ListEntry &cUnzip::Entry(std::int32_t lIndex) const
-{
+const cUnzip::ListEntry &cUnzip::Entry(std::int32_t lIndex) const {
     if (lIndex < 1 || lIndex > m_lCount)
         throw ArchiveError::SubscriptError();
     return m_vListing[static_cast<std::size_t>(lIndex - 1)];
 }
 
-cUnzip::ListEntry &cUnzip::Entry(std::int32_t lIndex)
-{
+cUnzip::ListEntry &cUnzip::Entry(std::int32_t lIndex) {
     return const_cast<ListEntry &>(static_cast<const cUnzip *>(this)->Entry(lIndex));
 }
 
-std::string cUnzip::Filename(std::int32_t lIndex) const { return Entry(lIndex).sName; }
-std::string cUnzip::FileDirectory(std::int32_t lIndex) const { return Entry(lIndex).sFolder; }
-std::int32_t cUnzip::FileSize(std::int32_t lIndex) const { return Entry(lIndex).lSize; }
+std::string cUnzip::Filename(std::int32_t lIndex) const {
+    return Entry(lIndex).sName;
+}
+std::string cUnzip::FileDirectory(std::int32_t lIndex) const {
+    return Entry(lIndex).sFolder;
+}
+std::int32_t cUnzip::FileSize(std::int32_t lIndex) const {
+    return Entry(lIndex).lSize;
+}
 
-std::int32_t cUnzip::FilePackedSize(std::int32_t lIndex) const
-{
+std::int32_t cUnzip::FilePackedSize(std::int32_t lIndex) const {
     const ListEntry &tEntry = Entry(lIndex);
     const std::int64_t lProduct = static_cast<std::int64_t>(tEntry.lSize) * tEntry.lRatio;
-    if (lProduct > std::numeric_limits<std::int32_t>::max() || lProduct < std::numeric_limits<std::int32_t>::min())
+    if (lProduct > std::numeric_limits<std::int32_t>::max() ||
+        lProduct < std::numeric_limits<std::int32_t>::min())
         throw ArchiveError::OverflowError();
     return static_cast<std::int32_t>(lProduct / 100);
 }
 
-std::int32_t cUnzip::FileCompressionRatio(std::int32_t lIndex) const { return Entry(lIndex).lRatio; }
-ArchiveDate cUnzip::FileDate(std::int32_t lIndex) const { return Entry(lIndex).dDate; }
-std::uint32_t cUnzip::FileCRC(std::int32_t lIndex) const { return Entry(lIndex).lCRC; }
-std::string cUnzip::FileCompressionMethod(std::int32_t lIndex) const { return Entry(lIndex).sMethod; }
-bool cUnzip::FileEncrypted(std::int32_t lIndex) const { return Entry(lIndex).bEncrypted; }
-bool cUnzip::FileSelected(std::int32_t lIndex) const { return Entry(lIndex).bSelected; }
-void cUnzip::SetFileSelected(std::int32_t lIndex, bool bState) { Entry(lIndex).bSelected = bState; }
+std::int32_t cUnzip::FileCompressionRatio(std::int32_t lIndex) const {
+    return Entry(lIndex).lRatio;
+}
+ArchiveDate cUnzip::FileDate(std::int32_t lIndex) const {
+    return Entry(lIndex).dDate;
+}
+std::uint32_t cUnzip::FileCRC(std::int32_t lIndex) const {
+    return Entry(lIndex).lCRC;
+}
+std::string cUnzip::FileCompressionMethod(std::int32_t lIndex) const {
+    return Entry(lIndex).sMethod;
+}
+bool cUnzip::FileEncrypted(std::int32_t lIndex) const {
+    return Entry(lIndex).bEncrypted;
+}
+bool cUnzip::FileSelected(std::int32_t lIndex) const {
+    return Entry(lIndex).bSelected;
+}
+void cUnzip::SetFileSelected(std::int32_t lIndex, bool bState) {
+    Entry(lIndex).bSelected = bState;
+}
 
-void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder, const ArchiveDate &dDate,
-                          std::int32_t lSize, std::uint32_t lCRC, bool bEncrypted, std::int32_t lRatio,
-                          const std::string &sMethod)
-{
+void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder,
+                          const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC,
+                          bool bEncrypted, std::int32_t lRatio, const std::string &sMethod) {
     // Folder entries of the archive have no name and are not listed.
     if (sName.empty())
         return;
@@ -111,8 +166,7 @@ void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder, 
     ++m_lCount;
 }
 
-std::string cUnzip::ArchivePathOf(const ListEntry &tEntry)
-{
+std::string cUnzip::ArchivePathOf(const ListEntry &tEntry) {
     if (tEntry.sFolder.empty())
         return tEntry.sName;
     std::string sPath = tEntry.sFolder + "/" + tEntry.sName;
@@ -124,16 +178,14 @@ std::string cUnzip::ArchivePathOf(const ListEntry &tEntry)
 
 // ---- Operations.
 
-void cUnzip::Directory()
-{
+void cUnzip::Directory() {
     m_tCommand.sArchivePath = m_sZipFile;
     m_tCommand.sTargetFolder.clear();
     m_tCommand.tFields.ListOnly = 1;
     RunUnzipEngine(*this, m_tCommand, {}, {});
 }
 
-bool cUnzip::Unzip()
-{
+bool cUnzip::Unzip() {
     if (m_sZipFile.empty())
         return false;
 
@@ -151,9 +203,8 @@ bool cUnzip::Unzip()
     return RunUnzipEngine(*this, m_tCommand, vInclude, {}) != 0;
 }
 
-void cUnzip::GetVersion(std::int32_t &lMajor, std::int32_t &lMinor, std::int32_t &lRevision, ArchiveDate &,
-                        std::string &sExtraInfo)
-{
+void cUnzip::GetVersion(std::int32_t &lMajor, std::int32_t &lMinor, std::int32_t &lRevision,
+                        ArchiveDate &, std::string &sExtraInfo) {
     UnzipVersionRecord tVersion{};
     tVersion.Length = static_cast<std::int32_t>(sizeof(UnzipVersionRecord));
     tVersion.Flags = 0;

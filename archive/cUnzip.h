@@ -135,9 +135,9 @@ private:
 
     // Called by mUnzip's call-back routines while this component's engine call runs.
     friend struct UnzipModuleAccess;
-    void AddListEntry(const std::string &sName, const std::string &sFolder, const ArchiveDate &dDate,
-                      std::int32_t lSize, std::uint32_t lCRC, bool bEncrypted, std::int32_t lRatio,
-                      const std::string &sMethod);
+    void AddListEntry(const std::string &sName, const std::string &sFolder,
+                      const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC,
+                      bool bEncrypted, std::int32_t lRatio, const std::string &sMethod);
 
     cUnzipEvents *m_pOwner = nullptr;
     std::string m_sZipFile;

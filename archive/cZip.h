@@ -63,11 +63,11 @@ public:
     void SetIncludeSystemAndHiddenFiles(bool bState);
     bool StoreVolumeLabel() const;
     void SetStoreVolumeLabel(bool bState);
-    bool StoreDirectories() const;        // stored negated ("no folder entries")
+    bool StoreDirectories() const; // stored negated ("no folder entries")
     void SetStoreDirectories(bool bState);
-    bool StoreFolderNames() const;        // stored negated ("drop folder names")
+    bool StoreFolderNames() const; // stored negated ("drop folder names")
     void SetStoreFolderNames(bool bState);
-    bool RecurseSubDirs() const;          // stored as 2 or 0
+    bool RecurseSubDirs() const; // stored as 2 or 0
     void SetRecurseSubDirs(bool bState);
     bool UpdateOnlyIfNewer() const;
     void SetUpdateOnlyIfNewer(bool bState);
@@ -80,7 +80,7 @@ public:
     void SetConvertCRLFToLF(bool bState);
     bool ConvertLFToCRLF() const;
     void SetConvertLFToCRLF(bool bState);
-    bool AllowAppend() const;             // true only when the stored value is exactly 1
+    bool AllowAppend() const; // true only when the stored value is exactly 1
     void SetAllowAppend(bool bState);
 
     // ---- File specifications: names or wildcard patterns relative to BasePath.

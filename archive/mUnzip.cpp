@@ -14,9 +14,8 @@
 struct UnzipModuleAccess {
     static cUnzipEvents *Owner(cUnzip &oUnzip) { return oUnzip.m_pOwner; }
     static void AddListEntry(cUnzip &oUnzip, const std::string &sName, const std::string &sFolder,
-                             const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC, bool bEncrypted,
-                             std::int32_t lRatio, const std::string &sMethod)
-    {
+                             const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC,
+                             bool bEncrypted, std::int32_t lRatio, const std::string &sMethod) {
         oUnzip.AddListEntry(sName, sFolder, dDate, lSize, lCRC, bEncrypted, lRatio, sMethod);
     }
 };
@@ -35,14 +34,12 @@ constexpr std::uint32_t kLongestMessage = 31999;
 constexpr std::size_t kLongestPassword = 254;
 constexpr std::int32_t kDefaultOverwriteResponse = 100;
 
-DynamicLibrary &ReaderLibrary()
-{
+DynamicLibrary &ReaderLibrary() {
     static DynamicLibrary tLibrary(kUnzipEngineLibrary);
     return tLibrary;
 }
 
-template <typename Proc> Proc BindReaderEntry(const char *pName)
-{
+template <typename Proc> Proc BindReaderEntry(const char *pName) {
     DynamicLibrary &tLibrary = ReaderLibrary();
     if (!tLibrary.Load())
         throw ArchiveError::LibraryError(tLibrary.FileName());
@@ -52,27 +49,23 @@ template <typename Proc> Proc BindReaderEntry(const char *pName)
     return reinterpret_cast<Proc>(pAddress);
 }
 
-cUnzipEvents *CurrentOwner()
-{
+cUnzipEvents *CurrentOwner() {
     return g_pCurrentUnzip != nullptr ? UnzipModuleAccess::Owner(*g_pCurrentUnzip) : nullptr;
 }
 
 // A zero-terminated copy of sText that the engine may read (and write) during a call.
-std::vector<char> EngineText(const std::string &sText)
-{
+std::vector<char> EngineText(const std::string &sText) {
     std::vector<char> vText(sText.begin(), sText.end());
     vText.push_back('\0');
     return vText;
 }
 
 // The text in an engine buffer up to its first zero byte.
-std::string TextFrom(const std::vector<char> &vText)
-{
+std::string TextFrom(const std::vector<char> &vText) {
     return std::string(vText.data(), strnlen(vText.data(), vText.size()));
 }
 
-std::string TrimSpaces(const std::string &sText)
-{
+std::string TrimSpaces(const std::string &sText) {
     const std::size_t lFirst = sText.find_first_not_of(' ');
     if (lFirst == std::string::npos)
         return std::string();
@@ -81,8 +74,7 @@ std::string TrimSpaces(const std::string &sText)
 }
 
 // Zip archives count years from 1980; a two-digit year is taken in 1980 to 2079.
-std::int64_t FourDigitYear(std::uint32_t lYear)
-{
+std::int64_t FourDigitYear(std::uint32_t lYear) {
     if (lYear >= 100)
         return lYear;
     return lYear >= 80 ? 1900 + lYear : 2000 + lYear;
@@ -90,19 +82,22 @@ std::int64_t FourDigitYear(std::uint32_t lYear)
 
 } // namespace
 
-cUnzip *CurrentUnzip() { return g_pCurrentUnzip; }
+cUnzip *CurrentUnzip() {
+    return g_pCurrentUnzip;
+}
 
-void ReleaseCurrentUnzip(const cUnzip *pUnzip)
-{
+void ReleaseCurrentUnzip(const cUnzip *pUnzip) {
     if (g_pCurrentUnzip == pUnzip)
         g_pCurrentUnzip = nullptr;
 }
 
-bool UnzipPasswordDeclined() { return g_bUnzipPasswordDeclined; }
+bool UnzipPasswordDeclined() {
+    return g_bUnzipPasswordDeclined;
+}
 
-std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand, const std::vector<std::string> &vIncludeNames,
-                            const std::vector<std::string> &vExcludeNames)
-{
+std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
+                            const std::vector<std::string> &vIncludeNames,
+                            const std::vector<std::string> &vExcludeNames) {
     try {
         g_pCurrentUnzip = &oUnzip;
 
@@ -131,7 +126,8 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand, const std::v
 
         const std::int32_t lResult =
             pUnzip(static_cast<std::int32_t>(vIncludeNames.size()), tInclude.Slots(),
-                   static_cast<std::int32_t>(vExcludeNames.size()), tExclude.Slots(), &tRecord, &tCallbacks);
+                   static_cast<std::int32_t>(vExcludeNames.size()), tExclude.Slots(), &tRecord,
+                   &tCallbacks);
 
         // Take the engine's form back; its texts are read from our own buffers
         // only, never through a pointer the engine may have replaced.
@@ -150,14 +146,12 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand, const std::v
     }
 }
 
-void CallUnzipVersion(UnzipVersionRecord &tVersion)
-{
+void CallUnzipVersion(UnzipVersionRecord &tVersion) {
     const auto pVersion = BindReaderEntry<UzpVersion2Proc>("UzpVersion2");
     pVersion(&tVersion);
 }
 
-std::int32_t UnzipReplaceChar(std::string &sText, char cFind, char cReplace)
-{
+std::int32_t UnzipReplaceChar(std::string &sText, char cFind, char cReplace) {
     std::int32_t lAfterLast = 1;
     for (std::size_t i = 1; i < sText.size(); ++i) {
         if (sText[i] == cFind) {
@@ -168,8 +162,7 @@ std::int32_t UnzipReplaceChar(std::string &sText, char cFind, char cReplace)
     return lAfterLast;
 }
 
-void SplitArchivePath(const std::string &sPath, std::string &sFolder, std::string &sName)
-{
+void SplitArchivePath(const std::string &sPath, std::string &sFolder, std::string &sName) {
     std::string sText = sPath.substr(0, sPath.find('\0'));
     const std::int32_t lAfterLast = UnzipReplaceChar(sText, '/', '\\');
     if (lAfterLast > 1) {
@@ -181,8 +174,7 @@ void SplitArchivePath(const std::string &sPath, std::string &sFolder, std::strin
     }
 }
 
-std::int32_t OnUnzipPrint(char *pBuffer, std::uint32_t lCount)
-{
+std::int32_t OnUnzipPrint(char *pBuffer, std::uint32_t lCount) {
     try {
         if (pBuffer == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
             return 0;
@@ -195,8 +187,7 @@ std::int32_t OnUnzipPrint(char *pBuffer, std::uint32_t lCount)
     return 0;
 }
 
-std::int32_t OnUnzipOverwrite(char *pName)
-{
+std::int32_t OnUnzipOverwrite(char *pName) {
     try {
         std::int32_t eResponse = kDefaultOverwriteResponse;
         std::string sName = pName != nullptr ? std::string(pName) : std::string();
@@ -209,8 +200,7 @@ std::int32_t OnUnzipOverwrite(char *pName)
     }
 }
 
-std::int32_t OnUnzipPassword(char *pBuffer, std::int32_t lSize, char *, char *)
-{
+std::int32_t OnUnzipPassword(char *pBuffer, std::int32_t lSize, char *, char *) {
     try {
         if (g_bUnzipPasswordDeclined)
             return 1;
@@ -247,33 +237,37 @@ std::int32_t OnUnzipPassword(char *pBuffer, std::int32_t lSize, char *, char *)
 }
 
 void OnUnzipListEntry(std::uint32_t, std::uint32_t lSize, std::int32_t lRatio, std::uint32_t lMonth,
-                      std::uint32_t lDay, std::uint32_t lYear, std::uint32_t lHour, std::uint32_t lMinute,
-                      std::uint32_t, char *pPath, char *pMethod, std::uint32_t lCRC, std::uint32_t lAttributes)
-{
+                      std::uint32_t lDay, std::uint32_t lYear, std::uint32_t lHour,
+                      std::uint32_t lMinute, std::uint32_t, char *pPath, char *pMethod,
+                      std::uint32_t lCRC, std::uint32_t lAttributes) {
     try {
-        const std::string sPath =
-            pPath != nullptr ? std::string(pPath, strnlen(pPath, kListingTextLimit)) : std::string();
+        const std::string sPath = pPath != nullptr
+                                      ? std::string(pPath, strnlen(pPath, kListingTextLimit))
+                                      : std::string();
         std::string sFolder;
         std::string sName;
         SplitArchivePath(sPath, sFolder, sName);
 
         // The date parts are 16-bit values in 32-bit slots.
-        const ArchiveDate dDate = ArchiveDate::FromParts(FourDigitYear(lYear & 0xFFFFu), lMonth & 0xFFFFu,
-                                                         lDay & 0xFFFFu, lHour & 0xFFFFu, lMinute & 0xFFFFu, 0);
-        const std::string sMethod =
-            pMethod != nullptr ? std::string(pMethod, strnlen(pMethod, kListingTextLimit)) : std::string();
+        const ArchiveDate dDate =
+            ArchiveDate::FromParts(FourDigitYear(lYear & 0xFFFFu), lMonth & 0xFFFFu, lDay & 0xFFFFu,
+                                   lHour & 0xFFFFu, lMinute & 0xFFFFu, 0);
+        const std::string sMethod = pMethod != nullptr
+                                        ? std::string(pMethod, strnlen(pMethod, kListingTextLimit))
+                                        : std::string();
         const bool bEncrypted = (lAttributes & 64u) == 64u;
-        const std::int32_t lWideRatio = static_cast<std::int16_t>(static_cast<std::uint32_t>(lRatio) & 0xFFFFu);
+        const std::int32_t lWideRatio =
+            static_cast<std::int16_t>(static_cast<std::uint32_t>(lRatio) & 0xFFFFu);
 
         if (g_pCurrentUnzip != nullptr)
-            UnzipModuleAccess::AddListEntry(*g_pCurrentUnzip, sName, sFolder, dDate, static_cast<std::int32_t>(lSize),
-                                            lCRC, bEncrypted, lWideRatio, sMethod);
+            UnzipModuleAccess::AddListEntry(*g_pCurrentUnzip, sName, sFolder, dDate,
+                                            static_cast<std::int32_t>(lSize), lCRC, bEncrypted,
+                                            lWideRatio, sMethod);
     } catch (...) {
     }
 }
 
-std::int32_t OnUnzipService(char *pName, std::uint32_t lCount)
-{
+std::int32_t OnUnzipService(char *pName, std::uint32_t lCount) {
     try {
         if (pName == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
             return 0;

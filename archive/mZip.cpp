@@ -26,14 +26,12 @@ constexpr std::uint32_t kLongestMessage = 31999;
 // Most bytes of a password handed to the engine.
 constexpr std::size_t kLongestPassword = 254;
 
-DynamicLibrary &WriterLibrary()
-{
+DynamicLibrary &WriterLibrary() {
     static DynamicLibrary tLibrary(kZipEngineLibrary);
     return tLibrary;
 }
 
-template <typename Proc> Proc BindWriterEntry(const char *pName)
-{
+template <typename Proc> Proc BindWriterEntry(const char *pName) {
     DynamicLibrary &tLibrary = WriterLibrary();
     if (!tLibrary.Load())
         throw ArchiveError::LibraryError(tLibrary.FileName());
@@ -43,20 +41,17 @@ template <typename Proc> Proc BindWriterEntry(const char *pName)
     return reinterpret_cast<Proc>(pAddress);
 }
 
-cZipEvents *CurrentOwner()
-{
+cZipEvents *CurrentOwner() {
     return g_pCurrentZip != nullptr ? ZipModuleAccess::Owner(*g_pCurrentZip) : nullptr;
 }
 
-std::vector<char> EngineText(const std::string &sText)
-{
+std::vector<char> EngineText(const std::string &sText) {
     std::vector<char> vText(sText.begin(), sText.end());
     vText.push_back('\0');
     return vText;
 }
 
-std::string TrimSpaces(const std::string &sText)
-{
+std::string TrimSpaces(const std::string &sText) {
     const std::size_t lFirst = sText.find_first_not_of(' ');
     if (lFirst == std::string::npos)
         return std::string();
@@ -66,26 +61,28 @@ std::string TrimSpaces(const std::string &sText)
 
 // The routines handed to ZpInit. The table lives as long as the program, so an
 // engine that keeps the table's address rather than copying it stays safe.
-ZipCallbackTable &CallbackTable()
-{
+ZipCallbackTable &CallbackTable() {
     static ZipCallbackTable tTable{&OnZipPrint, &OnZipPassword, &OnZipComment, &OnZipService};
     return tTable;
 }
 
 } // namespace
 
-cZip *CurrentZip() { return g_pCurrentZip; }
+cZip *CurrentZip() {
+    return g_pCurrentZip;
+}
 
-void ReleaseCurrentZip(const cZip *pZip)
-{
+void ReleaseCurrentZip(const cZip *pZip) {
     if (g_pCurrentZip == pZip)
         g_pCurrentZip = nullptr;
 }
 
-bool ZipPasswordDeclined() { return g_bZipPasswordDeclined; }
+bool ZipPasswordDeclined() {
+    return g_bZipPasswordDeclined;
+}
 
-std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<std::string> &vSpecs)
-{
+std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
+                          const std::vector<std::string> &vSpecs) {
     g_bZipPasswordDeclined = false;
     g_pCurrentZip = &oZip;
 
@@ -122,7 +119,8 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<st
         tOptions.tFields.Text8 = nullptr;
         tOptions.tFields.RootFolder = nullptr;
         if (tOptions.sRootFolder)
-            tOptions.sRootFolder = std::string(vRootFolder.data(), strnlen(vRootFolder.data(), vRootFolder.size()));
+            tOptions.sRootFolder =
+                std::string(vRootFolder.data(), strnlen(vRootFolder.data(), vRootFolder.size()));
     }
 
     EngineNameListBuffer tNames;
@@ -133,8 +131,7 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<st
     return pArchive(static_cast<std::int32_t>(vSpecs.size()), vArchivePath.data(), tNames.Slots());
 }
 
-std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace)
-{
+std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace) {
     std::int32_t lAfterLast = 1;
     for (std::size_t i = 1; i < sText.size(); ++i) {
         if (sText[i] == cFind) {
@@ -145,8 +142,7 @@ std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace)
     return lAfterLast;
 }
 
-std::int32_t OnZipPrint(char *pBuffer, std::uint32_t lCount)
-{
+std::int32_t OnZipPrint(char *pBuffer, std::uint32_t lCount) {
     try {
         if (pBuffer == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
             return 0;
@@ -159,8 +155,7 @@ std::int32_t OnZipPrint(char *pBuffer, std::uint32_t lCount)
     return 0;
 }
 
-std::int32_t OnZipPassword(char *pBuffer, std::int32_t lSize, char *, char *)
-{
+std::int32_t OnZipPassword(char *pBuffer, std::int32_t lSize, char *, char *) {
     try {
         if (g_bZipPasswordDeclined)
             return 1;
@@ -196,15 +191,13 @@ std::int32_t OnZipPassword(char *pBuffer, std::int32_t lSize, char *, char *)
     }
 }
 
-char *OnZipComment(char *pBuffer)
-{
+char *OnZipComment(char *pBuffer) {
     if (pBuffer != nullptr)
         pBuffer[0] = '\0';
     return pBuffer;
 }
 
-std::int32_t OnZipService(char *pName, std::uint32_t lCount)
-{
+std::int32_t OnZipService(char *pName, std::uint32_t lCount) {
     try {
         if (pName == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
             return 0;

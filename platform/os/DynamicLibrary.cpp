@@ -11,16 +11,14 @@
 namespace {
 
 // dlerror() text, or a fallback when the system gave none.
-std::string SystemLoadError()
-{
+std::string SystemLoadError() {
     const char *pText = dlerror();
     return pText != nullptr ? std::string(pText) : std::string("unknown error");
 }
 
 } // namespace
 
-bool DynamicLibrary::Load()
-{
+bool DynamicLibrary::Load() {
     if (m_pHandle != nullptr)
         return true;
 
@@ -55,8 +53,7 @@ bool DynamicLibrary::Load()
     return false;
 }
 
-void *DynamicLibrary::EntryPoint(const std::string &sName)
-{
+void *DynamicLibrary::EntryPoint(const std::string &sName) {
     if (!Load())
         return nullptr;
     dlerror();
@@ -66,8 +63,7 @@ void *DynamicLibrary::EntryPoint(const std::string &sName)
     return pAddress;
 }
 
-std::string ExecutableName()
-{
+std::string ExecutableName() {
     std::error_code ec;
     const std::filesystem::path tExe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec && !tExe.filename().empty())

@@ -19,8 +19,7 @@
 
 class ComponentTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         FakeEngineReset();
         m_tStartFolder = std::filesystem::current_path();
     }
@@ -29,10 +28,10 @@ protected:
     FakeEngineState &Engine() { return FakeEngine(); }
 
     // A fresh folder below the system's temporary folder, removed by the next run.
-    std::filesystem::path TempFolder(const std::string &sName)
-    {
+    std::filesystem::path TempFolder(const std::string &sName) {
         std::filesystem::path tFolder = std::filesystem::temp_directory_path() /
-                                        ("keplo-archive-tests-" + std::to_string(::getpid())) / sName;
+                                        ("keplo-archive-tests-" + std::to_string(::getpid())) /
+                                        sName;
         std::filesystem::remove_all(tFolder);
         std::filesystem::create_directories(tFolder);
         return tFolder;
@@ -54,32 +53,28 @@ struct RecordingUnzipOwner : cUnzipEvents {
     bool bAnswerPasswordCancel = false;
     bool bThrow = false;
 
-    void Cancel(const std::string &sMsg, bool &bCancel) override
-    {
+    void Cancel(const std::string &sMsg, bool &bCancel) override {
         vCancel.push_back(sMsg);
         if (bAnswerCancel)
             bCancel = true;
         if (bThrow)
             throw std::runtime_error("handler failed");
     }
-    void OverwritePrompt(const std::string &sName, std::int32_t &eResponse) override
-    {
+    void OverwritePrompt(const std::string &sName, std::int32_t &eResponse) override {
         vOverwrite.push_back(sName);
         if (eAnswerResponse != -1)
             eResponse = eAnswerResponse;
         if (bThrow)
             throw std::runtime_error("handler failed");
     }
-    void PasswordRequest(std::string &sPassword, bool &bCancel) override
-    {
+    void PasswordRequest(std::string &sPassword, bool &bCancel) override {
         ++lPasswordRequests;
         sPassword = sAnswerPassword;
         bCancel = bAnswerPasswordCancel;
         if (bThrow)
             throw std::runtime_error("handler failed");
     }
-    void Progress(std::int32_t lCount, const std::string &sMsg) override
-    {
+    void Progress(std::int32_t lCount, const std::string &sMsg) override {
         vProgress.emplace_back(lCount, sMsg);
         if (bThrow)
             throw std::runtime_error("handler failed");
@@ -96,24 +91,21 @@ struct RecordingZipOwner : cZipEvents {
     bool bAnswerPasswordCancel = false;
     bool bThrow = false;
 
-    void Cancel(const std::string &sMsg, bool &bCancel) override
-    {
+    void Cancel(const std::string &sMsg, bool &bCancel) override {
         vCancel.push_back(sMsg);
         if (bAnswerCancel)
             bCancel = true;
         if (bThrow)
             throw std::runtime_error("handler failed");
     }
-    void PasswordRequest(std::string &sPassword, bool &bCancel) override
-    {
+    void PasswordRequest(std::string &sPassword, bool &bCancel) override {
         ++lPasswordRequests;
         sPassword = sAnswerPassword;
         bCancel = bAnswerPasswordCancel;
         if (bThrow)
             throw std::runtime_error("handler failed");
     }
-    void Progress(std::int32_t lCount, const std::string &sMsg) override
-    {
+    void Progress(std::int32_t lCount, const std::string &sMsg) override {
         vProgress.emplace_back(lCount, sMsg);
         if (bThrow)
             throw std::runtime_error("handler failed");
@@ -121,8 +113,7 @@ struct RecordingZipOwner : cZipEvents {
 };
 
 // The texts in slots 0 to lCount-1 of a name list as the engine saw it.
-inline std::vector<std::string> NamesIn(const FakeNameSlots &vSlots, std::int32_t lCount)
-{
+inline std::vector<std::string> NamesIn(const FakeNameSlots &vSlots, std::int32_t lCount) {
     std::vector<std::string> vNames;
     for (std::int32_t i = 0; i < lCount && static_cast<std::size_t>(i) < vSlots.size(); ++i)
         vNames.push_back(vSlots[static_cast<std::size_t>(i)].value_or("<null>"));
@@ -130,8 +121,7 @@ inline std::vector<std::string> NamesIn(const FakeNameSlots &vSlots, std::int32_
 }
 
 // Every slot from lFirst on is null.
-inline bool NullFrom(const FakeNameSlots &vSlots, std::size_t lFirst)
-{
+inline bool NullFrom(const FakeNameSlots &vSlots, std::size_t lFirst) {
     for (std::size_t i = lFirst; i < vSlots.size(); ++i)
         if (vSlots[i].has_value())
             return false;
@@ -139,16 +129,17 @@ inline bool NullFrom(const FakeNameSlots &vSlots, std::size_t lFirst)
 }
 
 // An ArchiveError with that number, description and source is raised by fAction.
-inline ::testing::AssertionResult RaisesArchiveError(const std::function<void()> &fAction, std::int32_t lNumber,
-                                                      const std::string &sDescription, const std::string &sSource)
-{
+inline ::testing::AssertionResult RaisesArchiveError(const std::function<void()> &fAction,
+                                                     std::int32_t lNumber,
+                                                     const std::string &sDescription,
+                                                     const std::string &sSource) {
     try {
         fAction();
     } catch (const ArchiveError &e) {
         if (e.Number() == lNumber && e.Description() == sDescription && e.Source() == sSource)
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "raised " << e.Number() << " \"" << e.Description() << "\" from \""
-                                             << e.Source() << "\"";
+        return ::testing::AssertionFailure() << "raised " << e.Number() << " \"" << e.Description()
+                                             << "\" from \"" << e.Source() << "\"";
     } catch (const std::exception &e) {
         return ::testing::AssertionFailure() << "raised another exception: " << e.what();
     }

@@ -50,7 +50,8 @@ struct FakeCallback {
     static FakeCallback PrintText(const std::string &sText);
     static FakeCallback Overwrite(std::string sName);
     static FakeCallback Password(std::int32_t lBufferSize = 256);
-    static FakeCallback Listing(std::string sPath, std::uint32_t lSize = 100, std::int32_t lRatio = 50);
+    static FakeCallback Listing(std::string sPath, std::uint32_t lSize = 100,
+                                std::int32_t lRatio = 50);
     static FakeCallback Service(std::string sName, std::uint32_t lCount);
     static FakeCallback ServiceText(const std::string &sName);
     static FakeCallback Comment();
@@ -58,9 +59,9 @@ struct FakeCallback {
 
 // What one scripted call-back gave back.
 struct FakeCallbackOutcome {
-    bool bSlotWasNull = false;  // the table held no routine for it
-    std::int32_t lReturned = 0; // its result (Listing: 0)
-    std::string sBuffer;        // Password, Comment: the whole buffer afterwards
+    bool bSlotWasNull = false;    // the table held no routine for it
+    std::int32_t lReturned = 0;   // its result (Listing: 0)
+    std::string sBuffer;          // Password, Comment: the whole buffer afterwards
     bool bReturnedBuffer = false; // Comment: the routine returned the buffer it was handed
 };
 
@@ -136,12 +137,14 @@ FAKE_ENGINE_EXPORT void FakeEngineReset();
 // libraries.
 FAKE_ENGINE_EXPORT std::int32_t FakeWizSingleEntryUnzip(std::int32_t lIncludeCount, char **pInclude,
                                                         std::int32_t lExcludeCount, char **pExclude,
-                                                        UnzipCommandRecord *pCommand, UnzipCallbackTable *pCallbacks);
+                                                        UnzipCommandRecord *pCommand,
+                                                        UnzipCallbackTable *pCallbacks);
 FAKE_ENGINE_EXPORT std::int32_t FakeUzpVersion2(UnzipVersionRecord *pVersion);
 FAKE_ENGINE_EXPORT std::int32_t FakeZpInit(ZipCallbackTable *pCallbacks);
 FAKE_ENGINE_EXPORT std::int32_t FakeZpSetOptions(ZipOptionsRecord *pOptions);
 FAKE_ENGINE_EXPORT std::int32_t FakeZpGetOptions(ZipOptionsRecord *pOptions);
-FAKE_ENGINE_EXPORT std::int32_t FakeZpArchive(std::int32_t lSpecCount, char *pArchivePath, char **pNames);
+FAKE_ENGINE_EXPORT std::int32_t FakeZpArchive(std::int32_t lSpecCount, char *pArchivePath,
+                                              char **pNames);
 
 // The offset in this build's record layout of a field at a published offset: a
 // record's leading text pointers take 8 bytes each on a 64-bit build.

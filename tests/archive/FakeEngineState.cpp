@@ -10,13 +10,11 @@ namespace {
 
 FakeEngineState g_tState;
 
-std::optional<std::string> TextOrNull(const char *pText)
-{
+std::optional<std::string> TextOrNull(const char *pText) {
     return pText != nullptr ? std::optional<std::string>(pText) : std::nullopt;
 }
 
-FakeNameSlots SlotsOf(char **pNames)
-{
+FakeNameSlots SlotsOf(char **pNames) {
     FakeNameSlots vSlots;
     if (pNames == nullptr)
         return vSlots;
@@ -25,41 +23,39 @@ FakeNameSlots SlotsOf(char **pNames)
     return vSlots;
 }
 
-std::string CurrentFolder()
-{
+std::string CurrentFolder() {
     char aFolder[PATH_MAX];
     return getcwd(aFolder, sizeof aFolder) != nullptr ? std::string(aFolder) : std::string();
 }
 
-std::int32_t FieldAtOffset(const std::vector<unsigned char> &vRecord, std::size_t lOffset)
-{
+std::int32_t FieldAtOffset(const std::vector<unsigned char> &vRecord, std::size_t lOffset) {
     std::int32_t lValue = 0;
     if (lOffset + sizeof lValue <= vRecord.size())
         std::memcpy(&lValue, vRecord.data() + lOffset, sizeof lValue);
     return lValue;
 }
 
-template <typename Record> void ApplyWrites(Record *pRecord, const std::vector<FakeFieldWrite> &vWrites,
-                                            std::size_t (*pActual)(std::size_t))
-{
+template <typename Record>
+void ApplyWrites(Record *pRecord, const std::vector<FakeFieldWrite> &vWrites,
+                 std::size_t (*pActual)(std::size_t)) {
     for (const FakeFieldWrite &tWrite : vWrites)
-        std::memcpy(reinterpret_cast<unsigned char *>(pRecord) + pActual(tWrite.lPublishedOffset), &tWrite.lValue,
-                    sizeof tWrite.lValue);
+        std::memcpy(reinterpret_cast<unsigned char *>(pRecord) + pActual(tWrite.lPublishedOffset),
+                    &tWrite.lValue, sizeof tWrite.lValue);
 }
 
 // The whole buffer as bytes.
-std::string BufferText(const std::vector<char> &vBuffer) { return std::string(vBuffer.begin(), vBuffer.end()); }
+std::string BufferText(const std::vector<char> &vBuffer) {
+    return std::string(vBuffer.begin(), vBuffer.end());
+}
 
 // Text followed by a zero byte, in a buffer the routine may read.
-std::vector<char> ZeroEnded(const std::string &sBytes)
-{
+std::vector<char> ZeroEnded(const std::string &sBytes) {
     std::vector<char> vText(sBytes.begin(), sBytes.end());
     vText.push_back('\0');
     return vText;
 }
 
-std::vector<FakeCallbackOutcome> RunUnzipScript(const UnzipCallbackTable &tTable)
-{
+std::vector<FakeCallbackOutcome> RunUnzipScript(const UnzipCallbackTable &tTable) {
     std::vector<FakeCallbackOutcome> vOutcomes;
     for (const FakeCallback &tCall : g_tState.vUnzipScript) {
         FakeCallbackOutcome tOutcome;
@@ -70,16 +66,19 @@ std::vector<FakeCallbackOutcome> RunUnzipScript(const UnzipCallbackTable &tTable
         case FakeCallback::Kind::Print:
             tOutcome.bSlotWasNull = tTable.Print == nullptr;
             if (tTable.Print)
-                tOutcome.lReturned = tTable.Print(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
+                tOutcome.lReturned =
+                    tTable.Print(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
             break;
         case FakeCallback::Kind::Overwrite:
             tOutcome.bSlotWasNull = tTable.Overwrite == nullptr;
             if (tTable.Overwrite)
-                tOutcome.lReturned = tTable.Overwrite(tCall.bNullPointer ? nullptr : vZeroEnded.data());
+                tOutcome.lReturned =
+                    tTable.Overwrite(tCall.bNullPointer ? nullptr : vZeroEnded.data());
             break;
         case FakeCallback::Kind::Password: {
             tOutcome.bSlotWasNull = tTable.Password == nullptr;
-            std::vector<char> vBuffer(static_cast<std::size_t>(std::max(tCall.lBufferSize, 0)), tCall.cFill);
+            std::vector<char> vBuffer(static_cast<std::size_t>(std::max(tCall.lBufferSize, 0)),
+                                      tCall.cFill);
             char aPrompt[] = "Password:";
             char aEntry[] = "secret.txt";
             if (tTable.Password)
@@ -92,16 +91,17 @@ std::vector<FakeCallbackOutcome> RunUnzipScript(const UnzipCallbackTable &tTable
             tOutcome.bSlotWasNull = tTable.Listing == nullptr;
             std::vector<char> vMethod = ZeroEnded(tCall.sMethod);
             if (tTable.Listing)
-                tTable.Listing(tCall.lPackedSize, tCall.lSize, tCall.lRatio, tCall.lMonth, tCall.lDay, tCall.lYear,
-                               tCall.lHour, tCall.lMinute, tCall.lSecond,
-                               tCall.bNullPointer ? nullptr : vBytes.data(), vMethod.data(), tCall.lCRC,
-                               tCall.lAttributes);
+                tTable.Listing(tCall.lPackedSize, tCall.lSize, tCall.lRatio, tCall.lMonth,
+                               tCall.lDay, tCall.lYear, tCall.lHour, tCall.lMinute, tCall.lSecond,
+                               tCall.bNullPointer ? nullptr : vBytes.data(), vMethod.data(),
+                               tCall.lCRC, tCall.lAttributes);
             break;
         }
         case FakeCallback::Kind::Service:
             tOutcome.bSlotWasNull = tTable.Service == nullptr;
             if (tTable.Service)
-                tOutcome.lReturned = tTable.Service(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
+                tOutcome.lReturned =
+                    tTable.Service(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
             break;
         case FakeCallback::Kind::Comment:
             tOutcome.bSlotWasNull = true; // the unzip table has no comment routine
@@ -112,8 +112,7 @@ std::vector<FakeCallbackOutcome> RunUnzipScript(const UnzipCallbackTable &tTable
     return vOutcomes;
 }
 
-std::vector<FakeCallbackOutcome> RunZipScript(const ZipCallbackTable &tTable)
-{
+std::vector<FakeCallbackOutcome> RunZipScript(const ZipCallbackTable &tTable) {
     std::vector<FakeCallbackOutcome> vOutcomes;
     for (const FakeCallback &tCall : g_tState.vZipScript) {
         FakeCallbackOutcome tOutcome;
@@ -122,11 +121,13 @@ std::vector<FakeCallbackOutcome> RunZipScript(const ZipCallbackTable &tTable)
         case FakeCallback::Kind::Print:
             tOutcome.bSlotWasNull = tTable.Print == nullptr;
             if (tTable.Print)
-                tOutcome.lReturned = tTable.Print(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
+                tOutcome.lReturned =
+                    tTable.Print(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
             break;
         case FakeCallback::Kind::Password: {
             tOutcome.bSlotWasNull = tTable.Password == nullptr;
-            std::vector<char> vBuffer(static_cast<std::size_t>(std::max(tCall.lBufferSize, 0)), tCall.cFill);
+            std::vector<char> vBuffer(static_cast<std::size_t>(std::max(tCall.lBufferSize, 0)),
+                                      tCall.cFill);
             char aPrompt[] = "Password:";
             char aEntry[] = "secret.txt";
             if (tTable.Password)
@@ -138,7 +139,8 @@ std::vector<FakeCallbackOutcome> RunZipScript(const ZipCallbackTable &tTable)
         case FakeCallback::Kind::Service:
             tOutcome.bSlotWasNull = tTable.Service == nullptr;
             if (tTable.Service)
-                tOutcome.lReturned = tTable.Service(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
+                tOutcome.lReturned =
+                    tTable.Service(tCall.bNullPointer ? nullptr : vBytes.data(), tCall.lCount);
             break;
         case FakeCallback::Kind::Comment: {
             tOutcome.bSlotWasNull = tTable.Comment == nullptr;
@@ -162,8 +164,7 @@ std::vector<FakeCallbackOutcome> RunZipScript(const ZipCallbackTable &tTable)
 
 // ---- Script helpers.
 
-FakeCallback FakeCallback::Print(std::string sBytes, std::uint32_t lCount)
-{
+FakeCallback FakeCallback::Print(std::string sBytes, std::uint32_t lCount) {
     FakeCallback tCall;
     tCall.eKind = Kind::Print;
     tCall.sBytes = std::move(sBytes);
@@ -171,29 +172,25 @@ FakeCallback FakeCallback::Print(std::string sBytes, std::uint32_t lCount)
     return tCall;
 }
 
-FakeCallback FakeCallback::PrintText(const std::string &sText)
-{
+FakeCallback FakeCallback::PrintText(const std::string &sText) {
     return Print(sText, static_cast<std::uint32_t>(sText.size()));
 }
 
-FakeCallback FakeCallback::Overwrite(std::string sName)
-{
+FakeCallback FakeCallback::Overwrite(std::string sName) {
     FakeCallback tCall;
     tCall.eKind = Kind::Overwrite;
     tCall.sBytes = std::move(sName);
     return tCall;
 }
 
-FakeCallback FakeCallback::Password(std::int32_t lBufferSize)
-{
+FakeCallback FakeCallback::Password(std::int32_t lBufferSize) {
     FakeCallback tCall;
     tCall.eKind = Kind::Password;
     tCall.lBufferSize = lBufferSize;
     return tCall;
 }
 
-FakeCallback FakeCallback::Listing(std::string sPath, std::uint32_t lSize, std::int32_t lRatio)
-{
+FakeCallback FakeCallback::Listing(std::string sPath, std::uint32_t lSize, std::int32_t lRatio) {
     FakeCallback tCall;
     tCall.eKind = Kind::Listing;
     tCall.sBytes = std::move(sPath);
@@ -203,8 +200,7 @@ FakeCallback FakeCallback::Listing(std::string sPath, std::uint32_t lSize, std::
     return tCall;
 }
 
-FakeCallback FakeCallback::Service(std::string sName, std::uint32_t lCount)
-{
+FakeCallback FakeCallback::Service(std::string sName, std::uint32_t lCount) {
     FakeCallback tCall;
     tCall.eKind = Kind::Service;
     tCall.sBytes = std::move(sName);
@@ -212,13 +208,11 @@ FakeCallback FakeCallback::Service(std::string sName, std::uint32_t lCount)
     return tCall;
 }
 
-FakeCallback FakeCallback::ServiceText(const std::string &sName)
-{
+FakeCallback FakeCallback::ServiceText(const std::string &sName) {
     return Service(sName + std::string(1, '\0'), static_cast<std::uint32_t>(sName.size() + 1));
 }
 
-FakeCallback FakeCallback::Comment()
-{
+FakeCallback FakeCallback::Comment() {
     FakeCallback tCall;
     tCall.eKind = Kind::Comment;
     return tCall;
@@ -226,8 +220,7 @@ FakeCallback FakeCallback::Comment()
 
 // ---- Layout.
 
-std::size_t ActualUnzipCommandOffset(std::size_t lPublishedOffset)
-{
+std::size_t ActualUnzipCommandOffset(std::size_t lPublishedOffset) {
     if (lPublishedOffset == 60)
         return offsetof(UnzipCommandRecord, ArchivePath);
     if (lPublishedOffset == 64)
@@ -235,8 +228,7 @@ std::size_t ActualUnzipCommandOffset(std::size_t lPublishedOffset)
     return lPublishedOffset;
 }
 
-std::size_t ActualZipOptionsOffset(std::size_t lPublishedOffset)
-{
+std::size_t ActualZipOptionsOffset(std::size_t lPublishedOffset) {
     switch (lPublishedOffset) {
     case 0:
         return offsetof(ZipOptionsRecord, Text0);
@@ -249,27 +241,29 @@ std::size_t ActualZipOptionsOffset(std::size_t lPublishedOffset)
     }
 }
 
-std::int32_t FakeUnzipCall::Field(std::size_t lPublishedOffset) const
-{
+std::int32_t FakeUnzipCall::Field(std::size_t lPublishedOffset) const {
     return FieldAtOffset(vRecord, ActualUnzipCommandOffset(lPublishedOffset));
 }
 
-std::int32_t FakeZipOptionsCall::Field(std::size_t lPublishedOffset) const
-{
+std::int32_t FakeZipOptionsCall::Field(std::size_t lPublishedOffset) const {
     return FieldAtOffset(vRecord, ActualZipOptionsOffset(lPublishedOffset));
 }
 
 // ---- State.
 
-FakeEngineState &FakeEngine() { return g_tState; }
+FakeEngineState &FakeEngine() {
+    return g_tState;
+}
 
-void FakeEngineReset() { g_tState = FakeEngineState(); }
+void FakeEngineReset() {
+    g_tState = FakeEngineState();
+}
 
 // ---- Entry points.
 
-std::int32_t FakeWizSingleEntryUnzip(std::int32_t lIncludeCount, char **pInclude, std::int32_t lExcludeCount,
-                                     char **pExclude, UnzipCommandRecord *pCommand, UnzipCallbackTable *pCallbacks)
-{
+std::int32_t FakeWizSingleEntryUnzip(std::int32_t lIncludeCount, char **pInclude,
+                                     std::int32_t lExcludeCount, char **pExclude,
+                                     UnzipCommandRecord *pCommand, UnzipCallbackTable *pCallbacks) {
     FakeUnzipCall tCall;
     tCall.lIncludeCount = lIncludeCount;
     tCall.vInclude = SlotsOf(pInclude);
@@ -292,22 +286,19 @@ std::int32_t FakeWizSingleEntryUnzip(std::int32_t lIncludeCount, char **pInclude
     return g_tState.lUnzipResult;
 }
 
-std::int32_t FakeUzpVersion2(UnzipVersionRecord *pVersion)
-{
+std::int32_t FakeUzpVersion2(UnzipVersionRecord *pVersion) {
     g_tState.vVersionRecordsSeen.push_back(*pVersion);
     std::memcpy(pVersion->FirstText, g_tState.aVersionFirstText, sizeof pVersion->FirstText);
     std::memcpy(pVersion->Version4, g_tState.aVersion4, sizeof pVersion->Version4);
     return 0;
 }
 
-std::int32_t FakeZpInit(ZipCallbackTable *pCallbacks)
-{
+std::int32_t FakeZpInit(ZipCallbackTable *pCallbacks) {
     g_tState.vInitCalls.push_back(pCallbacks != nullptr ? *pCallbacks : ZipCallbackTable{});
     return 1;
 }
 
-std::int32_t FakeZpSetOptions(ZipOptionsRecord *pOptions)
-{
+std::int32_t FakeZpSetOptions(ZipOptionsRecord *pOptions) {
     FakeZipOptionsCall tCall;
     if (pOptions != nullptr) {
         const auto *pBytes = reinterpret_cast<const unsigned char *>(pOptions);
@@ -321,15 +312,13 @@ std::int32_t FakeZpSetOptions(ZipOptionsRecord *pOptions)
     return 1;
 }
 
-std::int32_t FakeZpGetOptions(ZipOptionsRecord *pOptions)
-{
+std::int32_t FakeZpGetOptions(ZipOptionsRecord *pOptions) {
     if (pOptions != nullptr)
         *pOptions = ZipOptionsRecord{};
     return 1;
 }
 
-std::int32_t FakeZpArchive(std::int32_t lSpecCount, char *pArchivePath, char **pNames)
-{
+std::int32_t FakeZpArchive(std::int32_t lSpecCount, char *pArchivePath, char **pNames) {
     FakeZipArchiveCall tCall;
     tCall.lSpecCount = lSpecCount;
     tCall.sArchivePath = TextOrNull(pArchivePath);

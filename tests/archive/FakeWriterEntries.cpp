@@ -5,13 +5,18 @@
 
 extern "C" {
 
-FAKE_ENGINE_EXPORT int32_t ZpInit(ZipCallbackTable *callbacks) { return FakeZpInit(callbacks); }
-FAKE_ENGINE_EXPORT int32_t ZpSetOptions(ZipOptionsRecord *options) { return FakeZpSetOptions(options); }
-FAKE_ENGINE_EXPORT int32_t ZpGetOptions(ZipOptionsRecord *options) { return FakeZpGetOptions(options); }
+FAKE_ENGINE_EXPORT int32_t ZpInit(ZipCallbackTable *callbacks) {
+    return FakeZpInit(callbacks);
+}
+FAKE_ENGINE_EXPORT int32_t ZpSetOptions(ZipOptionsRecord *options) {
+    return FakeZpSetOptions(options);
+}
+FAKE_ENGINE_EXPORT int32_t ZpGetOptions(ZipOptionsRecord *options) {
+    return FakeZpGetOptions(options);
+}
 
 #ifndef FAKE_ENGINE_WITHOUT_ARCHIVE
-FAKE_ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **names)
-{
+FAKE_ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **names) {
     return FakeZpArchive(specCount, archivePath, names);
 }
 #endif

@@ -10,8 +10,7 @@
 
 namespace {
 
-TEST(NoEngine, UnzipCallsFailFromRunUnzipEngineWithFileNotFound)
-{
+TEST(NoEngine, UnzipCallsFailFromRunUnzipEngineWithFileNotFound) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     for (int lAttempt = 0; lAttempt < 2; ++lAttempt) {
@@ -30,14 +29,12 @@ TEST(NoEngine, UnzipCallsFailFromRunUnzipEngineWithFileNotFound)
     }
 }
 
-TEST(NoEngine, UnzipWithoutArchivePathNeedsNoEngine)
-{
+TEST(NoEngine, UnzipWithoutArchivePathNeedsNoEngine) {
     cUnzip oUnzip;
     EXPECT_FALSE(oUnzip.Unzip());
 }
 
-TEST(NoEngine, GetVersionFailsWithTheProgramAsSource)
-{
+TEST(NoEngine, GetVersionFailsWithTheProgramAsSource) {
     cUnzip oUnzip;
     std::int32_t lMajor = 0, lMinor = 0, lRevision = 0;
     ArchiveDate dDate;
@@ -52,8 +49,7 @@ TEST(NoEngine, GetVersionFailsWithTheProgramAsSource)
     }
 }
 
-TEST(NoEngine, ZipAndDeleteFailUnchangedAndKeepTheCurrentComponent)
-{
+TEST(NoEngine, ZipAndDeleteFailUnchangedAndKeepTheCurrentComponent) {
     cZip oZip;
     oZip.AddFileSpec("*");
     for (int lAttempt = 0; lAttempt < 2; ++lAttempt) {

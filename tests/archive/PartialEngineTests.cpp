@@ -19,8 +19,7 @@ protected:
     void SetUp() override { FakeEngineReset(); }
 };
 
-TEST_F(PartialEngine, MissingUnzipEntryPointFailsFromRunUnzipEngineAndDropsTheCurrentComponent)
-{
+TEST_F(PartialEngine, MissingUnzipEntryPointFailsFromRunUnzipEngineAndDropsTheCurrentComponent) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     for (int lAttempt = 0; lAttempt < 2; ++lAttempt) {
@@ -32,15 +31,15 @@ TEST_F(PartialEngine, MissingUnzipEntryPointFailsFromRunUnzipEngineAndDropsTheCu
             ADD_FAILURE() << "no error raised";
         } catch (const ArchiveError &e) {
             EXPECT_EQ(e.Number(), 453);
-            EXPECT_EQ(e.Description(), "Can't find DLL entry point Wiz_SingleEntryUnzip in libpakreader.so");
+            EXPECT_EQ(e.Description(),
+                      "Can't find DLL entry point Wiz_SingleEntryUnzip in libpakreader.so");
             EXPECT_EQ(e.Source(), "archive_partial_engine_tests.RunUnzipEngine");
         }
         EXPECT_EQ(CurrentUnzip(), nullptr);
     }
 }
 
-TEST_F(PartialEngine, PresentEntryPointOfThatLibraryStillWorks)
-{
+TEST_F(PartialEngine, PresentEntryPointOfThatLibraryStillWorks) {
     const std::uint8_t aVersion[4] = {2, 5, 1, 0};
     std::memcpy(FakeEngine().aVersion4, aVersion, 4);
     cUnzip oUnzip;
@@ -53,8 +52,7 @@ TEST_F(PartialEngine, PresentEntryPointOfThatLibraryStillWorks)
     EXPECT_EQ(lRevision, 1);
 }
 
-TEST_F(PartialEngine, MissingZpArchiveFailsUnchangedAfterInitAndOptions)
-{
+TEST_F(PartialEngine, MissingZpArchiveFailsUnchangedAfterInitAndOptions) {
     cZip oZip;
     oZip.AddFileSpec("*");
     try {
@@ -71,8 +69,7 @@ TEST_F(PartialEngine, MissingZpArchiveFailsUnchangedAfterInitAndOptions)
     EXPECT_EQ(oZip.LastEngineResult(), -1);
 }
 
-TEST_F(PartialEngine, FailedDeleteLeavesTheDeleteFieldZeroForTheNextCall)
-{
+TEST_F(PartialEngine, FailedDeleteLeavesTheDeleteFieldZeroForTheNextCall) {
     cZip oZip;
     oZip.AddFileSpec("a.txt");
     EXPECT_THROW(oZip.Delete(), ArchiveError);

@@ -25,8 +25,7 @@ struct CountingOwner : cUnzipEvents, cZipEvents {
 
 class RoundTrip : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_tStartFolder = fs::current_path();
         m_tRoot = fs::temp_directory_path() / ("keplo-round-trip-" + std::to_string(::getpid()));
         fs::remove_all(m_tRoot);
@@ -52,37 +51,33 @@ protected:
             WriteFile(m_tSource / sPath, sData);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         fs::current_path(m_tStartFolder);
         fs::remove_all(m_tRoot);
     }
 
-    static void WriteFile(const fs::path &tPath, const std::string &sData)
-    {
+    static void WriteFile(const fs::path &tPath, const std::string &sData) {
         fs::create_directories(tPath.parent_path());
         std::ofstream(tPath, std::ios::binary) << sData;
     }
 
-    static std::string ReadFile(const fs::path &tPath)
-    {
+    static std::string ReadFile(const fs::path &tPath) {
         std::ifstream tIn(tPath, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(tIn), std::istreambuf_iterator<char>());
     }
 
     // Every regular file below tFolder, by its relative path with "/" separators.
-    static std::map<std::string, std::string> FilesBelow(const fs::path &tFolder)
-    {
+    static std::map<std::string, std::string> FilesBelow(const fs::path &tFolder) {
         std::map<std::string, std::string> mFiles;
         for (const fs::directory_entry &tEntry : fs::recursive_directory_iterator(tFolder))
             if (tEntry.is_regular_file())
-                mFiles[fs::relative(tEntry.path(), tFolder).generic_string()] = ReadFile(tEntry.path());
+                mFiles[fs::relative(tEntry.path(), tFolder).generic_string()] =
+                    ReadFile(tEntry.path());
         return mFiles;
     }
 
     // Packs the source folder into the archive the way both programs do.
-    void Pack(cZip &oZip)
-    {
+    void Pack(cZip &oZip) {
         oZip.SetZipFile(Archive().string());
         oZip.SetBasePath(m_tSource.string());
         oZip.ClearFileSpecs();
@@ -93,8 +88,7 @@ protected:
     }
 
     // The listing as archive path -> index.
-    static std::map<std::string, std::int32_t> Listing(cUnzip &oUnzip)
-    {
+    static std::map<std::string, std::int32_t> Listing(cUnzip &oUnzip) {
         std::map<std::string, std::int32_t> mListing;
         for (std::int32_t i = 1; i <= oUnzip.FileCount(); ++i) {
             std::string sFolder = oUnzip.FileDirectory(i);
@@ -114,8 +108,7 @@ protected:
     std::map<std::string, std::string> m_mFiles;
 };
 
-TEST_F(RoundTrip, PackedFolderListsAndExtractsToTheSameFiles)
-{
+TEST_F(RoundTrip, PackedFolderListsAndExtractsToTheSameFiles) {
     CountingOwner tOwner;
     cZip oZip;
     oZip.SetOwner(&tOwner);
@@ -132,8 +125,8 @@ TEST_F(RoundTrip, PackedFolderListsAndExtractsToTheSameFiles)
         ASSERT_TRUE(mListing.count(sPath)) << sPath;
         const std::int32_t i = mListing.at(sPath);
         EXPECT_EQ(oUnzip.FileSize(i), static_cast<std::int32_t>(sData.size())) << sPath;
-        EXPECT_EQ(oUnzip.FileCRC(i),
-                  crc32(0, reinterpret_cast<const Bytef *>(sData.data()), static_cast<uInt>(sData.size())))
+        EXPECT_EQ(oUnzip.FileCRC(i), crc32(0, reinterpret_cast<const Bytef *>(sData.data()),
+                                           static_cast<uInt>(sData.size())))
             << sPath;
         EXPECT_FALSE(oUnzip.FileEncrypted(i));
         EXPECT_FALSE(oUnzip.FileCompressionMethod(i).empty());
@@ -150,8 +143,7 @@ TEST_F(RoundTrip, PackedFolderListsAndExtractsToTheSameFiles)
     EXPECT_GT(tOwner.lProgress, 0);
 }
 
-TEST_F(RoundTrip, RepackingReplacesChangedFilesAndKeepsTheRest)
-{
+TEST_F(RoundTrip, RepackingReplacesChangedFilesAndKeepsTheRest) {
     cZip oZip;
     Pack(oZip);
     ASSERT_EQ(oZip.LastEngineResult(), 0);
@@ -171,8 +163,7 @@ TEST_F(RoundTrip, RepackingReplacesChangedFilesAndKeepsTheRest)
     EXPECT_EQ(FilesBelow(m_tRoot / "again"), m_mFiles);
 }
 
-TEST_F(RoundTrip, SelectedEntriesAloneAreExtractedAndFlatExtractionDropsFolders)
-{
+TEST_F(RoundTrip, SelectedEntriesAloneAreExtractedAndFlatExtractionDropsFolders) {
     cZip oZip;
     Pack(oZip);
     cUnzip oUnzip;
@@ -187,8 +178,9 @@ TEST_F(RoundTrip, SelectedEntriesAloneAreExtractedAndFlatExtractionDropsFolders)
     oUnzip.SetUnzipFolder((m_tRoot / "some").string());
     EXPECT_FALSE(oUnzip.Unzip());
     EXPECT_EQ(FilesBelow(m_tRoot / "some"),
-              (std::map<std::string, std::string>{{"a.txt", m_mFiles["a.txt"]},
-                                                  {"scripts/ui/my file.txt", m_mFiles["scripts/ui/my file.txt"]}}));
+              (std::map<std::string, std::string>{
+                  {"a.txt", m_mFiles["a.txt"]},
+                  {"scripts/ui/my file.txt", m_mFiles["scripts/ui/my file.txt"]}}));
 
     cUnzip oFlat;
     oFlat.SetZipFile(Archive().string());
@@ -201,8 +193,7 @@ TEST_F(RoundTrip, SelectedEntriesAloneAreExtractedAndFlatExtractionDropsFolders)
     EXPECT_EQ(FilesBelow(m_tRoot / "flat"), mFlat);
 }
 
-TEST_F(RoundTrip, DeleteRemovesTheNamedEntriesOnly)
-{
+TEST_F(RoundTrip, DeleteRemovesTheNamedEntriesOnly) {
     cZip oZip;
     Pack(oZip);
     oZip.ClearFileSpecs();
@@ -229,8 +220,7 @@ TEST_F(RoundTrip, DeleteRemovesTheNamedEntriesOnly)
     EXPECT_EQ(Listing(oUnzip).size(), m_mFiles.size());
 }
 
-TEST_F(RoundTrip, MissingArchiveIsAnEngineComplaintNotAnError)
-{
+TEST_F(RoundTrip, MissingArchiveIsAnEngineComplaintNotAnError) {
     cUnzip oUnzip;
     oUnzip.SetZipFile((m_tRoot / "no-such.vl2").string());
     oUnzip.Directory();
@@ -239,8 +229,7 @@ TEST_F(RoundTrip, MissingArchiveIsAnEngineComplaintNotAnError)
     EXPECT_TRUE(oUnzip.Unzip());
 }
 
-TEST_F(RoundTrip, VersionComesFromTheEngine)
-{
+TEST_F(RoundTrip, VersionComesFromTheEngine) {
     cUnzip oUnzip;
     std::int32_t lMajor = -1, lMinor = -1, lRevision = -1;
     ArchiveDate dDate;

@@ -7,15 +7,13 @@ namespace {
 
 class UnzipCallbacks : public ComponentTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ComponentTest::SetUp();
         m_oUnzip.SetOwner(&m_tOwner);
         m_oUnzip.SetZipFile("a.vl2");
     }
     // Runs one engine call that makes these call-backs; returns their outcomes.
-    std::vector<FakeCallbackOutcome> Run(std::vector<FakeCallback> vScript)
-    {
+    std::vector<FakeCallbackOutcome> Run(std::vector<FakeCallback> vScript) {
         Engine().vUnzipScript = std::move(vScript);
         m_oUnzip.Unzip();
         return Engine().vUnzipCalls.back().vOutcomes;
@@ -25,12 +23,11 @@ protected:
     RecordingUnzipOwner m_tOwner;
 };
 
-TEST_F(UnzipCallbacks, PrintRaisesProgressOnlyForCountsFromTwoTo31999)
-{
+TEST_F(UnzipCallbacks, PrintRaisesProgressOnlyForCountsFromTwoTo31999) {
     const std::string sLong(32000, 'm');
-    const auto vOutcomes =
-        Run({FakeCallback::Print("", 0), FakeCallback::Print("x", 1), FakeCallback::Print("ab", 2),
-             FakeCallback::Print(sLong.substr(0, 31999), 31999), FakeCallback::Print(sLong, 32000)});
+    const auto vOutcomes = Run(
+        {FakeCallback::Print("", 0), FakeCallback::Print("x", 1), FakeCallback::Print("ab", 2),
+         FakeCallback::Print(sLong.substr(0, 31999), 31999), FakeCallback::Print(sLong, 32000)});
     ASSERT_EQ(m_tOwner.vProgress.size(), 2u);
     EXPECT_EQ(m_tOwner.vProgress[0], (std::pair<std::int32_t, std::string>{1, "ab"}));
     EXPECT_EQ(m_tOwner.vProgress[1].first, 1);
@@ -39,23 +36,20 @@ TEST_F(UnzipCallbacks, PrintRaisesProgressOnlyForCountsFromTwoTo31999)
         EXPECT_EQ(tOutcome.lReturned, 0);
 }
 
-TEST_F(UnzipCallbacks, PrintCopiesExactlyCountBytesAndTurnsSlashesAfterTheFirstIntoBackslashes)
-{
+TEST_F(UnzipCallbacks, PrintCopiesExactlyCountBytesAndTurnsSlashesAfterTheFirstIntoBackslashes) {
     Run({FakeCallback::Print("/inflating: textures/skins/a.png  trailing", 32)});
     ASSERT_EQ(m_tOwner.vProgress.size(), 1u);
     EXPECT_EQ(m_tOwner.vProgress[0].second, "/inflating: textures\\skins\\a.png");
 }
 
-TEST_F(UnzipCallbacks, PrintWithNullBufferRaisesNothing)
-{
+TEST_F(UnzipCallbacks, PrintWithNullBufferRaisesNothing) {
     FakeCallback tPrint = FakeCallback::Print("", 10);
     tPrint.bNullPointer = true;
     EXPECT_EQ(Run({tPrint})[0].lReturned, 0);
     EXPECT_TRUE(m_tOwner.vProgress.empty());
 }
 
-TEST_F(UnzipCallbacks, ServiceRaisesCancelWithForwardSlashesAndStopsWhenTheOwnerCancels)
-{
+TEST_F(UnzipCallbacks, ServiceRaisesCancelWithForwardSlashesAndStopsWhenTheOwnerCancels) {
     auto vOutcomes = Run({FakeCallback::ServiceText("textures\\skins\\a.png")});
     ASSERT_EQ(m_tOwner.vCancel.size(), 1u);
     EXPECT_EQ(m_tOwner.vCancel[0], "textures/skins/a.png");
@@ -66,8 +60,7 @@ TEST_F(UnzipCallbacks, ServiceRaisesCancelWithForwardSlashesAndStopsWhenTheOwner
     EXPECT_EQ(vOutcomes[0].lReturned, 1);
 }
 
-TEST_F(UnzipCallbacks, ServiceOutsideTheCountBoundsAnswersGoOnWithoutAsking)
-{
+TEST_F(UnzipCallbacks, ServiceOutsideTheCountBoundsAnswersGoOnWithoutAsking) {
     m_tOwner.bAnswerCancel = true;
     const auto vOutcomes = Run({FakeCallback::Service("", 0), FakeCallback::Service("a", 1),
                                 FakeCallback::Service(std::string(32000, 'n'), 32000)});
@@ -76,18 +69,17 @@ TEST_F(UnzipCallbacks, ServiceOutsideTheCountBoundsAnswersGoOnWithoutAsking)
         EXPECT_EQ(tOutcome.lReturned, 0);
 }
 
-TEST_F(UnzipCallbacks, ServiceReadsAtMostCountBytesOfAnUnendedName)
-{
+TEST_F(UnzipCallbacks, ServiceReadsAtMostCountBytesOfAnUnendedName) {
     Run({FakeCallback::Service("abcdef", 4)});
     ASSERT_EQ(m_tOwner.vCancel.size(), 1u);
     EXPECT_EQ(m_tOwner.vCancel[0], "abcd");
 }
 
-TEST_F(UnzipCallbacks, WithoutAnOwnerEveryCallbackGivesItsDefaultAnswer)
-{
+TEST_F(UnzipCallbacks, WithoutAnOwnerEveryCallbackGivesItsDefaultAnswer) {
     m_oUnzip.SetOwner(nullptr);
-    const auto vOutcomes = Run({FakeCallback::Overwrite("a.txt"), FakeCallback::Password(),
-                                FakeCallback::ServiceText("a.txt"), FakeCallback::PrintText("hello")});
+    const auto vOutcomes =
+        Run({FakeCallback::Overwrite("a.txt"), FakeCallback::Password(),
+             FakeCallback::ServiceText("a.txt"), FakeCallback::PrintText("hello")});
     EXPECT_EQ(vOutcomes[0].lReturned, 100);
     EXPECT_EQ(vOutcomes[1].lReturned, 1);
     EXPECT_EQ(vOutcomes[1].sBuffer, std::string(256, '#')); // nothing written
@@ -95,8 +87,7 @@ TEST_F(UnzipCallbacks, WithoutAnOwnerEveryCallbackGivesItsDefaultAnswer)
     EXPECT_EQ(vOutcomes[3].lReturned, 0);
 }
 
-TEST_F(UnzipCallbacks, OverwriteAsksWithBackslashesAndReturnsTheOwnersResponse)
-{
+TEST_F(UnzipCallbacks, OverwriteAsksWithBackslashesAndReturnsTheOwnersResponse) {
     auto vOutcomes = Run({FakeCallback::Overwrite("textures/skins/a.png")});
     EXPECT_EQ(vOutcomes[0].lReturned, 100);
     ASSERT_EQ(m_tOwner.vOverwrite.size(), 1u);
@@ -107,15 +98,14 @@ TEST_F(UnzipCallbacks, OverwriteAsksWithBackslashesAndReturnsTheOwnersResponse)
     EXPECT_EQ(vOutcomes[0].lReturned, 102);
 }
 
-TEST_F(UnzipCallbacks, HandlerThatThrowsGetsTheDefaultAnswerAndTheCallGoesOn)
-{
+TEST_F(UnzipCallbacks, HandlerThatThrowsGetsTheDefaultAnswerAndTheCallGoesOn) {
     m_tOwner.bThrow = true;
     m_tOwner.eAnswerResponse = 101;
     m_tOwner.bAnswerCancel = true;
     m_tOwner.sAnswerPassword = "secret";
-    const auto vOutcomes = Run({FakeCallback::Overwrite("a.txt"), FakeCallback::ServiceText("a.txt"),
-                                FakeCallback::Password(), FakeCallback::PrintText("hello"),
-                                FakeCallback::Listing("x.txt")});
+    const auto vOutcomes = Run({FakeCallback::Overwrite("a.txt"),
+                                FakeCallback::ServiceText("a.txt"), FakeCallback::Password(),
+                                FakeCallback::PrintText("hello"), FakeCallback::Listing("x.txt")});
     EXPECT_EQ(vOutcomes[0].lReturned, 100);
     EXPECT_EQ(vOutcomes[1].lReturned, 0);
     EXPECT_EQ(vOutcomes[2].lReturned, 1);
@@ -124,8 +114,7 @@ TEST_F(UnzipCallbacks, HandlerThatThrowsGetsTheDefaultAnswerAndTheCallGoesOn)
     EXPECT_EQ(m_oUnzip.FileCount(), 1);
 }
 
-TEST_F(UnzipCallbacks, PasswordIsWrittenTrimmedAndZeroEnded)
-{
+TEST_F(UnzipCallbacks, PasswordIsWrittenTrimmedAndZeroEnded) {
     m_tOwner.sAnswerPassword = "  open sesame ";
     const auto vOutcomes = Run({FakeCallback::Password(32)});
     EXPECT_EQ(vOutcomes[0].lReturned, 0);
@@ -133,8 +122,7 @@ TEST_F(UnzipCallbacks, PasswordIsWrittenTrimmedAndZeroEnded)
     EXPECT_FALSE(UnzipPasswordDeclined());
 }
 
-TEST_F(UnzipCallbacks, PasswordOf300CharactersWritesExactly254Bytes)
-{
+TEST_F(UnzipCallbacks, PasswordOf300CharactersWritesExactly254Bytes) {
     m_tOwner.sAnswerPassword = std::string(300, 'p');
     const auto vOutcomes = Run({FakeCallback::Password(300)});
     EXPECT_EQ(vOutcomes[0].lReturned, 0);
@@ -142,8 +130,7 @@ TEST_F(UnzipCallbacks, PasswordOf300CharactersWritesExactly254Bytes)
     EXPECT_EQ(vOutcomes[0].sBuffer.substr(255), std::string(45, '#'));
 }
 
-TEST_F(UnzipCallbacks, PasswordNeverRunsPastASmallBuffer)
-{
+TEST_F(UnzipCallbacks, PasswordNeverRunsPastASmallBuffer) {
     m_tOwner.sAnswerPassword = "longer than eight";
     const auto vOutcomes = Run({FakeCallback::Password(8), FakeCallback::Password(0)});
     EXPECT_EQ(vOutcomes[0].lReturned, 0);
@@ -151,11 +138,11 @@ TEST_F(UnzipCallbacks, PasswordNeverRunsPastASmallBuffer)
     EXPECT_EQ(vOutcomes[1].lReturned, 1);
 }
 
-TEST_F(UnzipCallbacks, DeclinedPasswordIsAskedOncePerEngineCall)
-{
+TEST_F(UnzipCallbacks, DeclinedPasswordIsAskedOncePerEngineCall) {
     // Nothing given: declined, and the later requests of the same call answer
     // 1 without asking.
-    auto vOutcomes = Run({FakeCallback::Password(), FakeCallback::Password(), FakeCallback::Password()});
+    auto vOutcomes =
+        Run({FakeCallback::Password(), FakeCallback::Password(), FakeCallback::Password()});
     EXPECT_EQ(m_tOwner.lPasswordRequests, 1);
     for (const FakeCallbackOutcome &tOutcome : vOutcomes)
         EXPECT_EQ(tOutcome.lReturned, 1);
@@ -169,8 +156,7 @@ TEST_F(UnzipCallbacks, DeclinedPasswordIsAskedOncePerEngineCall)
     EXPECT_EQ(vOutcomes[1].lReturned, 0);
 }
 
-TEST_F(UnzipCallbacks, PasswordOfSpacesOnlyOrACancelDeclines)
-{
+TEST_F(UnzipCallbacks, PasswordOfSpacesOnlyOrACancelDeclines) {
     m_tOwner.sAnswerPassword = "     ";
     auto vOutcomes = Run({FakeCallback::Password()});
     EXPECT_EQ(vOutcomes[0].lReturned, 1);
@@ -184,8 +170,7 @@ TEST_F(UnzipCallbacks, PasswordOfSpacesOnlyOrACancelDeclines)
     EXPECT_EQ(m_tOwner.lPasswordRequests, 2);
 }
 
-TEST_F(UnzipCallbacks, ListingReadsThePathUpToItsFirstZeroByte)
-{
+TEST_F(UnzipCallbacks, ListingReadsThePathUpToItsFirstZeroByte) {
     FakeCallback tEntry = FakeCallback::Listing("");
     tEntry.sBytes = std::string("abc\0def", 7) + '\0';
     Engine().vUnzipScript = {tEntry};
@@ -194,8 +179,7 @@ TEST_F(UnzipCallbacks, ListingReadsThePathUpToItsFirstZeroByte)
     EXPECT_EQ(m_oUnzip.Filename(1), "abc");
 }
 
-TEST_F(UnzipCallbacks, ListingReadsAtMost256BytesOfPathAndMethod)
-{
+TEST_F(UnzipCallbacks, ListingReadsAtMost256BytesOfPathAndMethod) {
     FakeCallback tEntry = FakeCallback::Listing("");
     tEntry.sBytes = "dir/" + std::string(296, 'n'); // 300 bytes, no zero byte
     tEntry.sMethod = std::string(300, 'M');
@@ -207,8 +191,7 @@ TEST_F(UnzipCallbacks, ListingReadsAtMost256BytesOfPathAndMethod)
     EXPECT_EQ(m_oUnzip.FileCompressionMethod(1), std::string(256, 'M'));
 }
 
-TEST_F(UnzipCallbacks, ListingWidensTheRatioAsASigned16BitValue)
-{
+TEST_F(UnzipCallbacks, ListingWidensTheRatioAsASigned16BitValue) {
     std::vector<FakeCallback> vScript;
     for (std::int32_t lRatio : {-3, 0xFFFD, 0x10032, 99})
         vScript.push_back(FakeCallback::Listing("f", 1000, lRatio));
@@ -220,8 +203,7 @@ TEST_F(UnzipCallbacks, ListingWidensTheRatioAsASigned16BitValue)
     EXPECT_EQ(m_oUnzip.FileCompressionRatio(4), 99);
 }
 
-TEST_F(UnzipCallbacks, ListingMarksEncryptedOnlyByBitSix)
-{
+TEST_F(UnzipCallbacks, ListingMarksEncryptedOnlyByBitSix) {
     std::vector<FakeCallback> vScript;
     for (std::uint32_t lAttributes : {64u, 63u, 0xFFFFFFBFu, 65u}) {
         vScript.push_back(FakeCallback::Listing("f"));
@@ -235,8 +217,7 @@ TEST_F(UnzipCallbacks, ListingMarksEncryptedOnlyByBitSix)
     EXPECT_TRUE(m_oUnzip.FileEncrypted(4));
 }
 
-TEST_F(UnzipCallbacks, ListingDatesWidenTwoDigitYearsAndCarryOutOfRangeParts)
-{
+TEST_F(UnzipCallbacks, ListingDatesWidenTwoDigitYearsAndCarryOutOfRangeParts) {
     FakeCallback tTwoDigit = FakeCallback::Listing("a");
     tTwoDigit.lYear = 26;
     tTwoDigit.lMonth = 12;
@@ -262,8 +243,7 @@ TEST_F(UnzipCallbacks, ListingDatesWidenTwoDigitYearsAndCarryOutOfRangeParts)
     EXPECT_EQ(m_oUnzip.FileDate(3), (ArchiveDate{2021, 1, 1, 1, 0, 0}));
 }
 
-TEST_F(UnzipCallbacks, ListingWithANullPathAddsNothing)
-{
+TEST_F(UnzipCallbacks, ListingWithANullPathAddsNothing) {
     FakeCallback tEntry = FakeCallback::Listing("x");
     tEntry.bNullPointer = true;
     Engine().vUnzipScript = {tEntry};
@@ -271,8 +251,7 @@ TEST_F(UnzipCallbacks, ListingWithANullPathAddsNothing)
     EXPECT_EQ(m_oUnzip.FileCount(), 0);
 }
 
-TEST(UnzipReplacementRoutine, LeavesTheFirstCharacterAndReturnsThePositionAfterTheLastReplaced)
-{
+TEST(UnzipReplacementRoutine, LeavesTheFirstCharacterAndReturnsThePositionAfterTheLastReplaced) {
     std::string sText = "/a/b/c";
     EXPECT_EQ(UnzipReplaceChar(sText, '/', '\\'), 6);
     EXPECT_EQ(sText, "/a\\b\\c");

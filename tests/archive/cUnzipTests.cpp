@@ -9,8 +9,7 @@ namespace {
 class UnzipComponent : public ComponentTest {
 protected:
     // Lists an archive whose engine reports these entry paths.
-    void ListEntries(cUnzip &oUnzip, const std::vector<std::string> &vPaths)
-    {
+    void ListEntries(cUnzip &oUnzip, const std::vector<std::string> &vPaths) {
         Engine().vUnzipScript.clear();
         for (const std::string &sPath : vPaths)
             Engine().vUnzipScript.push_back(FakeCallback::Listing(sPath));
@@ -20,8 +19,7 @@ protected:
     const FakeUnzipCall &LastCall() { return Engine().vUnzipCalls.back(); }
 };
 
-TEST_F(UnzipComponent, FreshComponentReadsFalseZeroAndEmpty)
-{
+TEST_F(UnzipComponent, FreshComponentReadsFalseZeroAndEmpty) {
     cUnzip oUnzip;
     EXPECT_FALSE(oUnzip.ExtractOnlyNewer());
     EXPECT_FALSE(oUnzip.SpaceToUnderScore());
@@ -38,8 +36,7 @@ TEST_F(UnzipComponent, FreshComponentReadsFalseZeroAndEmpty)
     EXPECT_EQ(oUnzip.Owner(), nullptr);
 }
 
-TEST_F(UnzipComponent, FreshComponentHandsTheEngineAnAllZeroRecordBesideListOnly)
-{
+TEST_F(UnzipComponent, FreshComponentHandsTheEngineAnAllZeroRecordBesideListOnly) {
     cUnzip oUnzip;
     oUnzip.Directory();
     const FakeUnzipCall &tCall = LastCall();
@@ -47,8 +44,7 @@ TEST_F(UnzipComponent, FreshComponentHandsTheEngineAnAllZeroRecordBesideListOnly
         EXPECT_EQ(tCall.Field(lOffset), lOffset == 24 ? 1 : 0) << "offset " << lOffset;
 }
 
-TEST_F(UnzipComponent, EveryOptionIsStoredAsOneAtItsOffsetAndReadsBack)
-{
+TEST_F(UnzipComponent, EveryOptionIsStoredAsOneAtItsOffsetAndReadsBack) {
     struct Option {
         std::size_t lOffset;
         void (cUnzip::*pSet)(bool);
@@ -71,7 +67,8 @@ TEST_F(UnzipComponent, EveryOptionIsStoredAsOneAtItsOffsetAndReadsBack)
         oUnzip.Directory();
         for (std::size_t lOffset = 0; lOffset < 60; lOffset += 4) {
             const std::int32_t lExpected = lOffset == tOption.lOffset || lOffset == 24 ? 1 : 0;
-            EXPECT_EQ(LastCall().Field(lOffset), lExpected) << "option at " << tOption.lOffset << ", offset " << lOffset;
+            EXPECT_EQ(LastCall().Field(lOffset), lExpected)
+                << "option at " << tOption.lOffset << ", offset " << lOffset;
         }
         (oUnzip.*tOption.pSet)(false);
         EXPECT_FALSE((oUnzip.*tOption.pGet)());
@@ -80,8 +77,7 @@ TEST_F(UnzipComponent, EveryOptionIsStoredAsOneAtItsOffsetAndReadsBack)
     }
 }
 
-TEST_F(UnzipComponent, MessageLevelPassesThroughUnchanged)
-{
+TEST_F(UnzipComponent, MessageLevelPassesThroughUnchanged) {
     cUnzip oUnzip;
     oUnzip.SetMessageLevel(-7);
     EXPECT_EQ(oUnzip.MessageLevel(), -7);
@@ -89,8 +85,7 @@ TEST_F(UnzipComponent, MessageLevelPassesThroughUnchanged)
     EXPECT_EQ(LastCall().Field(12), -7);
 }
 
-TEST_F(UnzipComponent, AnyNonZeroValueTheEngineLeavesInAFieldReadsTrue)
-{
+TEST_F(UnzipComponent, AnyNonZeroValueTheEngineLeavesInAFieldReadsTrue) {
     cUnzip oUnzip;
     Engine().vCommandWrites = {{20, 5}, {12, 3}};
     oUnzip.Directory();
@@ -102,8 +97,7 @@ TEST_F(UnzipComponent, AnyNonZeroValueTheEngineLeavesInAFieldReadsTrue)
     EXPECT_EQ(LastCall().Field(20), 5);
 }
 
-TEST_F(UnzipComponent, DirectoryHandsTheArchivePathAnEmptyTargetAndEmptyLists)
-{
+TEST_F(UnzipComponent, DirectoryHandsTheArchivePathAnEmptyTargetAndEmptyLists) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("/games/base/skins.vl2");
     oUnzip.SetUnzipFolder("/work/temp/skins");
@@ -121,8 +115,7 @@ TEST_F(UnzipComponent, DirectoryHandsTheArchivePathAnEmptyTargetAndEmptyLists)
     EXPECT_TRUE(NullFrom(tCall.vExclude, 1));
 }
 
-TEST_F(UnzipComponent, CallbackTableCarriesTheFiveRoutinesANullSoundAndZeroWords)
-{
+TEST_F(UnzipComponent, CallbackTableCarriesTheFiveRoutinesANullSoundAndZeroWords) {
     cUnzip oUnzip;
     oUnzip.Directory();
     const UnzipCallbackTable &tTable = LastCall().tCallbacks;
@@ -136,8 +129,7 @@ TEST_F(UnzipComponent, CallbackTableCarriesTheFiveRoutinesANullSoundAndZeroWords
         EXPECT_EQ(lWord, 0);
 }
 
-TEST_F(UnzipComponent, DirectoryListsFilesAndSkipsFolderEntries)
-{
+TEST_F(UnzipComponent, DirectoryListsFilesAndSkipsFolderEntries) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     ListEntries(oUnzip, {"a.txt", "textures/", "textures/skins/b.png"});
@@ -150,8 +142,7 @@ TEST_F(UnzipComponent, DirectoryListsFilesAndSkipsFolderEntries)
     EXPECT_TRUE(oUnzip.FileSelected(2));
 }
 
-TEST_F(UnzipComponent, ListingKeepsEveryFieldTheEngineReported)
-{
+TEST_F(UnzipComponent, ListingKeepsEveryFieldTheEngineReported) {
     cUnzip oUnzip;
     FakeCallback tEntry = FakeCallback::Listing("scripts/a.cs", 1000, 45);
     tEntry.lYear = 2024;
@@ -175,8 +166,7 @@ TEST_F(UnzipComponent, ListingKeepsEveryFieldTheEngineReported)
     EXPECT_EQ(oUnzip.FileDate(1), (ArchiveDate{2024, 2, 29, 23, 59, 0}));
 }
 
-TEST_F(UnzipComponent, DirectoryTwiceAppendsAndWritingZipFileEmptiesTheListing)
-{
+TEST_F(UnzipComponent, DirectoryTwiceAppendsAndWritingZipFileEmptiesTheListing) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     ListEntries(oUnzip, {"a.txt", "b.txt"});
@@ -185,42 +175,49 @@ TEST_F(UnzipComponent, DirectoryTwiceAppendsAndWritingZipFileEmptiesTheListing)
     EXPECT_EQ(oUnzip.Filename(3), "a.txt");
     oUnzip.SetZipFile("a.vl2");
     EXPECT_EQ(oUnzip.FileCount(), 0);
-    EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.Filename(1); }, 9, "Subscript out of range", ExecutableName()));
+    EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.Filename(1); }, 9, "Subscript out of range",
+                                   ExecutableName()));
 }
 
-TEST_F(UnzipComponent, ListingIndexOutsideOneToCountIsSubscriptOutOfRange)
-{
+TEST_F(UnzipComponent, ListingIndexOutsideOneToCountIsSubscriptOutOfRange) {
     cUnzip oUnzip;
     ListEntries(oUnzip, {"a.txt", "b.txt"});
     const std::string sSource = ExecutableName();
     for (std::int32_t lIndex : {0, 3, -1}) {
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.Filename(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileDirectory(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileSize(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FilePackedSize(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileDate(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileCRC(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileSelected(lIndex); }, 9, "Subscript out of range", sSource));
-        EXPECT_TRUE(
-            RaisesArchiveError([&] { oUnzip.SetFileSelected(lIndex, false); }, 9, "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.Filename(lIndex); }, 9,
+                                       "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileDirectory(lIndex); }, 9,
+                                       "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileSize(lIndex); }, 9,
+                                       "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FilePackedSize(lIndex); }, 9,
+                                       "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileDate(lIndex); }, 9,
+                                       "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileCRC(lIndex); }, 9, "Subscript out of range",
+                                       sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FileSelected(lIndex); }, 9,
+                                       "Subscript out of range", sSource));
+        EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.SetFileSelected(lIndex, false); }, 9,
+                                       "Subscript out of range", sSource));
     }
     EXPECT_EQ(ExecutableName(), "archive_component_tests");
 }
 
-TEST_F(UnzipComponent, PackedSizeTruncatesTowardZeroAndOverflowsPast32Bits)
-{
+TEST_F(UnzipComponent, PackedSizeTruncatesTowardZeroAndOverflowsPast32Bits) {
     cUnzip oUnzip;
-    Engine().vUnzipScript = {FakeCallback::Listing("a", 1000, 45), FakeCallback::Listing("b", 50, -3),
-                             FakeCallback::Listing("c", 2000000000u, 2), FakeCallback::Listing("d", 21474836u, 100)};
+    Engine().vUnzipScript = {
+        FakeCallback::Listing("a", 1000, 45), FakeCallback::Listing("b", 50, -3),
+        FakeCallback::Listing("c", 2000000000u, 2), FakeCallback::Listing("d", 21474836u, 100)};
     oUnzip.Directory();
     EXPECT_EQ(oUnzip.FilePackedSize(1), 450);
     EXPECT_EQ(oUnzip.FilePackedSize(2), -1);
-    EXPECT_TRUE(RaisesArchiveError([&] { oUnzip.FilePackedSize(3); }, 6, "Overflow", ExecutableName()));
+    EXPECT_TRUE(
+        RaisesArchiveError([&] { oUnzip.FilePackedSize(3); }, 6, "Overflow", ExecutableName()));
     EXPECT_EQ(oUnzip.FilePackedSize(4), 21474836);
 }
 
-TEST_F(UnzipComponent, UnzipWithEveryNoneOrNoEntrySelectedPassesIncludeCountZero)
-{
+TEST_F(UnzipComponent, UnzipWithEveryNoneOrNoEntrySelectedPassesIncludeCountZero) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     EXPECT_FALSE(oUnzip.Unzip()); // no listing made
@@ -240,8 +237,7 @@ TEST_F(UnzipComponent, UnzipWithEveryNoneOrNoEntrySelectedPassesIncludeCountZero
     EXPECT_EQ(LastCall().vInclude[0], std::optional<std::string>(""));
 }
 
-TEST_F(UnzipComponent, UnzipWithEntriesOneAndThreeSelectedPassesExactlyTheirPaths)
-{
+TEST_F(UnzipComponent, UnzipWithEntriesOneAndThreeSelectedPassesExactlyTheirPaths) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("/games/base/skins.vl2");
     ListEntries(oUnzip, {"textures/skins/warrior.png", "b.txt", "scripts/ui/menu.cs"});
@@ -262,8 +258,7 @@ TEST_F(UnzipComponent, UnzipWithEntriesOneAndThreeSelectedPassesExactlyTheirPath
     EXPECT_EQ(tCall.Field(36), 1);
 }
 
-TEST_F(UnzipComponent, UnzipReportsWhetherTheEngineComplained)
-{
+TEST_F(UnzipComponent, UnzipReportsWhetherTheEngineComplained) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     Engine().lUnzipResult = 0;
@@ -274,16 +269,14 @@ TEST_F(UnzipComponent, UnzipReportsWhetherTheEngineComplained)
     EXPECT_TRUE(oUnzip.Unzip());
 }
 
-TEST_F(UnzipComponent, UnzipWithoutArchivePathReturnsFalseAndNeverCallsTheEngine)
-{
+TEST_F(UnzipComponent, UnzipWithoutArchivePathReturnsFalseAndNeverCallsTheEngine) {
     cUnzip oUnzip;
     Engine().lUnzipResult = 9;
     EXPECT_FALSE(oUnzip.Unzip());
     EXPECT_TRUE(Engine().vUnzipCalls.empty());
 }
 
-TEST_F(UnzipComponent, RootedEntryPathsKeepTheirLeadingSlash)
-{
+TEST_F(UnzipComponent, RootedEntryPathsKeepTheirLeadingSlash) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");
     ListEntries(oUnzip, {"/a/b.txt", "/b.txt", "c.txt"});
@@ -296,8 +289,7 @@ TEST_F(UnzipComponent, RootedEntryPathsKeepTheirLeadingSlash)
     EXPECT_EQ(NamesIn(LastCall().vInclude, 2), (std::vector<std::string>{"/a/b.txt", "/b.txt"}));
 }
 
-TEST_F(UnzipComponent, IncludeListHoldsAtMost1023Names)
-{
+TEST_F(UnzipComponent, IncludeListHoldsAtMost1023Names) {
     std::vector<std::string> vPaths;
     for (int i = 0; i < 1025; ++i)
         vPaths.push_back("f" + std::to_string(i));
@@ -328,8 +320,7 @@ TEST_F(UnzipComponent, IncludeListHoldsAtMost1023Names)
     EXPECT_EQ(LastCall().lIncludeCount, 0);
 }
 
-TEST_F(UnzipComponent, EngineCallMakesTheComponentCurrentAndLeavesItSo)
-{
+TEST_F(UnzipComponent, EngineCallMakesTheComponentCurrentAndLeavesItSo) {
     cUnzip oFirst;
     cUnzip oSecond;
     oFirst.Directory();
@@ -338,8 +329,7 @@ TEST_F(UnzipComponent, EngineCallMakesTheComponentCurrentAndLeavesItSo)
     EXPECT_EQ(CurrentUnzip(), &oSecond);
 }
 
-TEST_F(UnzipComponent, DestroyedComponentIsNoLongerCurrent)
-{
+TEST_F(UnzipComponent, DestroyedComponentIsNoLongerCurrent) {
     {
         cUnzip oUnzip;
         oUnzip.Directory();
@@ -352,8 +342,7 @@ TEST_F(UnzipComponent, DestroyedComponentIsNoLongerCurrent)
     EXPECT_EQ(OnUnzipOverwrite(aText), 100);
 }
 
-TEST_F(UnzipComponent, EventsGoToTheComponentWhoseCallRuns)
-{
+TEST_F(UnzipComponent, EventsGoToTheComponentWhoseCallRuns) {
     RecordingUnzipOwner tFirstOwner;
     RecordingUnzipOwner tSecondOwner;
     cUnzip oFirst;
@@ -368,8 +357,7 @@ TEST_F(UnzipComponent, EventsGoToTheComponentWhoseCallRuns)
     EXPECT_EQ(oSecond.FileCount(), 1);
 }
 
-TEST_F(UnzipComponent, GetVersionHandsAPaddedRecordAndReturnsGroupFourAndTheFirstText)
-{
+TEST_F(UnzipComponent, GetVersionHandsAPaddedRecordAndReturnsGroupFourAndTheFirstText) {
     std::memcpy(Engine().aVersionFirstText, "beta\0zzzzz", 10);
     const std::uint8_t aVersion[4] = {6, 1, 3, 9};
     std::memcpy(Engine().aVersion4, aVersion, 4);
@@ -397,8 +385,7 @@ TEST_F(UnzipComponent, GetVersionHandsAPaddedRecordAndReturnsGroupFourAndTheFirs
     }
 }
 
-TEST_F(UnzipComponent, GetVersionReadsAFirstTextWithoutZeroByteAsItsTenBytes)
-{
+TEST_F(UnzipComponent, GetVersionReadsAFirstTextWithoutZeroByteAsItsTenBytes) {
     std::memcpy(Engine().aVersionFirstText, "0123456789", 10);
     cUnzip oUnzip;
     std::int32_t lMajor = 0, lMinor = 0, lRevision = 0;

@@ -16,8 +16,7 @@ protected:
 
 constexpr std::size_t kOptionsRecordSize = 128;
 
-TEST_F(ZipComponent, FreshComponentReadsItsDefaults)
-{
+TEST_F(ZipComponent, FreshComponentReadsItsDefaults) {
     cZip oZip;
     EXPECT_FALSE(oZip.StoreDirectories());
     EXPECT_FALSE(oZip.StoreFolderNames());
@@ -37,20 +36,19 @@ TEST_F(ZipComponent, FreshComponentReadsItsDefaults)
     EXPECT_EQ(oZip.LastEngineResult(), 0);
 }
 
-TEST_F(ZipComponent, FreshComponentsRecordHoldsOneAt36And64AndNoTexts)
-{
+TEST_F(ZipComponent, FreshComponentsRecordHoldsOneAt36And64AndNoTexts) {
     cZip oZip;
     oZip.Zip();
     const FakeZipOptionsCall &tOptions = LastOptions();
     for (std::size_t lOffset = 12; lOffset < kOptionsRecordSize; lOffset += 4)
-        EXPECT_EQ(tOptions.Field(lOffset), lOffset == 36 || lOffset == 64 ? 1 : 0) << "offset " << lOffset;
+        EXPECT_EQ(tOptions.Field(lOffset), lOffset == 36 || lOffset == 64 ? 1 : 0)
+            << "offset " << lOffset;
     EXPECT_TRUE(tOptions.bText0Null);
     EXPECT_FALSE(tOptions.sRootFolder.has_value()); // never set: a null pointer
     EXPECT_TRUE(tOptions.bText8Null);
 }
 
-TEST_F(ZipComponent, EveryBooleanPropertyLandsInItsOwnFieldOnly)
-{
+TEST_F(ZipComponent, EveryBooleanPropertyLandsInItsOwnFieldOnly) {
     struct Option {
         std::size_t lOffset;
         void (cZip::*pSet)(bool);
@@ -80,8 +78,8 @@ TEST_F(ZipComponent, EveryBooleanPropertyLandsInItsOwnFieldOnly)
             std::int32_t lExpected = lOffset == 36 || lOffset == 64 ? 1 : 0;
             if (lOffset == tOption.lOffset)
                 lExpected = tOption.lStoredTrue;
-            EXPECT_EQ(LastOptions().Field(lOffset), lExpected) << "option at " << tOption.lOffset << ", offset "
-                                                               << lOffset;
+            EXPECT_EQ(LastOptions().Field(lOffset), lExpected)
+                << "option at " << tOption.lOffset << ", offset " << lOffset;
         }
         (oZip.*tOption.pSet)(false);
         EXPECT_FALSE((oZip.*tOption.pGet)()) << tOption.lOffset;
@@ -90,8 +88,7 @@ TEST_F(ZipComponent, EveryBooleanPropertyLandsInItsOwnFieldOnly)
     }
 }
 
-TEST_F(ZipComponent, MessageLevelSetsTheTwoFlagsAndIgnoresOtherValues)
-{
+TEST_F(ZipComponent, MessageLevelSetsTheTwoFlagsAndIgnoresOtherValues) {
     cZip oZip;
     const std::pair<std::int32_t, std::int32_t> aFlags[] = {{1, 0}, {0, 1}, {0, 0}};
     for (std::int32_t eLevel = 0; eLevel <= 2; ++eLevel) {
@@ -108,8 +105,7 @@ TEST_F(ZipComponent, MessageLevelSetsTheTwoFlagsAndIgnoresOtherValues)
     EXPECT_EQ(oZip.MessageLevel(), 1);
 }
 
-TEST_F(ZipComponent, StoredValuesTheEngineLeavesAreReadAsDesigned)
-{
+TEST_F(ZipComponent, StoredValuesTheEngineLeavesAreReadAsDesigned) {
     // AllowAppend counts only an exact 1; the negated ones count only a 0.
     cZip oZip;
     Engine().vOptionsWrites = {{68, 2}, {36, 5}, {116, 1}, {48, 1}, {52, 1}};
@@ -120,22 +116,23 @@ TEST_F(ZipComponent, StoredValuesTheEngineLeavesAreReadAsDesigned)
     EXPECT_EQ(oZip.MessageLevel(), 0);
 }
 
-TEST_F(ZipComponent, FileSpecsGrowClearAndRejectIndicesOutsideTheList)
-{
+TEST_F(ZipComponent, FileSpecsGrowClearAndRejectIndicesOutsideTheList) {
     cZip oZip;
     oZip.AddFileSpec("*");
     oZip.AddFileSpec("*");
     EXPECT_EQ(oZip.FileSpecCount(), 2);
     EXPECT_EQ(oZip.FileSpec(2), "*");
-    EXPECT_TRUE(RaisesArchiveError([&] { oZip.FileSpec(3); }, 9, "Subscript out of range", ExecutableName()));
-    EXPECT_TRUE(RaisesArchiveError([&] { oZip.FileSpec(0); }, 9, "Subscript out of range", ExecutableName()));
+    EXPECT_TRUE(RaisesArchiveError([&] { oZip.FileSpec(3); }, 9, "Subscript out of range",
+                                   ExecutableName()));
+    EXPECT_TRUE(RaisesArchiveError([&] { oZip.FileSpec(0); }, 9, "Subscript out of range",
+                                   ExecutableName()));
     oZip.ClearFileSpecs();
     EXPECT_EQ(oZip.FileSpecCount(), 0);
-    EXPECT_TRUE(RaisesArchiveError([&] { oZip.FileSpec(1); }, 9, "Subscript out of range", ExecutableName()));
+    EXPECT_TRUE(RaisesArchiveError([&] { oZip.FileSpec(1); }, 9, "Subscript out of range",
+                                   ExecutableName()));
 }
 
-TEST_F(ZipComponent, ZipHandsPathAndSpecsWithANullThenAnEmptySlot)
-{
+TEST_F(ZipComponent, ZipHandsPathAndSpecsWithANullThenAnEmptySlot) {
     const std::filesystem::path tBase = TempFolder("zip-list");
     cZip oZip;
     oZip.SetZipFile("/games/base/skins.vl2");
@@ -148,15 +145,15 @@ TEST_F(ZipComponent, ZipHandsPathAndSpecsWithANullThenAnEmptySlot)
     const FakeZipArchiveCall &tCall = LastArchive();
     EXPECT_EQ(tCall.lSpecCount, 2);
     EXPECT_EQ(tCall.sArchivePath, std::optional<std::string>("/games/base/skins.vl2"));
-    EXPECT_EQ(NamesIn(tCall.vNames, 2), (std::vector<std::string>{"*.png", "textures/skins/a b.png"}));
+    EXPECT_EQ(NamesIn(tCall.vNames, 2),
+              (std::vector<std::string>{"*.png", "textures/skins/a b.png"}));
     EXPECT_FALSE(tCall.vNames[2].has_value());
     EXPECT_EQ(tCall.vNames[3], std::optional<std::string>(""));
     EXPECT_TRUE(NullFrom(tCall.vNames, 4));
     EXPECT_EQ(LastOptions().sRootFolder, std::optional<std::string>(tBase.string()));
 }
 
-TEST_F(ZipComponent, CallbackTableCarriesTheFourRoutinesInOrder)
-{
+TEST_F(ZipComponent, CallbackTableCarriesTheFourRoutinesInOrder) {
     cZip oZip;
     oZip.Zip();
     const ZipCallbackTable &tTable = Engine().vInitCalls.back();
@@ -166,8 +163,7 @@ TEST_F(ZipComponent, CallbackTableCarriesTheFourRoutinesInOrder)
     EXPECT_EQ(tTable.Service, &OnZipService);
 }
 
-TEST_F(ZipComponent, Zip1022SpecsReachTheEngineAnd1023FailBeforeIt)
-{
+TEST_F(ZipComponent, Zip1022SpecsReachTheEngineAnd1023FailBeforeIt) {
     cZip oZip;
     for (int i = 0; i < 1022; ++i)
         oZip.AddFileSpec("f" + std::to_string(i));
@@ -179,14 +175,14 @@ TEST_F(ZipComponent, Zip1022SpecsReachTheEngineAnd1023FailBeforeIt)
     EXPECT_EQ(LastArchive().vNames[1023], std::optional<std::string>(""));
 
     oZip.AddFileSpec("one too many");
-    EXPECT_TRUE(RaisesArchiveError([&] { oZip.Zip(); }, 9, "Subscript out of range", ExecutableName()));
+    EXPECT_TRUE(
+        RaisesArchiveError([&] { oZip.Zip(); }, 9, "Subscript out of range", ExecutableName()));
     EXPECT_EQ(Engine().vArchiveCalls.size(), 1u);
     EXPECT_EQ(CurrentZip(), &oZip); // not dropped: errors pass through unchanged
     EXPECT_EQ(oZip.LastEngineResult(), -1);
 }
 
-TEST_F(ZipComponent, DeleteSetsTheDeleteFieldOnlyForItsOwnCall)
-{
+TEST_F(ZipComponent, DeleteSetsTheDeleteFieldOnlyForItsOwnCall) {
     cZip oZip;
     oZip.AddFileSpec("a.txt");
     oZip.Zip();
@@ -198,12 +194,12 @@ TEST_F(ZipComponent, DeleteSetsTheDeleteFieldOnlyForItsOwnCall)
     EXPECT_EQ(LastOptions().Field(80), 0);
 }
 
-TEST_F(ZipComponent, DeleteResetsTheDeleteFieldWhenTheCallFails)
-{
+TEST_F(ZipComponent, DeleteResetsTheDeleteFieldWhenTheCallFails) {
     cZip oZip;
     for (int i = 0; i < 1023; ++i)
         oZip.AddFileSpec("f");
-    EXPECT_TRUE(RaisesArchiveError([&] { oZip.Delete(); }, 9, "Subscript out of range", ExecutableName()));
+    EXPECT_TRUE(
+        RaisesArchiveError([&] { oZip.Delete(); }, 9, "Subscript out of range", ExecutableName()));
     EXPECT_EQ(LastOptions().Field(80), 1); // the engine saw it during the failed call
     EXPECT_TRUE(Engine().vArchiveCalls.empty());
 
@@ -223,8 +219,7 @@ TEST_F(ZipComponent, DeleteResetsTheDeleteFieldWhenTheCallFails)
     EXPECT_EQ(LastOptions().Field(80), 0);
 }
 
-TEST_F(ZipComponent, ZipMakesTheBasePathTheCurrentFolderAndLeavesItThere)
-{
+TEST_F(ZipComponent, ZipMakesTheBasePathTheCurrentFolderAndLeavesItThere) {
     const std::filesystem::path tBase = TempFolder("zip-base");
     cZip oZip;
     oZip.SetBasePath(tBase.string());
@@ -234,8 +229,7 @@ TEST_F(ZipComponent, ZipMakesTheBasePathTheCurrentFolderAndLeavesItThere)
     EXPECT_EQ(std::filesystem::current_path(), tBase);
 }
 
-TEST_F(ZipComponent, BlankBasePathLeavesTheCurrentFolderAndReachesTheEngineUnchanged)
-{
+TEST_F(ZipComponent, BlankBasePathLeavesTheCurrentFolderAndReachesTheEngineUnchanged) {
     const std::filesystem::path tBefore = std::filesystem::current_path();
     cZip oZip;
     oZip.SetBasePath("   ");
@@ -247,14 +241,15 @@ TEST_F(ZipComponent, BlankBasePathLeavesTheCurrentFolderAndReachesTheEngineUncha
     EXPECT_EQ(LastOptions().sRootFolder, std::optional<std::string>(""));
 }
 
-TEST_F(ZipComponent, UnreachableBasePathFailsWithPathNotFoundBeforeTheEngine)
-{
+TEST_F(ZipComponent, UnreachableBasePathFailsWithPathNotFoundBeforeTheEngine) {
     const std::filesystem::path tBase = TempFolder("zip-unreachable");
     std::ofstream(tBase / "plain-file") << "x";
     cZip oZip;
-    for (const std::string &sPath : {(tBase / "missing").string(), (tBase / "plain-file").string()}) {
+    for (const std::string &sPath :
+         {(tBase / "missing").string(), (tBase / "plain-file").string()}) {
         oZip.SetBasePath(sPath);
-        EXPECT_TRUE(RaisesArchiveError([&] { oZip.Zip(); }, 76, "Path not found", ExecutableName()));
+        EXPECT_TRUE(
+            RaisesArchiveError([&] { oZip.Zip(); }, 76, "Path not found", ExecutableName()));
     }
     EXPECT_TRUE(Engine().vInitCalls.empty());
     EXPECT_TRUE(Engine().vArchiveCalls.empty());
@@ -262,8 +257,7 @@ TEST_F(ZipComponent, UnreachableBasePathFailsWithPathNotFoundBeforeTheEngine)
     EXPECT_EQ(oZip.LastEngineResult(), -1);
 }
 
-TEST_F(ZipComponent, LastEngineResultFollowsEachZipAndDelete)
-{
+TEST_F(ZipComponent, LastEngineResultFollowsEachZipAndDelete) {
     cZip oZip;
     Engine().lZipResult = 50;
     oZip.Zip();
@@ -273,8 +267,7 @@ TEST_F(ZipComponent, LastEngineResultFollowsEachZipAndDelete)
     EXPECT_EQ(oZip.LastEngineResult(), 0);
 }
 
-TEST_F(ZipComponent, PrintIgnoresCountsOutsideTwoTo31999AndCutsAtAZeroByte)
-{
+TEST_F(ZipComponent, PrintIgnoresCountsOutsideTwoTo31999AndCutsAtAZeroByte) {
     RecordingZipOwner tOwner;
     cZip oZip;
     oZip.SetOwner(&tOwner);
@@ -290,8 +283,7 @@ TEST_F(ZipComponent, PrintIgnoresCountsOutsideTwoTo31999AndCutsAtAZeroByte)
         EXPECT_EQ(tOutcome.lReturned, 0);
 }
 
-TEST_F(ZipComponent, ServiceKeepsSeparatorsAndStopsWhenTheOwnerCancels)
-{
+TEST_F(ZipComponent, ServiceKeepsSeparatorsAndStopsWhenTheOwnerCancels) {
     RecordingZipOwner tOwner;
     cZip oZip;
     oZip.SetOwner(&tOwner);
@@ -307,8 +299,7 @@ TEST_F(ZipComponent, ServiceKeepsSeparatorsAndStopsWhenTheOwnerCancels)
     EXPECT_EQ(LastArchive().vOutcomes[1].lReturned, 0);
 }
 
-TEST_F(ZipComponent, PasswordIsDeclinedOncePerCallAndCappedAt254Bytes)
-{
+TEST_F(ZipComponent, PasswordIsDeclinedOncePerCallAndCappedAt254Bytes) {
     RecordingZipOwner tOwner;
     cZip oZip;
     oZip.SetOwner(&tOwner);
@@ -325,11 +316,11 @@ TEST_F(ZipComponent, PasswordIsDeclinedOncePerCallAndCappedAt254Bytes)
     EXPECT_FALSE(ZipPasswordDeclined());
     EXPECT_EQ(tOwner.lPasswordRequests, 2);
     EXPECT_EQ(LastArchive().vOutcomes[0].lReturned, 0);
-    EXPECT_EQ(LastArchive().vOutcomes[0].sBuffer, std::string(254, 'z') + '\0' + std::string(45, '#'));
+    EXPECT_EQ(LastArchive().vOutcomes[0].sBuffer,
+              std::string(254, 'z') + '\0' + std::string(45, '#'));
 }
 
-TEST_F(ZipComponent, CommentIsEmptiedAndTheBufferReturned)
-{
+TEST_F(ZipComponent, CommentIsEmptiedAndTheBufferReturned) {
     cZip oZip;
     Engine().vZipScript = {FakeCallback::Comment()};
     oZip.Zip();
@@ -339,23 +330,22 @@ TEST_F(ZipComponent, CommentIsEmptiedAndTheBufferReturned)
     EXPECT_EQ(tOutcome.sBuffer.substr(1), std::string("ld comment") + '\0');
 }
 
-TEST_F(ZipComponent, ThrowingHandlersGetDefaultAnswers)
-{
+TEST_F(ZipComponent, ThrowingHandlersGetDefaultAnswers) {
     RecordingZipOwner tOwner;
     tOwner.bThrow = true;
     tOwner.bAnswerCancel = true;
     tOwner.sAnswerPassword = "pw";
     cZip oZip;
     oZip.SetOwner(&tOwner);
-    Engine().vZipScript = {FakeCallback::ServiceText("a"), FakeCallback::Password(), FakeCallback::PrintText("hi")};
+    Engine().vZipScript = {FakeCallback::ServiceText("a"), FakeCallback::Password(),
+                           FakeCallback::PrintText("hi")};
     oZip.Zip();
     EXPECT_EQ(LastArchive().vOutcomes[0].lReturned, 0);
     EXPECT_EQ(LastArchive().vOutcomes[1].lReturned, 1);
     EXPECT_EQ(LastArchive().vOutcomes[2].lReturned, 0);
 }
 
-TEST_F(ZipComponent, DestroyedComponentIsNoLongerCurrent)
-{
+TEST_F(ZipComponent, DestroyedComponentIsNoLongerCurrent) {
     {
         cZip oZip;
         oZip.Zip();
@@ -367,8 +357,7 @@ TEST_F(ZipComponent, DestroyedComponentIsNoLongerCurrent)
     EXPECT_EQ(OnZipService(aText, 7), 0);
 }
 
-TEST_F(ZipComponent, SecondZipRepeatsTheFirst)
-{
+TEST_F(ZipComponent, SecondZipRepeatsTheFirst) {
     const std::filesystem::path tBase = TempFolder("zip-repeat");
     cZip oZip;
     oZip.SetZipFile("out.vl2");
@@ -379,7 +368,9 @@ TEST_F(ZipComponent, SecondZipRepeatsTheFirst)
     oZip.Zip();
     ASSERT_EQ(Engine().vArchiveCalls.size(), 2u);
     for (std::size_t lOffset = 12; lOffset < kOptionsRecordSize; lOffset += 4)
-        EXPECT_EQ(Engine().vOptionsCalls[0].Field(lOffset), Engine().vOptionsCalls[1].Field(lOffset)) << lOffset;
+        EXPECT_EQ(Engine().vOptionsCalls[0].Field(lOffset),
+                  Engine().vOptionsCalls[1].Field(lOffset))
+            << lOffset;
     EXPECT_EQ(Engine().vOptionsCalls[1].sRootFolder, std::optional<std::string>(tBase.string()));
     EXPECT_EQ(Engine().vArchiveCalls[1].vNames[0], std::optional<std::string>("*"));
     EXPECT_EQ(Engine().vOptionsCalls[1].Field(116), 2);
