@@ -18,8 +18,7 @@ namespace {
 
 // The process's file-creation mask, read without changing it (umask() would
 // change it for every thread of the caller for a moment).
-mode_t CurrentUmask()
-{
+mode_t CurrentUmask() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
@@ -28,8 +27,7 @@ mode_t CurrentUmask()
     return 022;
 }
 
-bool WriteAll(int fd, const uint8_t *data, size_t length)
-{
+bool WriteAll(int fd, const uint8_t *data, size_t length) {
     while (length > 0) {
         const ssize_t written = write(fd, data, length);
         if (written < 0) {
@@ -45,8 +43,7 @@ bool WriteAll(int fd, const uint8_t *data, size_t length)
 
 } // namespace
 
-ArchiveFacts InspectArchive(const std::string &path)
-{
+ArchiveFacts InspectArchive(const std::string &path) {
     ArchiveFacts facts;
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)
@@ -61,24 +58,23 @@ ArchiveFacts InspectArchive(const std::string &path)
     return facts;
 }
 
-void RestoreArchiveMode(const std::string &path, const ArchiveFacts &before)
-{
+void RestoreArchiveMode(const std::string &path, const ArchiveFacts &before) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)
         return;
     const mode_t wanted = before.exists ? before.mode : (0666 & ~CurrentUmask());
     if ((info.st_mode & 07777) != wanted)
         chmod(path.c_str(), wanted);
-    if (before.exists && geteuid() == 0 && (info.st_uid != before.owner || info.st_gid != before.group)) {
+    if (before.exists && geteuid() == 0 &&
+        (info.st_uid != before.owner || info.st_gid != before.group)) {
         if (chown(path.c_str(), before.owner, before.group) != 0) {
             // Not ours to insist on: the archive is complete either way.
         }
     }
 }
 
-bool WriteEmptyArchive(const std::string &path, const std::string &comment, const ArchiveFacts &before,
-                       std::string &error)
-{
+bool WriteEmptyArchive(const std::string &path, const std::string &comment,
+                       const ArchiveFacts &before, std::string &error) {
     const size_t commentLength = std::min<size_t>(comment.size(), 0xFFFF);
     // End of central directory record: no entries, directory of size 0 at offset 0.
     std::vector<uint8_t> record(22 + commentLength, 0);

@@ -29,8 +29,8 @@ void RestoreArchiveMode(const std::string &path, const ArchiveFacts &before);
 // Replaces the archive by one without entries, keeping its comment, through
 // a temporary file beside it that is renamed over it only once complete.
 // libzip would delete the file instead. False with error set on failure.
-bool WriteEmptyArchive(const std::string &path, const std::string &comment, const ArchiveFacts &before,
-                       std::string &error);
+bool WriteEmptyArchive(const std::string &path, const std::string &comment,
+                       const ArchiveFacts &before, std::string &error);
 
 } // namespace writer
 

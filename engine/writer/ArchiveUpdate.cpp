@@ -32,8 +32,7 @@ constexpr size_t kCrcPieceSize = 1u << 20;
 
 // The key under which the reader would extract an entry: its safe parts
 // joined by "/". Empty for a name the reader refuses.
-std::string EntryKey(std::string_view storedName)
-{
+std::string EntryKey(std::string_view storedName) {
     std::vector<std::string> parts;
     if (engine::SplitEntryPath(storedName, parts) != engine::PathVerdict::Safe)
         return std::string();
@@ -46,21 +45,18 @@ std::string EntryKey(std::string_view storedName)
     return key;
 }
 
-bool IsFolderName(std::string_view name)
-{
+bool IsFolderName(std::string_view name) {
     return !name.empty() && (name.back() == '/' || name.back() == '\\');
 }
 
-std::string TrimmedRoot(const std::string &root)
-{
+std::string TrimmedRoot(const std::string &root) {
     const size_t first = root.find_first_not_of(" \t");
     if (first == std::string::npos)
         return ".";
     return root;
 }
 
-int32_t OpenFailureResult(int zipError)
-{
+int32_t OpenFailureResult(int zipError) {
     switch (zipError) {
     case ZIP_ER_NOZIP:
     case ZIP_ER_INCONS:
@@ -74,8 +70,7 @@ int32_t OpenFailureResult(int zipError)
     }
 }
 
-std::string ZipErrorText(int zipError)
-{
+std::string ZipErrorText(int zipError) {
     zip_error_t error;
     zip_error_init_with_code(&error, zipError);
     std::string text = zip_error_strerror(&error);
@@ -89,8 +84,7 @@ struct EntryIndex {
     std::map<std::string, zip_uint64_t> folders;
 };
 
-EntryIndex IndexEntries(zip_t *archive)
-{
+EntryIndex IndexEntries(zip_t *archive) {
     EntryIndex index;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -116,8 +110,7 @@ struct CrcResult {
     std::string error;
 };
 
-std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths)
-{
+std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths) {
     std::vector<CrcResult> results(paths.size());
     if (paths.empty())
         return results;
@@ -161,23 +154,22 @@ std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths)
 
 // The extended-timestamp extra field (modification time only): the exact
 // second in UTC, where the DOS time holds local time to two seconds.
-void SetExtendedTimestamp(zip_t *archive, zip_uint64_t index, time_t modified)
-{
+void SetExtendedTimestamp(zip_t *archive, zip_uint64_t index, time_t modified) {
     zip_file_extra_field_delete_by_id(archive, index, kExtendedTimestampId, ZIP_EXTRA_FIELD_ALL,
                                       ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
     if (modified < 0 || modified > INT32_MAX)
         return;
     const uint32_t seconds = static_cast<uint32_t>(modified);
-    const zip_uint8_t field[5] = {1, static_cast<zip_uint8_t>(seconds), static_cast<zip_uint8_t>(seconds >> 8),
-                                  static_cast<zip_uint8_t>(seconds >> 16), static_cast<zip_uint8_t>(seconds >> 24)};
-    zip_file_extra_field_set(archive, index, kExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, field, sizeof field,
-                             ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+    const zip_uint8_t field[5] = {
+        1, static_cast<zip_uint8_t>(seconds), static_cast<zip_uint8_t>(seconds >> 8),
+        static_cast<zip_uint8_t>(seconds >> 16), static_cast<zip_uint8_t>(seconds >> 24)};
+    zip_file_extra_field_set(archive, index, kExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, field,
+                             sizeof field, ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
 }
 
 // A file is newer than its entry when it is later by more than the two
 // seconds that a DOS time may lose.
-bool FileIsNewer(const SelectedItem &file, time_t entryTime)
-{
+bool FileIsNewer(const SelectedItem &file, time_t entryTime) {
     return file.modified.tv_sec > entryTime + 1;
 }
 
@@ -190,10 +182,9 @@ struct QueuedFile {
 
 class PackJob {
 public:
-    PackJob(const PackOptions &options, const WriterCallbacks &callbacks, const std::string &archivePath)
-        : m_options(options), m_callbacks(callbacks), m_archivePath(archivePath)
-    {
-    }
+    PackJob(const PackOptions &options, const WriterCallbacks &callbacks,
+            const std::string &archivePath)
+        : m_options(options), m_callbacks(callbacks), m_archivePath(archivePath) {}
 
     int32_t Run(const std::vector<std::string> &specifications);
 
@@ -202,20 +193,18 @@ private:
     struct Planned {
         const SelectedItem *item;
         Action action;
-        zip_uint64_t index = 0;       // the existing entry (Replace, Keep, CheckCrc)
+        zip_uint64_t index = 0; // the existing entry (Replace, Keep, CheckCrc)
         zip_uint32_t entryCrc = 0;
         std::vector<zip_uint64_t> duplicates; // further entries with the same path
     };
 
     void Error(const std::string &text) const { m_callbacks.Print("zip error: " + text); }
     void Warning(const std::string &text) const { m_callbacks.Print("zip warning: " + text); }
-    void Say(const std::string &text) const
-    {
+    void Say(const std::string &text) const {
         if (!m_options.quiet)
             m_callbacks.Print(text);
     }
-    int32_t Cancelled() const
-    {
+    int32_t Cancelled() const {
         m_callbacks.Print("zip: cancelled; the archive was left as it was");
         return ENGINE_CANCELLED;
     }
@@ -232,8 +221,7 @@ private:
     SourceContext m_context;
 };
 
-bool PackJob::AddFolder(zip_t *archive, const SelectedItem &folder)
-{
+bool PackJob::AddFolder(zip_t *archive, const SelectedItem &folder) {
     const zip_int64_t index = zip_dir_add(archive, folder.entryName.c_str(), ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         Error("cannot add the folder entry " + folder.entryName + ": " + zip_strerror(archive));
@@ -242,25 +230,25 @@ bool PackJob::AddFolder(zip_t *archive, const SelectedItem &folder)
     const auto at = static_cast<zip_uint64_t>(index);
     zip_file_set_mtime(archive, at, folder.modified.tv_sec, 0);
     SetExtendedTimestamp(archive, at, folder.modified.tv_sec);
-    zip_file_set_external_attributes(archive, at, 0, ZIP_OPSYS_UNIX,
-                                     static_cast<zip_uint32_t>((S_IFDIR | (folder.mode & 07777)) & 0xFFFF) << 16);
+    zip_file_set_external_attributes(
+        archive, at, 0, ZIP_OPSYS_UNIX,
+        static_cast<zip_uint32_t>((S_IFDIR | (folder.mode & 07777)) & 0xFFFF) << 16);
     Say("adding: " + folder.entryName + " (stored 0%)");
     return true;
 }
 
-bool PackJob::QueueFile(zip_t *archive, const Planned &plan,
-                        std::vector<QueuedFile> &queued)
-{
+bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedFile> &queued) {
     const SelectedItem &file = *plan.item;
     zip_int32_t originalMethod = ZIP_CM_DEFAULT;
     if (plan.action == Action::Replace) {
         zip_stat_t stat;
-        if (zip_stat_index(archive, plan.index, ZIP_FL_UNCHANGED, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_METHOD))
+        if (zip_stat_index(archive, plan.index, ZIP_FL_UNCHANGED, &stat) == 0 &&
+            (stat.valid & ZIP_STAT_COMP_METHOD))
             originalMethod = stat.comp_method;
     }
-    auto source = std::make_unique<PackedSource>(m_context, 0, file.entryName,
-                                                 plan.action == Action::Replace ? "updating" : "adding", file.fullPath,
-                                                 file.mode, file.modified.tv_sec, originalMethod);
+    auto source = std::make_unique<PackedSource>(
+        m_context, 0, file.entryName, plan.action == Action::Replace ? "updating" : "adding",
+        file.fullPath, file.mode, file.modified.tv_sec, originalMethod);
     zip_source_t *zipSource = zip_source_function(archive, &PackedSource::Callback, source.get());
     if (zipSource == nullptr) {
         Error(std::string("cannot prepare ") + file.entryName + ": " + zip_strerror(archive));
@@ -279,11 +267,13 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan,
             zip_file_rename(archive, index, file.entryName.c_str(), ZIP_FL_ENC_UTF_8);
         for (zip_uint64_t duplicate : plan.duplicates) {
             const char *name = zip_get_name(archive, duplicate, 0);
-            Say(std::string("deleting: ") + (name ? name : "?") + " (an older entry for the same path)");
+            Say(std::string("deleting: ") + (name ? name : "?") +
+                " (an older entry for the same path)");
             zip_delete(archive, duplicate);
         }
     } else {
-        const zip_int64_t added = zip_file_add(archive, file.entryName.c_str(), zipSource, ZIP_FL_ENC_UTF_8);
+        const zip_int64_t added =
+            zip_file_add(archive, file.entryName.c_str(), zipSource, ZIP_FL_ENC_UTF_8);
         if (added < 0) {
             zip_source_free(zipSource);
             Error("cannot add " + file.entryName + ": " + zip_strerror(archive));
@@ -294,7 +284,8 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan,
     source->SetIndex(index);
     zip_file_set_mtime(archive, index, file.modified.tv_sec, 0);
     SetExtendedTimestamp(archive, index, file.modified.tv_sec);
-    if (m_password && zip_file_set_encryption(archive, index, ZIP_EM_AES_256, m_password->c_str()) != 0) {
+    if (m_password &&
+        zip_file_set_encryption(archive, index, ZIP_EM_AES_256, m_password->c_str()) != 0) {
         Error("cannot encrypt " + file.entryName + ": " + zip_strerror(archive));
         return false;
     }
@@ -303,8 +294,7 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan,
     return true;
 }
 
-int32_t PackJob::Run(const std::vector<std::string> &specifications)
-{
+int32_t PackJob::Run(const std::vector<std::string> &specifications) {
     const std::string root = TrimmedRoot(m_options.rootFolder);
     struct stat rootInfo {};
     if (stat(root.c_str(), &rootInfo) != 0 || !S_ISDIR(rootInfo.st_mode)) {
@@ -393,8 +383,8 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications)
     for (size_t i = 0; i < crcPlans.size(); ++i) {
         Planned &plan = plans[crcPlans[i]];
         if (!crcs[i].crc) {
-            Error("could not read " + plan.item->fullPath + ": " + crcs[i].error + "; " + m_archivePath +
-                  " was left as it was");
+            Error("could not read " + plan.item->fullPath + ": " + crcs[i].error + "; " +
+                  m_archivePath + " was left as it was");
             return ENGINE_READ_ERROR;
         }
         const bool same = *crcs[i].crc == plan.entryCrc && crcs[i].size == plan.item->size;
@@ -420,7 +410,8 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications)
         return warnings ? ENGINE_WARNING : ENGINE_OK;
     }
 
-    m_pipeline = std::make_unique<DeflatePipeline>(engine::WorkerPool::DefaultWorkers(), kPipelineBudget);
+    m_pipeline =
+        std::make_unique<DeflatePipeline>(engine::WorkerPool::DefaultWorkers(), kPipelineBudget);
     m_context.archive = archive.get();
     m_context.pipeline = m_pipeline.get();
     m_context.callbacks = &m_callbacks;
@@ -450,11 +441,13 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications)
     // answer keeps the comment it has.
     zip_int32_t commentLength = 0;
     const char *comment = zip_get_archive_comment(archive.get(), &commentLength, 0);
-    const std::string currentComment = comment ? std::string(comment, static_cast<size_t>(commentLength)) : "";
+    const std::string currentComment =
+        comment ? std::string(comment, static_cast<size_t>(commentLength)) : "";
     const std::optional<std::string> answer = m_callbacks.AskComment(currentComment);
     if (answer && !answer->empty() && *answer != currentComment)
-        zip_set_archive_comment(archive.get(), answer->c_str(),
-                                static_cast<zip_uint16_t>(std::min<size_t>(answer->size(), 0xFFFF)));
+        zip_set_archive_comment(
+            archive.get(), answer->c_str(),
+            static_cast<zip_uint16_t>(std::min<size_t>(answer->size(), 0xFFFF)));
 
     m_pipeline->Start();
     if (zip_close(archive.get()) != 0) {
@@ -477,9 +470,8 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications)
 
 } // namespace
 
-int32_t PackFiles(const PackOptions &options, const WriterCallbacks &callbacks, const std::string &archivePath,
-                  const std::vector<std::string> &specifications)
-{
+int32_t PackFiles(const PackOptions &options, const WriterCallbacks &callbacks,
+                  const std::string &archivePath, const std::vector<std::string> &specifications) {
     PackJob job(options, callbacks, archivePath);
     return job.Run(specifications);
 }
@@ -488,9 +480,9 @@ int32_t PackFiles(const PackOptions &options, const WriterCallbacks &callbacks, 
 
 namespace writer {
 
-int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbacks, const std::string &archivePath,
-                      const std::vector<std::string> &specifications)
-{
+int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbacks,
+                      const std::string &archivePath,
+                      const std::vector<std::string> &specifications) {
     auto error = [&](const std::string &text) { callbacks.Print("zip error: " + text); };
     const ArchiveFacts facts = InspectArchive(archivePath);
     if (!facts.exists) {
@@ -519,9 +511,11 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
         const std::string forward = engine::ToForwardSlashes(name);
         const std::string key = EntryKey(name);
         // Wildcards cross folders here: "textures/*" names everything below.
-        const bool matched = std::any_of(specifications.begin(), specifications.end(), [&](const std::string &spec) {
-            return WildcardMatch(spec, forward, true) || (!key.empty() && WildcardMatch(spec, key, true));
-        });
+        const bool matched =
+            std::any_of(specifications.begin(), specifications.end(), [&](const std::string &spec) {
+                return WildcardMatch(spec, forward, true) ||
+                       (!key.empty() && WildcardMatch(spec, key, true));
+            });
         if (!matched)
             continue;
         if (callbacks.ServiceWantsStop(name)) {
@@ -534,7 +528,8 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
         ++deleted;
     }
     if (deleted == 0) {
-        callbacks.Print("zip warning: no entry matched the file specifications; " + archivePath + " was not changed");
+        callbacks.Print("zip warning: no entry matched the file specifications; " + archivePath +
+                        " was not changed");
         return ENGINE_NOTHING_MATCHED;
     }
 
@@ -542,11 +537,13 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
         // libzip removes an archive left without entries; keep an empty one.
         zip_int32_t commentLength = 0;
         const char *comment = zip_get_archive_comment(archive.get(), &commentLength, 0);
-        const std::string kept = comment ? std::string(comment, static_cast<size_t>(commentLength)) : "";
+        const std::string kept =
+            comment ? std::string(comment, static_cast<size_t>(commentLength)) : "";
         archive.reset();
         std::string why;
         if (!WriteEmptyArchive(archivePath, kept, facts, why)) {
-            error("could not write " + archivePath + ": " + why + "; the archive was left as it was");
+            error("could not write " + archivePath + ": " + why +
+                  "; the archive was left as it was");
             return ENGINE_WRITE_ERROR;
         }
         return ENGINE_OK;

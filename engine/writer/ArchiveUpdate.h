@@ -24,10 +24,11 @@
 namespace writer {
 
 // Returns one of the EngineResult codes.
-int32_t PackFiles(const PackOptions &options, const WriterCallbacks &callbacks, const std::string &archivePath,
-                  const std::vector<std::string> &specifications);
+int32_t PackFiles(const PackOptions &options, const WriterCallbacks &callbacks,
+                  const std::string &archivePath, const std::vector<std::string> &specifications);
 
-int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbacks, const std::string &archivePath,
+int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbacks,
+                      const std::string &archivePath,
                       const std::vector<std::string> &specifications);
 
 } // namespace writer

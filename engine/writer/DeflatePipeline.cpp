@@ -21,8 +21,7 @@ constexpr size_t kPieceSize = 1u << 20;
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
+    ~FileDescriptor() {
         if (m_fd >= 0)
             close(m_fd);
     }
@@ -34,8 +33,7 @@ private:
     int m_fd;
 };
 
-int OpenForReading(const std::string &path, std::string &error)
-{
+int OpenForReading(const std::string &path, std::string &error) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         error = engine::ErrnoText(errno);
@@ -51,8 +49,7 @@ int OpenForReading(const std::string &path, std::string &error)
 }
 
 // Reads up to length bytes; the count read, or -1 with error set.
-int64_t ReadFully(int fd, uint8_t *buffer, size_t length, std::string &error)
-{
+int64_t ReadFully(int fd, uint8_t *buffer, size_t length, std::string &error) {
     size_t done = 0;
     while (done < length) {
         const ssize_t got = read(fd, buffer + done, length - done);
@@ -69,27 +66,23 @@ int64_t ReadFully(int fd, uint8_t *buffer, size_t length, std::string &error)
     return static_cast<int64_t>(done);
 }
 
-bool InitDeflate(z_stream &stream)
-{
+bool InitDeflate(z_stream &stream) {
     std::memset(&stream, 0, sizeof stream);
     // Raw deflate (no zlib wrapper), as zip entries hold it.
-    return deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    return deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) ==
+           Z_OK;
 }
 
 } // namespace
 
 DeflatePipeline::DeflatePipeline(unsigned workers, size_t budget)
-    : m_workerCount(workers == 0 ? 1 : workers), m_budget(budget)
-{
-}
+    : m_workerCount(workers == 0 ? 1 : workers), m_budget(budget) {}
 
-DeflatePipeline::~DeflatePipeline()
-{
+DeflatePipeline::~DeflatePipeline() {
     Stop();
 }
 
-size_t DeflatePipeline::Add(const std::string &path, uint64_t plannedSize)
-{
+size_t DeflatePipeline::Add(const std::string &path, uint64_t plannedSize) {
     DeflateJob job;
     job.path = path;
     job.plannedSize = plannedSize;
@@ -98,24 +91,22 @@ size_t DeflatePipeline::Add(const std::string &path, uint64_t plannedSize)
     return m_jobs.size() - 1;
 }
 
-void DeflatePipeline::Start()
-{
+void DeflatePipeline::Start() {
     const unsigned workers = std::min<size_t>(m_workerCount, std::max<size_t>(m_jobs.size(), 1));
     for (unsigned i = 0; i < workers; ++i)
         m_threads.emplace_back([this] { Run(); });
 }
 
-const DeflateJob &DeflatePipeline::Wait(size_t i)
-{
+const DeflateJob &DeflatePipeline::Wait(size_t i) {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
-        return m_jobs[i].state == DeflateJob::State::Done || m_jobs[i].state == DeflateJob::State::Failed;
+        return m_jobs[i].state == DeflateJob::State::Done ||
+               m_jobs[i].state == DeflateJob::State::Failed;
     });
     return m_jobs[i];
 }
 
-void DeflatePipeline::Release(size_t i)
-{
+void DeflatePipeline::Release(size_t i) {
     {
         std::lock_guard lock(m_mutex);
         DeflateJob &job = m_jobs[i];
@@ -126,8 +117,7 @@ void DeflatePipeline::Release(size_t i)
     m_changed.notify_all();
 }
 
-void DeflatePipeline::Stop()
-{
+void DeflatePipeline::Stop() {
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -138,8 +128,7 @@ void DeflatePipeline::Stop()
     m_threads.clear();
 }
 
-void DeflatePipeline::Run()
-{
+void DeflatePipeline::Run() {
     libdeflate_compressor *compressor = libdeflate_alloc_compressor(kDeflateLevel);
     for (;;) {
         size_t index = 0;
@@ -147,10 +136,12 @@ void DeflatePipeline::Run()
             std::unique_lock lock(m_mutex);
             auto cost = [this](size_t i) -> size_t {
                 const DeflateJob &job = m_jobs[i];
-                return job.streamed ? 2 * kPieceSize : static_cast<size_t>(2 * job.plannedSize + 4096);
+                return job.streamed ? 2 * kPieceSize
+                                    : static_cast<size_t>(2 * job.plannedSize + 4096);
             };
             m_changed.wait(lock, [&] {
-                return m_stopping || m_next >= m_jobs.size() || m_held == 0 || m_held + cost(m_next) <= m_budget;
+                return m_stopping || m_next >= m_jobs.size() || m_held == 0 ||
+                       m_held + cost(m_next) <= m_budget;
             });
             if (m_stopping || m_next >= m_jobs.size())
                 break;
@@ -166,8 +157,7 @@ void DeflatePipeline::Run()
     libdeflate_free_compressor(compressor);
 }
 
-void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle)
-{
+void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle) {
     auto *compressor = static_cast<libdeflate_compressor *>(compressorHandle);
     std::string error;
     bool ok = false;
@@ -199,11 +189,13 @@ void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle)
             } else if (got >= 0) {
                 size = static_cast<uint64_t>(got);
                 crc = libdeflate_crc32(0, raw.get(), static_cast<size_t>(size));
-                const size_t bound = libdeflate_deflate_compress_bound(compressor, static_cast<size_t>(size));
+                const size_t bound =
+                    libdeflate_deflate_compress_bound(compressor, static_cast<size_t>(size));
                 std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[bound]);
                 const size_t packedSize =
-                    packed ? libdeflate_deflate_compress(compressor, raw.get(), static_cast<size_t>(size),
-                                                         packed.get(), bound)
+                    packed ? libdeflate_deflate_compress(compressor, raw.get(),
+                                                         static_cast<size_t>(size), packed.get(),
+                                                         bound)
                            : 0;
                 // Store when deflate does not make the file smaller.
                 if (packedSize == 0 || packedSize >= size) {
@@ -236,9 +228,8 @@ void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle)
     job.state = ok ? DeflateJob::State::Done : DeflateJob::State::Failed;
 }
 
-bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc, uint64_t &compressedSize,
-                     std::string &error)
-{
+bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc,
+                     uint64_t &compressedSize, std::string &error) {
     StreamedDeflate stream;
     if (!stream.Open(path, true, error))
         return false;
@@ -259,13 +250,11 @@ bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc, uin
 
 StreamedDeflate::StreamedDeflate() = default;
 
-StreamedDeflate::~StreamedDeflate()
-{
+StreamedDeflate::~StreamedDeflate() {
     Close();
 }
 
-bool StreamedDeflate::Open(const std::string &path, bool compress, std::string &error)
-{
+bool StreamedDeflate::Open(const std::string &path, bool compress, std::string &error) {
     Close();
     m_fd = OpenForReading(path, error);
     if (m_fd < 0)
@@ -285,8 +274,7 @@ bool StreamedDeflate::Open(const std::string &path, bool compress, std::string &
     return true;
 }
 
-bool StreamedDeflate::Refill(std::string &error)
-{
+bool StreamedDeflate::Refill(std::string &error) {
     const int64_t got = ReadFully(m_fd, m_input.get(), kPieceSize, error);
     if (got < 0)
         return false;
@@ -298,8 +286,7 @@ bool StreamedDeflate::Refill(std::string &error)
     return true;
 }
 
-int64_t StreamedDeflate::Read(uint8_t *out, size_t capacity, std::string &error)
-{
+int64_t StreamedDeflate::Read(uint8_t *out, size_t capacity, std::string &error) {
     if (m_fd < 0 || m_finished)
         return 0;
     if (!m_compress) {
@@ -334,8 +321,7 @@ int64_t StreamedDeflate::Read(uint8_t *out, size_t capacity, std::string &error)
     return static_cast<int64_t>(capacity - stream->avail_out);
 }
 
-void StreamedDeflate::Close()
-{
+void StreamedDeflate::Close() {
     if (m_stream != nullptr) {
         auto *stream = static_cast<z_stream *>(m_stream);
         deflateEnd(stream);

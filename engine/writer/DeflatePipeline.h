@@ -38,10 +38,10 @@ struct DeflateJob {
     std::unique_ptr<uint8_t[]> data; // compressed bytes, or the raw bytes when stored
     size_t held = 0;                 // bytes counted against the budget
     bool stored = false;
-    uint64_t size = 0;               // uncompressed size as read
-    uint64_t compressedSize = 0;     // size of the entry's data (= size when stored)
+    uint64_t size = 0;           // uncompressed size as read
+    uint64_t compressedSize = 0; // size of the entry's data (= size when stored)
     uint32_t crc = 0;
-    std::string error;               // why the file could not be read
+    std::string error; // why the file could not be read
 };
 
 class DeflatePipeline {
@@ -116,8 +116,8 @@ private:
 
 // Measures what StreamedDeflate would produce for the file: its size, its
 // CRC-32 and the size of its deflated form.
-bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc, uint64_t &compressedSize,
-                     std::string &error);
+bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc,
+                     uint64_t &compressedSize, std::string &error);
 
 } // namespace writer
 

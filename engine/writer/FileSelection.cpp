@@ -16,8 +16,7 @@ namespace writer {
 
 namespace {
 
-std::vector<std::string> SplitParts(const std::string &path)
-{
+std::vector<std::string> SplitParts(const std::string &path) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (start <= path.size()) {
@@ -36,18 +35,16 @@ struct DirCloser {
 
 class Walker {
 public:
-    Walker(const PackOptions &options, const std::string &root, const std::vector<std::string> &specs,
-           const ExcludedFile &archive, Selection &out)
-        : m_options(options), m_root(root), m_specs(specs), m_archive(archive), m_out(out)
-    {
+    Walker(const PackOptions &options, const std::string &root,
+           const std::vector<std::string> &specs, const ExcludedFile &archive, Selection &out)
+        : m_options(options), m_root(root), m_specs(specs), m_archive(archive), m_out(out) {
         char resolved[PATH_MAX];
         if (realpath(root.c_str(), resolved) != nullptr)
             m_realRoot = resolved;
     }
 
     // Walks one folder; true when anything at or below it was selected.
-    bool Walk(const std::string &fullFolder, const std::string &relativeFolder, bool wholeTree)
-    {
+    bool Walk(const std::string &fullFolder, const std::string &relativeFolder, bool wholeTree) {
         std::unique_ptr<DIR, DirCloser> dir(opendir(fullFolder.c_str()));
         if (!dir) {
             const std::string why = engine::ErrnoText(errno);
@@ -89,13 +86,11 @@ public:
     }
 
 private:
-    bool NamedExactly(const std::string &relative) const
-    {
+    bool NamedExactly(const std::string &relative) const {
         return std::find(m_specs.begin(), m_specs.end(), relative) != m_specs.end();
     }
 
-    bool Matches(const std::string &relative, const std::string &name, bool wholeTree) const
-    {
+    bool Matches(const std::string &relative, const std::string &name, bool wholeTree) const {
         if (wholeTree)
             return true;
         for (const std::string &spec : m_specs) {
@@ -112,8 +107,7 @@ private:
 
     // With recursion everything is walked; without it, only the folders
     // that a specification with folder parts may lead into.
-    bool MayLeadInto(const std::string &relativeFolder) const
-    {
+    bool MayLeadInto(const std::string &relativeFolder) const {
         if (m_options.recurse)
             return true;
         const std::vector<std::string> folder = SplitParts(relativeFolder);
@@ -130,8 +124,8 @@ private:
         return false;
     }
 
-    bool VisitFolder(const std::string &full, const std::string &relative, const std::string &name, bool wholeTree)
-    {
+    bool VisitFolder(const std::string &full, const std::string &relative, const std::string &name,
+                     bool wholeTree) {
         const bool matched = Matches(relative, name, wholeTree);
         // A folder named exactly takes its whole tree when recursing.
         const bool takesTree = wholeTree || (m_options.recurse && NamedExactly(relative));
@@ -151,14 +145,14 @@ private:
                 folder.mode = info.st_mode;
             }
             if (IsValidUtf8(folder.entryName))
-                m_out.items.insert(m_out.items.begin() + static_cast<std::ptrdiff_t>(folderPosition), folder);
+                m_out.items.insert(
+                    m_out.items.begin() + static_cast<std::ptrdiff_t>(folderPosition), folder);
         }
         return matched || below;
     }
 
     bool AddFile(const std::string &full, const std::string &relative, const std::string &name,
-                 const struct stat &info)
-    {
+                 const struct stat &info) {
         if (!S_ISREG(info.st_mode)) {
             m_out.skipped.push_back(relative + " (not a regular file)");
             return false;
@@ -177,7 +171,8 @@ private:
             return false;
         }
         if (!m_takenNames.insert(file.entryName).second) {
-            m_out.skipped.push_back(relative + " (another file already takes the name " + file.entryName + ")");
+            m_out.skipped.push_back(relative + " (another file already takes the name " +
+                                    file.entryName + ")");
             return false;
         }
         m_out.items.push_back(std::move(file));
@@ -185,22 +180,23 @@ private:
     }
 
     // Replaces info by what the link leads to; false when the link is skipped.
-    bool FollowLink(const std::string &full, const std::string &relative, const std::string &name, bool wholeTree,
-                    struct stat &info)
-    {
+    bool FollowLink(const std::string &full, const std::string &relative, const std::string &name,
+                    bool wholeTree, struct stat &info) {
         char resolved[PATH_MAX];
         const bool inside = !m_realRoot.empty() && realpath(full.c_str(), resolved) != nullptr &&
                             std::string(resolved).rfind(m_realRoot + "/", 0) == 0;
         if (!inside) {
             if (Matches(relative, name, wholeTree))
-                m_out.skipped.push_back(relative + " (a symbolic link that leads out of the folder or nowhere)");
+                m_out.skipped.push_back(
+                    relative + " (a symbolic link that leads out of the folder or nowhere)");
             return false;
         }
         if (stat(resolved, &info) != 0)
             return false;
         if (S_ISDIR(info.st_mode)) {
             if (Matches(relative, name, wholeTree))
-                m_out.skipped.push_back(relative + " (a symbolic link to a folder is not followed)");
+                m_out.skipped.push_back(relative +
+                                        " (a symbolic link to a folder is not followed)");
             return false;
         }
         return true;
@@ -217,8 +213,7 @@ private:
 
 } // namespace
 
-std::string NormaliseSpecification(const std::string &spec)
-{
+std::string NormaliseSpecification(const std::string &spec) {
     std::string result;
     result.reserve(spec.size());
     for (char c : spec)
@@ -236,16 +231,14 @@ std::string NormaliseSpecification(const std::string &spec)
 }
 
 Selection SelectFiles(const PackOptions &options, const std::string &rootFolder,
-                      const std::vector<std::string> &specifications, const ExcludedFile &archive)
-{
+                      const std::vector<std::string> &specifications, const ExcludedFile &archive) {
     Selection selection;
     Walker walker(options, rootFolder, specifications, archive, selection);
     walker.Walk(rootFolder, std::string(), false);
     return selection;
 }
 
-bool IsValidUtf8(const std::string &text)
-{
+bool IsValidUtf8(const std::string &text) {
     size_t i = 0;
     const size_t n = text.size();
     while (i < n) {
@@ -276,8 +269,9 @@ bool IsValidUtf8(const std::string &text)
             value = (value << 6) | (next & 0x3F);
         }
         // Reject overlong forms, surrogates and values past Unicode's end.
-        if ((length == 2 && value < 0x80) || (length == 3 && value < 0x800) || (length == 4 && value < 0x10000) ||
-            value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        if ((length == 2 && value < 0x80) || (length == 3 && value < 0x800) ||
+            (length == 4 && value < 0x10000) || value > 0x10FFFF ||
+            (value >= 0xD800 && value <= 0xDFFF))
             return false;
         i += length;
     }

@@ -39,7 +39,7 @@ struct SelectedItem {
 };
 
 struct Selection {
-    std::vector<SelectedItem> items; // folders before the files below them
+    std::vector<SelectedItem> items;  // folders before the files below them
     std::vector<std::string> skipped; // one message per file left out
     std::string failure;              // set when the root folder cannot be read
 };

@@ -11,8 +11,7 @@ namespace {
 // General-purpose bits 1 and 2 give the deflate level; 0 means "normal".
 constexpr zip_uint16_t kDeflateLevelBits = 0x0006;
 
-std::string RatioText(const DeflateJob &job)
-{
+std::string RatioText(const DeflateJob &job) {
     if (job.stored)
         return "stored 0%";
     const uint64_t saved = job.size == 0 ? 0 : (job.size - job.compressedSize) * 100 / job.size;
@@ -21,21 +20,23 @@ std::string RatioText(const DeflateJob &job)
 
 } // namespace
 
-PackedSource::PackedSource(SourceContext &context, size_t job, std::string entryName, std::string verb,
-                           std::string path, mode_t mode, time_t modified, zip_int32_t originalMethod)
+PackedSource::PackedSource(SourceContext &context, size_t job, std::string entryName,
+                           std::string verb, std::string path, mode_t mode, time_t modified,
+                           zip_int32_t originalMethod)
     : m_context(context), m_job(job), m_entryName(std::move(entryName)), m_verb(std::move(verb)),
-      m_path(std::move(path)), m_mode(mode), m_modified(modified), m_originalMethod(originalMethod)
-{
+      m_path(std::move(path)), m_mode(mode), m_modified(modified),
+      m_originalMethod(originalMethod) {
     zip_error_init(&m_error);
 }
 
-zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t length, zip_source_cmd_t command)
-{
+zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t length,
+                                   zip_source_cmd_t command) {
     auto *self = static_cast<PackedSource *>(userData);
     switch (command) {
     case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
     case ZIP_SOURCE_STAT:
         if (length < sizeof(zip_stat_t))
             return self->Fail(ZIP_ER_INVAL);
@@ -61,14 +62,12 @@ zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t leng
     }
 }
 
-zip_int64_t PackedSource::Fail(int zipError)
-{
+zip_int64_t PackedSource::Fail(int zipError) {
     zip_error_set(&m_error, zipError, 0);
     return -1;
 }
 
-zip_int64_t PackedSource::Stat(zip_stat_t *stat)
-{
+zip_int64_t PackedSource::Stat(zip_stat_t *stat) {
     if (m_data == nullptr) {
         const DeflateJob &job = m_context.pipeline->Wait(m_job);
         if (job.state == DeflateJob::State::Failed) {
@@ -81,13 +80,14 @@ zip_int64_t PackedSource::Stat(zip_stat_t *stat)
             return Fail(ZIP_ER_CANCELLED);
         }
         const zip_int32_t method = job.stored ? ZIP_CM_STORE : ZIP_CM_DEFAULT;
-        if (method != m_originalMethod && zip_set_file_compression(m_context.archive, m_index, method, 0) != 0)
+        if (method != m_originalMethod &&
+            zip_set_file_compression(m_context.archive, m_index, method, 0) != 0)
             return Fail(ZIP_ER_INTERNAL);
         m_data = &job;
     }
     zip_stat_init(stat);
-    stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_MTIME |
-                  ZIP_STAT_ENCRYPTION_METHOD;
+    stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC |
+                  ZIP_STAT_MTIME | ZIP_STAT_ENCRYPTION_METHOD;
     stat->size = m_data->size;
     stat->comp_size = m_data->compressedSize;
     stat->comp_method = m_data->stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
@@ -97,8 +97,7 @@ zip_int64_t PackedSource::Stat(zip_stat_t *stat)
     return sizeof(zip_stat_t);
 }
 
-zip_int64_t PackedSource::Open()
-{
+zip_int64_t PackedSource::Open() {
     if (m_data == nullptr || m_released)
         return Fail(ZIP_ER_INTERNAL);
     m_offset = 0;
@@ -113,8 +112,7 @@ zip_int64_t PackedSource::Open()
     return 0;
 }
 
-zip_int64_t PackedSource::Read(void *data, zip_uint64_t length)
-{
+zip_int64_t PackedSource::Read(void *data, zip_uint64_t length) {
     if (m_data == nullptr || m_released)
         return 0;
     auto *out = static_cast<uint8_t *>(data);
@@ -142,7 +140,8 @@ zip_int64_t PackedSource::Read(void *data, zip_uint64_t length)
         (got == 0 && (m_offset != m_data->compressedSize || m_stream.BytesIn() != m_data->size ||
                       m_stream.Crc() != m_data->crc))) {
         m_context.outcome.readFailed = true;
-        m_context.outcome.failure = "could not read " + m_path + ": the file changed while it was being packed";
+        m_context.outcome.failure =
+            "could not read " + m_path + ": the file changed while it was being packed";
         return Fail(ZIP_ER_READ);
     }
     if (got == 0)
@@ -150,8 +149,7 @@ zip_int64_t PackedSource::Read(void *data, zip_uint64_t length)
     return got;
 }
 
-void PackedSource::Finished()
-{
+void PackedSource::Finished() {
     if (m_released)
         return;
     if (!m_context.quiet)
@@ -161,11 +159,11 @@ void PackedSource::Finished()
     m_released = true;
 }
 
-zip_int64_t PackedSource::Attributes(zip_file_attributes_t *attributes)
-{
+zip_int64_t PackedSource::Attributes(zip_file_attributes_t *attributes) {
     std::memset(attributes, 0, sizeof *attributes);
     attributes->version = 1;
-    attributes->valid = ZIP_FILE_ATTRIBUTES_HOST_SYSTEM | ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES |
+    attributes->valid = ZIP_FILE_ATTRIBUTES_HOST_SYSTEM |
+                        ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES |
                         ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
     attributes->host_system = ZIP_OPSYS_UNIX;
     attributes->external_file_attributes = static_cast<zip_uint32_t>(m_mode & 0xFFFF) << 16;

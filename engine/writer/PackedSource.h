@@ -43,14 +43,15 @@ struct SourceContext {
 
 class PackedSource {
 public:
-    PackedSource(SourceContext &context, size_t job, std::string entryName, std::string verb, std::string path,
-                 mode_t mode, time_t modified, zip_int32_t originalMethod);
+    PackedSource(SourceContext &context, size_t job, std::string entryName, std::string verb,
+                 std::string path, mode_t mode, time_t modified, zip_int32_t originalMethod);
 
     void SetIndex(zip_uint64_t index) { m_index = index; }
     void SetJob(size_t job) { m_job = job; }
 
     // The callback for zip_source_function; the user data is a PackedSource.
-    static zip_int64_t Callback(void *userData, void *data, zip_uint64_t length, zip_source_cmd_t command);
+    static zip_int64_t Callback(void *userData, void *data, zip_uint64_t length,
+                                zip_source_cmd_t command);
 
 private:
     zip_int64_t Stat(zip_stat_t *stat);

@@ -2,13 +2,11 @@
 
 namespace writer {
 
-bool HasWildcards(std::string_view pattern)
-{
+bool HasWildcards(std::string_view pattern) {
     return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
-bool WildcardMatch(std::string_view pattern, std::string_view text, bool crossFolders)
-{
+bool WildcardMatch(std::string_view pattern, std::string_view text, bool crossFolders) {
     // Greedy matching with one back-track point: the last "*" seen. On a
     // mismatch the star takes one more character and matching resumes, so
     // the time stays proportional to pattern length times text length.
@@ -22,7 +20,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view text, bool crossFo
             starT = t;
             continue;
         }
-        if (p < pattern.size() && (pattern[p] == text[t] || (pattern[p] == '?' && (crossFolders || text[t] != '/')))) {
+        if (p < pattern.size() &&
+            (pattern[p] == text[t] || (pattern[p] == '?' && (crossFolders || text[t] != '/')))) {
             ++p;
             ++t;
             continue;

@@ -16,13 +16,11 @@ constexpr size_t kCommentBufferSize = 65536;
 
 } // namespace
 
-void WriterCallbacks::Print(std::string_view line) const
-{
+void WriterCallbacks::Print(std::string_view line) const {
     engine::MessageSink(m_set ? m_table.Print : nullptr).Say(line);
 }
 
-bool WriterCallbacks::ServiceWantsStop(std::string_view entryName) const
-{
+bool WriterCallbacks::ServiceWantsStop(std::string_view entryName) const {
     if (!m_set || m_table.Service == nullptr)
         return false;
     std::string name(entryName);
@@ -31,14 +29,14 @@ bool WriterCallbacks::ServiceWantsStop(std::string_view entryName) const
     return m_table.Service(name.data(), static_cast<uint32_t>(name.size() + 1)) == 1;
 }
 
-std::optional<std::string> WriterCallbacks::AskPassword(std::string_view archivePath) const
-{
+std::optional<std::string> WriterCallbacks::AskPassword(std::string_view archivePath) const {
     if (!m_set || m_table.Password == nullptr)
         return std::nullopt;
     std::vector<char> buffer(kPasswordBufferSize, '\0');
     std::string prompt = "Enter password: ";
     std::string entry(archivePath);
-    const int32_t answer = m_table.Password(buffer.data(), kPasswordBufferSize, prompt.data(), entry.data());
+    const int32_t answer =
+        m_table.Password(buffer.data(), kPasswordBufferSize, prompt.data(), entry.data());
     buffer.back() = '\0'; // whatever the routine wrote, the text ends inside the buffer
     std::string password(buffer.data());
     if (answer != 0 || password.empty())
@@ -46,8 +44,7 @@ std::optional<std::string> WriterCallbacks::AskPassword(std::string_view archive
     return password;
 }
 
-std::optional<std::string> WriterCallbacks::AskComment(std::string_view current) const
-{
+std::optional<std::string> WriterCallbacks::AskComment(std::string_view current) const {
     if (!m_set || m_table.Comment == nullptr)
         return std::nullopt;
     std::vector<char> buffer(kCommentBufferSize, '\0');

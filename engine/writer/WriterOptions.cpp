@@ -6,30 +6,26 @@ namespace writer {
 
 namespace {
 
-std::optional<std::string> CopyText(const char *text)
-{
+std::optional<std::string> CopyText(const char *text) {
     if (text == nullptr)
         return std::nullopt;
     return std::string(text);
 }
 
-char *TextPointer(const std::optional<std::string> &text)
-{
+char *TextPointer(const std::optional<std::string> &text) {
     // The record's fields are not const; callers must not write through them.
     return text ? const_cast<char *>(text->c_str()) : nullptr;
 }
 
 } // namespace
 
-StoredOptions::StoredOptions()
-{
+StoredOptions::StoredOptions() {
     std::memset(&m_record, 0, sizeof m_record);
     // Until told otherwise: no folder entries, folder names kept, no recursion.
     m_record.NoFolderEntries = 1;
 }
 
-void StoredOptions::Set(const ZipOptionsRecord &record)
-{
+void StoredOptions::Set(const ZipOptionsRecord &record) {
     m_text0 = CopyText(record.Text0);
     m_rootFolder = CopyText(record.RootFolder);
     m_text8 = CopyText(record.Text8);
@@ -39,16 +35,14 @@ void StoredOptions::Set(const ZipOptionsRecord &record)
     m_record.Text8 = nullptr;
 }
 
-void StoredOptions::Get(ZipOptionsRecord &record) const
-{
+void StoredOptions::Get(ZipOptionsRecord &record) const {
     record = m_record;
     record.Text0 = TextPointer(m_text0);
     record.RootFolder = TextPointer(m_rootFolder);
     record.Text8 = TextPointer(m_text8);
 }
 
-PackOptions StoredOptions::Decode() const
-{
+PackOptions StoredOptions::Decode() const {
     PackOptions options;
     options.rootFolder = m_rootFolder.value_or(std::string());
     options.encrypt = m_record.Encrypt != 0;

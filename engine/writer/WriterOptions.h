@@ -13,16 +13,16 @@ namespace writer {
 
 // What one ZpArchive call does, decoded from the record.
 struct PackOptions {
-    std::string rootFolder;      // "" or blank: the current folder
-    bool encrypt = false;        // encrypt every entry written
-    bool hiddenFiles = false;    // take names starting with "." too
-    bool folderEntries = false;  // store an entry per folder ("sub/")
-    bool dropFolderNames = false;// entry names are bare file names
-    bool deleteEntries = false;  // remove matching entries instead of adding
-    bool onlyIfNewer = false;    // add new files, replace older entries
-    bool freshen = false;        // only replace older entries, add nothing
-    bool recurse = false;        // look into every sub-folder
-    bool quiet = false;          // message level 0: report only failures
+    std::string rootFolder;       // "" or blank: the current folder
+    bool encrypt = false;         // encrypt every entry written
+    bool hiddenFiles = false;     // take names starting with "." too
+    bool folderEntries = false;   // store an entry per folder ("sub/")
+    bool dropFolderNames = false; // entry names are bare file names
+    bool deleteEntries = false;   // remove matching entries instead of adding
+    bool onlyIfNewer = false;     // add new files, replace older entries
+    bool freshen = false;         // only replace older entries, add nothing
+    bool recurse = false;         // look into every sub-folder
+    bool quiet = false;           // message level 0: report only failures
 };
 
 class StoredOptions {

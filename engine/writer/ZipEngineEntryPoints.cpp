@@ -40,22 +40,19 @@
 namespace {
 
 // One set of options and call-backs per process, as the interface implies.
-writer::StoredOptions &Options()
-{
+writer::StoredOptions &Options() {
     static writer::StoredOptions options;
     return options;
 }
 
-writer::WriterCallbacks &Callbacks()
-{
+writer::WriterCallbacks &Callbacks() {
     static writer::WriterCallbacks callbacks;
     return callbacks;
 }
 
 // Specifications that are absolute or climb out with ".." would reach
 // outside the root folder; they are refused with a message.
-bool UsableSpecification(const std::string &spec)
-{
+bool UsableSpecification(const std::string &spec) {
     if (spec.empty() || spec[0] == '/')
         return false;
     size_t start = 0;
@@ -70,10 +67,10 @@ bool UsableSpecification(const std::string &spec)
     return true;
 }
 
-int32_t Archive(int32_t specCount, const char *archivePath, char **names)
-{
+int32_t Archive(int32_t specCount, const char *archivePath, char **names) {
     const writer::WriterCallbacks &callbacks = Callbacks();
-    if (archivePath == nullptr || archivePath[0] == '\0' || specCount < 0 || (specCount > 0 && names == nullptr)) {
+    if (archivePath == nullptr || archivePath[0] == '\0' || specCount < 0 ||
+        (specCount > 0 && names == nullptr)) {
         callbacks.Print("zip error: no archive or no file specifications were given");
         return ENGINE_BAD_ARGUMENTS;
     }
@@ -93,8 +90,8 @@ int32_t Archive(int32_t specCount, const char *archivePath, char **names)
         specifications.push_back(spec);
     }
     if (specifications.empty()) {
-        callbacks.Print("zip warning: nothing to do: no file specifications; " + std::string(archivePath) +
-                        " was not changed");
+        callbacks.Print("zip warning: nothing to do: no file specifications; " +
+                        std::string(archivePath) + " was not changed");
         return ENGINE_NOTHING_MATCHED;
     }
     if (options.deleteEntries)
@@ -104,14 +101,13 @@ int32_t Archive(int32_t specCount, const char *archivePath, char **names)
 
 } // namespace
 
-ENGINE_EXPORT int32_t ZpInit(ZipCallbackTable *callbacks)
-{
-    Callbacks() = callbacks != nullptr ? writer::WriterCallbacks(*callbacks) : writer::WriterCallbacks();
+ENGINE_EXPORT int32_t ZpInit(ZipCallbackTable *callbacks) {
+    Callbacks() =
+        callbacks != nullptr ? writer::WriterCallbacks(*callbacks) : writer::WriterCallbacks();
     return 1;
 }
 
-ENGINE_EXPORT int32_t ZpSetOptions(ZipOptionsRecord *options)
-{
+ENGINE_EXPORT int32_t ZpSetOptions(ZipOptionsRecord *options) {
     if (options == nullptr)
         return 0;
     try {
@@ -122,16 +118,14 @@ ENGINE_EXPORT int32_t ZpSetOptions(ZipOptionsRecord *options)
     return 1;
 }
 
-ENGINE_EXPORT int32_t ZpGetOptions(ZipOptionsRecord *options)
-{
+ENGINE_EXPORT int32_t ZpGetOptions(ZipOptionsRecord *options) {
     if (options == nullptr)
         return 0;
     Options().Get(*options);
     return 1;
 }
 
-ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **names)
-{
+ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **names) {
     // No exception may cross into the caller, which is C.
     try {
         return Archive(specCount, archivePath, names);
@@ -139,7 +133,8 @@ ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **nam
         Callbacks().Print("zip error: out of memory; the archive was left as it was");
         return ENGINE_NO_MEMORY;
     } catch (const std::exception &error) {
-        Callbacks().Print(std::string("zip error: ") + error.what() + "; the archive was left as it was");
+        Callbacks().Print(std::string("zip error: ") + error.what() +
+                          "; the archive was left as it was");
         return ENGINE_WRITE_ERROR;
     }
 }

@@ -9,21 +9,21 @@ namespace {
 
 class DeleteTest : public WriterTest {
 protected:
-    EngineCall Delete(const std::vector<std::string> &specs, const EngineAnswers &answers = EngineAnswers())
-    {
+    EngineCall Delete(const std::vector<std::string> &specs,
+                      const EngineAnswers &answers = EngineAnswers()) {
         ZipOptionsRecord options = PackFolderOptions(Root());
         options.DeleteEntries = 1;
         return Zip(options, specs, ArchivePath(), answers);
     }
 };
 
-TEST_F(DeleteTest, RemovesTheEntriesMatchingTheSpecificationsAndKeepsTheOthersRaw)
-{
-    MakeArchive(ArchivePath(), {{"textures/", ""},
-                                {"textures/skins/red.png", "red"},
-                                {"textures/skins/blue.png", "blue"},
-                                {"scripts\\main.cs", TextBytes(4000)},
-                                {"readme.txt", TextBytes(4000, "read ")}},
+TEST_F(DeleteTest, RemovesTheEntriesMatchingTheSpecificationsAndKeepsTheOthersRaw) {
+    MakeArchive(ArchivePath(),
+                {{"textures/", ""},
+                 {"textures/skins/red.png", "red"},
+                 {"textures/skins/blue.png", "blue"},
+                 {"scripts\\main.cs", TextBytes(4000)},
+                 {"readme.txt", TextBytes(4000, "read ")}},
                 "comment stays");
     const std::vector<EntryFacts> before = ReadEntries(ArchivePath());
 
@@ -40,8 +40,7 @@ TEST_F(DeleteTest, RemovesTheEntriesMatchingTheSpecificationsAndKeepsTheOthersRa
     EXPECT_EQ(call.serviced.size(), 4u); // "textures/*" takes the folder entry too
 }
 
-TEST_F(DeleteTest, AddsNothingEvenWhenFilesMatch)
-{
+TEST_F(DeleteTest, AddsNothingEvenWhenFilesMatch) {
     MakeArchive(ArchivePath(), {{"a.txt", "a"}, {"b.txt", "b"}});
     WriteRootFile("a.txt", "file a");
     WriteRootFile("c.txt", "file c");
@@ -51,8 +50,7 @@ TEST_F(DeleteTest, AddsNothingEvenWhenFilesMatch)
     EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"b.txt"}));
 }
 
-TEST_F(DeleteTest, DeletingEveryEntryLeavesAnEmptyArchiveWithItsComment)
-{
+TEST_F(DeleteTest, DeletingEveryEntryLeavesAnEmptyArchiveWithItsComment) {
     MakeArchive(ArchivePath(), {{"a.txt", "a"}, {"sub/b.txt", "b"}}, "kept");
 
     EXPECT_EQ(Delete({"*"}).result, ENGINE_OK);
@@ -63,8 +61,7 @@ TEST_F(DeleteTest, DeletingEveryEntryLeavesAnEmptyArchiveWithItsComment)
     EXPECT_EQ(ReadFileAt(ArchivePath()).size(), 22u + 4u); // the end record and the comment
 }
 
-TEST_F(DeleteTest, NothingMatchedLeavesTheArchiveAsItWas)
-{
+TEST_F(DeleteTest, NothingMatchedLeavesTheArchiveAsItWas) {
     MakeArchive(ArchivePath(), {{"a.txt", "a"}});
     const std::string bytesBefore = ReadFileAt(ArchivePath());
 
@@ -74,8 +71,7 @@ TEST_F(DeleteTest, NothingMatchedLeavesTheArchiveAsItWas)
     EXPECT_EQ(ReadFileAt(ArchivePath()), bytesBefore);
 }
 
-TEST_F(DeleteTest, AMissingArchiveIsReportedAndNotCreated)
-{
+TEST_F(DeleteTest, AMissingArchiveIsReportedAndNotCreated) {
     const EngineCall call = Delete({"*"});
 
     EXPECT_EQ(call.result, ENGINE_NO_ARCHIVE);
@@ -83,8 +79,7 @@ TEST_F(DeleteTest, AMissingArchiveIsReportedAndNotCreated)
     EXPECT_FALSE(std::filesystem::exists(ArchivePath()));
 }
 
-TEST_F(DeleteTest, CancelLeavesTheArchiveAsItWas)
-{
+TEST_F(DeleteTest, CancelLeavesTheArchiveAsItWas) {
     MakeArchive(ArchivePath(), {{"a.txt", "a"}, {"b.txt", "b"}});
     const std::string bytesBefore = ReadFileAt(ArchivePath());
     EngineAnswers answers;

@@ -13,16 +13,14 @@ namespace {
 
 class FailureTest : public WriterTest {
 protected:
-    void MakeOldArchive()
-    {
+    void MakeOldArchive() {
         WriteRootFile("a.txt", TextBytes(20000));
         WriteRootFile("b.png", RandomBytes(20000, 2));
         ASSERT_EQ(Zip().result, ENGINE_OK);
         m_before = ReadFileAt(ArchivePath());
     }
 
-    size_t FilesBesideTheArchive() const
-    {
+    size_t FilesBesideTheArchive() const {
         size_t count = 0;
         for (const auto &entry : std::filesystem::directory_iterator(m_dir))
             count += entry.path().filename() != "root" ? 1 : 0;
@@ -32,8 +30,7 @@ protected:
     std::string m_before;
 };
 
-TEST_F(FailureTest, UnreadableFileLeavesTheOldArchiveUnchanged)
-{
+TEST_F(FailureTest, UnreadableFileLeavesTheOldArchiveUnchanged) {
     MakeOldArchive();
     WriteRootFile("a.txt", TextBytes(21000, "changed "));
     WriteRootFile("locked.txt", "cannot be read");
@@ -47,8 +44,7 @@ TEST_F(FailureTest, UnreadableFileLeavesTheOldArchiveUnchanged)
     EXPECT_EQ(FilesBesideTheArchive(), 1u);
 }
 
-TEST_F(FailureTest, UnreadableFileOfTheSameSizeAsItsEntryLeavesTheOldArchiveUnchanged)
-{
+TEST_F(FailureTest, UnreadableFileOfTheSameSizeAsItsEntryLeavesTheOldArchiveUnchanged) {
     MakeOldArchive();
     chmod((Root() + "/b.png").c_str(), 0);
     WriteRootFile("new.txt", "new");
@@ -60,8 +56,7 @@ TEST_F(FailureTest, UnreadableFileOfTheSameSizeAsItsEntryLeavesTheOldArchiveUnch
     EXPECT_EQ(ReadFileAt(ArchivePath()), m_before);
 }
 
-TEST_F(FailureTest, ReadOnlyArchiveFolderLeavesTheOldArchiveUnchanged)
-{
+TEST_F(FailureTest, ReadOnlyArchiveFolderLeavesTheOldArchiveUnchanged) {
     MakeOldArchive();
     WriteRootFile("a.txt", TextBytes(21000, "changed "));
     GiveToUnprivilegedUser(m_dir);
@@ -75,8 +70,7 @@ TEST_F(FailureTest, ReadOnlyArchiveFolderLeavesTheOldArchiveUnchanged)
     EXPECT_EQ(FilesBesideTheArchive(), 1u);
 }
 
-TEST_F(FailureTest, FullDiskLeavesTheOldArchiveUnchanged)
-{
+TEST_F(FailureTest, FullDiskLeavesTheOldArchiveUnchanged) {
     MakeOldArchive();
     WriteRootFile("big.txt", RandomBytes(200000, 9));
     GiveToUnprivilegedUser(m_dir);
@@ -85,7 +79,8 @@ TEST_F(FailureTest, FullDiskLeavesTheOldArchiveUnchanged)
     // way a full disk does.
     const int result = RunUnprivileged([&] {
         signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(m_before.size() + 1000), static_cast<rlim_t>(m_before.size() + 1000)};
+        const rlimit limit{static_cast<rlim_t>(m_before.size() + 1000),
+                           static_cast<rlim_t>(m_before.size() + 1000)};
         setrlimit(RLIMIT_FSIZE, &limit);
         return Zip().result;
     });
@@ -95,10 +90,10 @@ TEST_F(FailureTest, FullDiskLeavesTheOldArchiveUnchanged)
     EXPECT_EQ(FilesBesideTheArchive(), 1u);
 }
 
-TEST_F(FailureTest, DamagedArchiveIsNeitherReadNorReplaced)
-{
+TEST_F(FailureTest, DamagedArchiveIsNeitherReadNorReplaced) {
     WriteRootFile("a.txt", "a");
-    WriteFileAt(ArchivePath(), "this is not a zip archive, only text that is long enough to look at");
+    WriteFileAt(ArchivePath(),
+                "this is not a zip archive, only text that is long enough to look at");
     const std::string before = ReadFileAt(ArchivePath());
 
     const EngineCall call = Zip();
@@ -108,8 +103,7 @@ TEST_F(FailureTest, DamagedArchiveIsNeitherReadNorReplaced)
     EXPECT_EQ(ReadFileAt(ArchivePath()), before);
 }
 
-TEST_F(FailureTest, MissingRootFolderIsReported)
-{
+TEST_F(FailureTest, MissingRootFolderIsReported) {
     const EngineCall call = Zip(PackFolderOptions(Path("missing")), {"*"}, ArchivePath());
 
     EXPECT_EQ(call.result, ENGINE_BAD_ARGUMENTS);
@@ -117,8 +111,7 @@ TEST_F(FailureTest, MissingRootFolderIsReported)
     EXPECT_FALSE(std::filesystem::exists(ArchivePath()));
 }
 
-TEST_F(FailureTest, MissingArchivePathOrSpecificationsAreRefused)
-{
+TEST_F(FailureTest, MissingArchivePathOrSpecificationsAreRefused) {
     WriteRootFile("a.txt", "a");
 
     EXPECT_EQ(Zip(PackFolderOptions(Root()), {"*"}, "").result, ENGINE_BAD_ARGUMENTS);
@@ -128,8 +121,7 @@ TEST_F(FailureTest, MissingArchivePathOrSpecificationsAreRefused)
     EXPECT_FALSE(std::filesystem::exists(ArchivePath()));
 }
 
-TEST_F(FailureTest, SpecificationsReachingOutOfTheRootAreIgnored)
-{
+TEST_F(FailureTest, SpecificationsReachingOutOfTheRootAreIgnored) {
     WriteFileAt(Path("outside.txt"), "outside");
     WriteRootFile("a.txt", "a");
 

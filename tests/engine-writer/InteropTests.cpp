@@ -12,16 +12,14 @@ namespace {
 
 class InteropTest : public WriterTest {
 protected:
-    void MakeMixedFolder()
-    {
+    void MakeMixedFolder() {
         WriteRootFile("textures/skins/red.png", RandomBytes(30000, 4), 1400000000);
         WriteRootFile("scripts/main.cs", TextBytes(50000, "function main() {} "), 1400000002);
         WriteRootFile("readme.txt", "short", 1400000004);
         WriteRootFile("empty.dat", "", 1400000006);
     }
 
-    static std::vector<std::string> Lines(const std::string &text)
-    {
+    static std::vector<std::string> Lines(const std::string &text) {
         std::vector<std::string> lines;
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);)
@@ -30,8 +28,7 @@ protected:
     }
 };
 
-TEST_F(InteropTest, WhatWeWritePassesUnzipTestAndZipTest)
-{
+TEST_F(InteropTest, WhatWeWritePassesUnzipTestAndZipTest) {
     MakeMixedFolder();
     ASSERT_EQ(Zip().result, ENGINE_OK);
 
@@ -41,8 +38,7 @@ TEST_F(InteropTest, WhatWeWritePassesUnzipTestAndZipTest)
     EXPECT_EQ(RunCommand("zip -T " + Quote(ArchivePath()), &output), 0) << output;
 }
 
-TEST_F(InteropTest, UnzipListsTheEntriesWithTheirSizesMethodsAndTimes)
-{
+TEST_F(InteropTest, UnzipListsTheEntriesWithTheirSizesMethodsAndTimes) {
     MakeMixedFolder();
     ASSERT_EQ(Zip().result, ENGINE_OK);
 
@@ -56,30 +52,32 @@ TEST_F(InteropTest, UnzipListsTheEntriesWithTheirSizesMethodsAndTimes)
     // "-rw-r--r--  6.3 unx    30000 b- stor 20140513.165320 textures/skins/red.png"
     auto line = [&](const std::string &name) {
         for (const std::string &text : lines)
-            if (text.size() > name.size() && text.compare(text.size() - name.size(), name.size(), name) == 0)
+            if (text.size() > name.size() &&
+                text.compare(text.size() - name.size(), name.size(), name) == 0)
                 return text;
         return std::string();
     };
     // "x": an extra field (the exact time) and no data descriptor.
-    EXPECT_NE(line("textures/skins/red.png").find(" 30000 bx stor 20140513.165320 "), std::string::npos)
+    EXPECT_NE(line("textures/skins/red.png").find(" 30000 bx stor 20140513.165320 "),
+              std::string::npos)
         << line("textures/skins/red.png");
     EXPECT_NE(line("scripts/main.cs").find(" 50000 "), std::string::npos);
-    EXPECT_NE(line("scripts/main.cs").find(" defN 20140513.165322 "), std::string::npos) << line("scripts/main.cs");
+    EXPECT_NE(line("scripts/main.cs").find(" defN 20140513.165322 "), std::string::npos)
+        << line("scripts/main.cs");
     EXPECT_NE(line("empty.dat").find(" 0 bx stor "), std::string::npos) << line("empty.dat");
 }
 
-TEST_F(InteropTest, UnzipExtractsExactlyTheFilesWePacked)
-{
+TEST_F(InteropTest, UnzipExtractsExactlyTheFilesWePacked) {
     MakeMixedFolder();
     ASSERT_EQ(Zip().result, ENGINE_OK);
 
     ASSERT_EQ(RunCommand("unzip -q " + Quote(ArchivePath()) + " -d " + Quote(Path("out"))), 0);
-    for (const char *name : {"textures/skins/red.png", "scripts/main.cs", "readme.txt", "empty.dat"})
+    for (const char *name :
+         {"textures/skins/red.png", "scripts/main.cs", "readme.txt", "empty.dat"})
         EXPECT_EQ(ReadFileAt(Path("out/") + name), ReadFileAt(Root() + "/" + name)) << name;
 }
 
-TEST_F(InteropTest, AUtf8NameIsFlaggedAndShownCorrectlyByUnzip)
-{
+TEST_F(InteropTest, AUtf8NameIsFlaggedAndShownCorrectlyByUnzip) {
     const std::string name = "textures/skins/sk\xC3\xAFn-\xE2\x82\xAC.png"; // "skïn-€.png"
     WriteRootFile(name, "utf-8");
     WriteRootFile("plain.png", "ascii");
@@ -95,8 +93,7 @@ TEST_F(InteropTest, AUtf8NameIsFlaggedAndShownCorrectlyByUnzip)
     EXPECT_EQ(layout.entries[1].localFlags & 0x0800, 0x0800);
 }
 
-TEST_F(InteropTest, NoDataDescriptorsAndNoZip64InASmallArchive)
-{
+TEST_F(InteropTest, NoDataDescriptorsAndNoZip64InASmallArchive) {
     MakeMixedFolder();
     ASSERT_EQ(Zip().result, ENGINE_OK);
     WriteRootFile("readme.txt", "changed");
@@ -112,11 +109,13 @@ TEST_F(InteropTest, NoDataDescriptorsAndNoZip64InASmallArchive)
     }
 }
 
-TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools)
-{
+TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools) {
     MakeMixedFolder();
     std::string output;
-    ASSERT_EQ(RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(ArchivePath()) + " .", &output), 0) << output;
+    ASSERT_EQ(
+        RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(ArchivePath()) + " .", &output),
+        0)
+        << output;
     const std::vector<EntryFacts> before = ReadEntries(ArchivePath());
     WriteRootFile("scripts/main.cs", TextBytes(50000, "function changed() {} "));
     WriteRootFile("scripts/extra.cs", "extra");
@@ -138,11 +137,12 @@ TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools)
     EXPECT_EQ(after.back().name, "scripts/extra.cs");
 }
 
-TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip)
-{
+TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip) {
     // Script-like text from a small vocabulary, as game scripts are.
-    const char *words[] = {"function", "return", "%client", "if", "else", "datablock", "ShapeBaseImageData",
-                           "{", "}", ";", "=", "\n", "Team", "Player", "%obj", "schedule", "new", "echo"};
+    const char *words[] = {
+        "function", "return",   "%client", "if",  "else", "datablock", "ShapeBaseImageData",
+        "{",        "}",        ";",       "=",   "\n",   "Team",      "Player",
+        "%obj",     "schedule", "new",     "echo"};
     uint32_t state = 12345;
     for (int i = 0; i < 20; ++i) {
         std::string text;
@@ -154,7 +154,8 @@ TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip)
         WriteRootFile("f" + std::to_string(i) + ".cs", text);
     }
     ASSERT_EQ(Zip().result, ENGINE_OK);
-    ASSERT_EQ(RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(Path("zip.zip")) + " ."), 0);
+    ASSERT_EQ(RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(Path("zip.zip")) + " ."),
+              0);
 
     const double ours = static_cast<double>(ReadFileAt(ArchivePath()).size());
     const double theirs = static_cast<double>(ReadFileAt(Path("zip.zip")).size());

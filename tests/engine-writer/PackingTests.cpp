@@ -13,16 +13,14 @@
 
 namespace {
 
-std::set<std::string> NameSet(const std::string &archive)
-{
+std::set<std::string> NameSet(const std::string &archive) {
     const std::vector<std::string> names = EntryNames(archive);
     return std::set<std::string>(names.begin(), names.end());
 }
 
 class PackingTest : public WriterTest {};
 
-TEST_F(PackingTest, PacksEveryFileBelowTheRootUnderItsRelativePathWithoutFolderEntries)
-{
+TEST_F(PackingTest, PacksEveryFileBelowTheRootUnderItsRelativePathWithoutFolderEntries) {
     WriteRootFile("readme.txt", TextBytes(3000));
     WriteRootFile("textures/skins/red.png", RandomBytes(5000, 1));
     WriteRootFile("scripts/a/b/c.cs", TextBytes(700, "function x() {}"));
@@ -37,11 +35,11 @@ TEST_F(PackingTest, PacksEveryFileBelowTheRootUnderItsRelativePathWithoutFolderE
         names.insert(entry.name);
         EXPECT_EQ(entry.contents, ReadFileAt(Root() + "/" + entry.name)) << entry.name;
     }
-    EXPECT_EQ(names, (std::set<std::string>{"empty.txt", "readme.txt", "scripts/a/b/c.cs", "textures/skins/red.png"}));
+    EXPECT_EQ(names, (std::set<std::string>{"empty.txt", "readme.txt", "scripts/a/b/c.cs",
+                                            "textures/skins/red.png"}));
 }
 
-TEST_F(PackingTest, WithoutRecursionOnlyTheRootFolderIsSearched)
-{
+TEST_F(PackingTest, WithoutRecursionOnlyTheRootFolderIsSearched) {
     WriteRootFile("top.png", "top");
     WriteRootFile("sub/deep.png", "deep");
     ZipOptionsRecord options = PackFolderOptions(Root());
@@ -52,8 +50,7 @@ TEST_F(PackingTest, WithoutRecursionOnlyTheRootFolderIsSearched)
     EXPECT_EQ(NameSet(ArchivePath()), (std::set<std::string>{"top.png"}));
 }
 
-TEST_F(PackingTest, WildcardsMatchFileNamesInEverySubFolderWhenRecursing)
-{
+TEST_F(PackingTest, WildcardsMatchFileNamesInEverySubFolderWhenRecursing) {
     WriteRootFile("a.png", "a");
     WriteRootFile("b.txt", "b");
     WriteRootFile("textures/c.png", "c");
@@ -63,35 +60,36 @@ TEST_F(PackingTest, WildcardsMatchFileNamesInEverySubFolderWhenRecursing)
 
     EXPECT_EQ(Zip({"*.png", "?.txt"}).result, ENGINE_OK);
 
-    EXPECT_EQ(NameSet(ArchivePath()), (std::set<std::string>{"a.png", "b.txt", "textures/c.png", "textures/skins/e.png"}));
+    EXPECT_EQ(NameSet(ArchivePath()),
+              (std::set<std::string>{"a.png", "b.txt", "textures/c.png", "textures/skins/e.png"}));
 }
 
-TEST_F(PackingTest, SpecificationsWithFolderPartsMatchRelativePathsAndBackslashesCountAsSlashes)
-{
+TEST_F(PackingTest, SpecificationsWithFolderPartsMatchRelativePathsAndBackslashesCountAsSlashes) {
     WriteRootFile("textures/skins/a.png", "a");
     WriteRootFile("textures/other/b.png", "b");
     WriteRootFile("scripts/c.cs", "c");
     ZipOptionsRecord options = PackFolderOptions(Root());
     options.Recurse = 0;
 
-    EXPECT_EQ(Zip(options, {"textures\\skins\\*.png", "./scripts/c.cs"}, ArchivePath()).result, ENGINE_OK);
+    EXPECT_EQ(Zip(options, {"textures\\skins\\*.png", "./scripts/c.cs"}, ArchivePath()).result,
+              ENGINE_OK);
 
-    EXPECT_EQ(NameSet(ArchivePath()), (std::set<std::string>{"scripts/c.cs", "textures/skins/a.png"}));
+    EXPECT_EQ(NameSet(ArchivePath()),
+              (std::set<std::string>{"scripts/c.cs", "textures/skins/a.png"}));
 }
 
-TEST_F(PackingTest, FolderNamedExactlyTakesItsWholeTreeWhenRecursing)
-{
+TEST_F(PackingTest, FolderNamedExactlyTakesItsWholeTreeWhenRecursing) {
     WriteRootFile("textures/skins/a.png", "a");
     WriteRootFile("textures/b.png", "b");
     WriteRootFile("scripts/c.cs", "c");
 
     EXPECT_EQ(Zip({"textures"}).result, ENGINE_OK);
 
-    EXPECT_EQ(NameSet(ArchivePath()), (std::set<std::string>{"textures/b.png", "textures/skins/a.png"}));
+    EXPECT_EQ(NameSet(ArchivePath()),
+              (std::set<std::string>{"textures/b.png", "textures/skins/a.png"}));
 }
 
-TEST_F(PackingTest, DropFolderNamesStoresBareNamesAndSkipsASecondFileOfTheSameName)
-{
+TEST_F(PackingTest, DropFolderNamesStoresBareNamesAndSkipsASecondFileOfTheSameName) {
     WriteRootFile("a/red.png", "first");
     WriteRootFile("b/red.png", "second");
     WriteRootFile("b/blue.png", "blue");
@@ -109,8 +107,7 @@ TEST_F(PackingTest, DropFolderNamesStoresBareNamesAndSkipsASecondFileOfTheSameNa
     EXPECT_EQ(entries[1].name, "blue.png");
 }
 
-TEST_F(PackingTest, FolderEntriesAreStoredOnlyWhenAskedAndComeBeforeTheirFiles)
-{
+TEST_F(PackingTest, FolderEntriesAreStoredOnlyWhenAskedAndComeBeforeTheirFiles) {
     WriteRootFile("textures/skins/red.png", "red");
     WriteRootFile("top.txt", "top");
     std::filesystem::create_directories(Root() + "/empty");
@@ -123,7 +120,8 @@ TEST_F(PackingTest, FolderEntriesAreStoredOnlyWhenAskedAndComeBeforeTheirFiles)
     options.NoFolderEntries = 0;
     EXPECT_EQ(Zip(options, {"*"}, ArchivePath()).result, ENGINE_OK);
     EXPECT_EQ(EntryNames(ArchivePath()),
-              (std::vector<std::string>{"empty/", "textures/", "textures/skins/", "textures/skins/red.png", "top.txt"}));
+              (std::vector<std::string>{"empty/", "textures/", "textures/skins/",
+                                        "textures/skins/red.png", "top.txt"}));
     for (const EntryFacts &entry : ReadEntries(ArchivePath())) {
         if (entry.name.back() == '/') {
             EXPECT_EQ(entry.size, 0u);
@@ -131,8 +129,7 @@ TEST_F(PackingTest, FolderEntriesAreStoredOnlyWhenAskedAndComeBeforeTheirFiles)
     }
 }
 
-TEST_F(PackingTest, HiddenFilesAndFilesInHiddenFoldersAreSkippedUnlessAsked)
-{
+TEST_F(PackingTest, HiddenFilesAndFilesInHiddenFoldersAreSkippedUnlessAsked) {
     WriteRootFile("shown.txt", "a");
     WriteRootFile(".hidden.txt", "b");
     WriteRootFile(".cache/inside.txt", "c");
@@ -145,12 +142,11 @@ TEST_F(PackingTest, HiddenFilesAndFilesInHiddenFoldersAreSkippedUnlessAsked)
     ZipOptionsRecord options = PackFolderOptions(Root());
     options.SystemAndHiddenFiles = 1;
     EXPECT_EQ(Zip(options, {"*"}, ArchivePath()).result, ENGINE_OK);
-    EXPECT_EQ(NameSet(ArchivePath()),
-              (std::set<std::string>{".cache/inside.txt", ".hidden.txt", "shown.txt", "sub/.also-hidden"}));
+    EXPECT_EQ(NameSet(ArchivePath()), (std::set<std::string>{".cache/inside.txt", ".hidden.txt",
+                                                             "shown.txt", "sub/.also-hidden"}));
 }
 
-TEST_F(PackingTest, LinksToFilesInsideTheRootArePackedAsFilesAndOtherLinksAreSkipped)
-{
+TEST_F(PackingTest, LinksToFilesInsideTheRootArePackedAsFilesAndOtherLinksAreSkipped) {
     WriteRootFile("real.txt", "real contents");
     WriteRootFile("sub/other.txt", "other");
     WriteFileAt(Path("outside.txt"), "secret outside the root");
@@ -163,16 +159,17 @@ TEST_F(PackingTest, LinksToFilesInsideTheRootArePackedAsFilesAndOtherLinksAreSki
     const EngineCall call = Zip();
 
     EXPECT_EQ(call.result, ENGINE_WARNING);
-    EXPECT_EQ(NameSet(ArchivePath()), (std::set<std::string>{"inside-link.txt", "real.txt", "sub/other.txt"}));
+    EXPECT_EQ(NameSet(ArchivePath()),
+              (std::set<std::string>{"inside-link.txt", "real.txt", "sub/other.txt"}));
     for (const EntryFacts &entry : ReadEntries(ArchivePath()))
         EXPECT_EQ(entry.contents.find("secret"), std::string::npos) << entry.name;
-    EXPECT_TRUE(call.Printed("outside-link.txt (a symbolic link that leads out of the folder or nowhere)"));
+    EXPECT_TRUE(
+        call.Printed("outside-link.txt (a symbolic link that leads out of the folder or nowhere)"));
     EXPECT_TRUE(call.Printed("sub/relative-out.txt (a symbolic link that leads out"));
     EXPECT_TRUE(call.Printed("folder-link (a symbolic link to a folder is not followed)"));
 }
 
-TEST_F(PackingTest, NothingMatchedCreatesNoArchiveAndSaysSo)
-{
+TEST_F(PackingTest, NothingMatchedCreatesNoArchiveAndSaysSo) {
     WriteRootFile("a.txt", "a");
 
     const EngineCall call = Zip({"*.png"});
@@ -182,8 +179,7 @@ TEST_F(PackingTest, NothingMatchedCreatesNoArchiveAndSaysSo)
     EXPECT_TRUE(call.Printed("nothing matched"));
 }
 
-TEST_F(PackingTest, IncompressibleFilesAreStoredAndOthersDeflatedWithTheFileTimeAsEntryTime)
-{
+TEST_F(PackingTest, IncompressibleFilesAreStoredAndOthersDeflatedWithTheFileTimeAsEntryTime) {
     const time_t when = 1500000000; // an even second, as DOS times hold
     WriteRootFile("noise.png", RandomBytes(40000, 7), when);
     WriteRootFile("script.cs", TextBytes(40000), when);
@@ -205,8 +201,7 @@ TEST_F(PackingTest, IncompressibleFilesAreStoredAndOthersDeflatedWithTheFileTime
     EXPECT_TRUE(call.Printed("adding: script.cs (deflated 9"));
 }
 
-TEST_F(PackingTest, TheArchiveIsNeverPackedIntoItself)
-{
+TEST_F(PackingTest, TheArchiveIsNeverPackedIntoItself) {
     WriteRootFile("a.txt", "a");
     const std::string inside = Root() + "/pack.vl2";
     MakeArchive(inside, {{"old.txt", "old"}});
@@ -216,8 +211,7 @@ TEST_F(PackingTest, TheArchiveIsNeverPackedIntoItself)
     EXPECT_EQ(EntryNames(inside), (std::vector<std::string>{"old.txt", "a.txt"}));
 }
 
-TEST_F(PackingTest, LargeFilesAreStreamedAndComeBackIntact)
-{
+TEST_F(PackingTest, LargeFilesAreStreamedAndComeBackIntact) {
     const std::string text = TextBytes(12u << 20, "a large script line ");
     const std::string noise = RandomBytes(9u << 20, 3);
     WriteRootFile("big.cs", text);
@@ -234,10 +228,10 @@ TEST_F(PackingTest, LargeFilesAreStreamedAndComeBackIntact)
     EXPECT_TRUE(entries[1].contents == noise);
 }
 
-TEST_F(PackingTest, ManyFilesArriveInOrderWithEveryCallBackOnTheCallingThread)
-{
+TEST_F(PackingTest, ManyFilesArriveInOrderWithEveryCallBackOnTheCallingThread) {
     for (int i = 0; i < 300; ++i)
-        WriteRootFile("f/" + std::to_string(1000 + i) + ".dat", i % 2 ? RandomBytes(3000, i) : TextBytes(3000 + i));
+        WriteRootFile("f/" + std::to_string(1000 + i) + ".dat",
+                      i % 2 ? RandomBytes(3000, i) : TextBytes(3000 + i));
 
     const EngineCall call = Zip();
 
@@ -255,8 +249,7 @@ TEST_F(PackingTest, ManyFilesArriveInOrderWithEveryCallBackOnTheCallingThread)
         EXPECT_EQ(thread, std::this_thread::get_id());
 }
 
-TEST_F(PackingTest, MessageLevelZeroPrintsNoPerFileMessages)
-{
+TEST_F(PackingTest, MessageLevelZeroPrintsNoPerFileMessages) {
     WriteRootFile("a.txt", "a");
     ZipOptionsRecord options = PackFolderOptions(Root());
     options.MessageLevel0 = 1;
@@ -267,8 +260,7 @@ TEST_F(PackingTest, MessageLevelZeroPrintsNoPerFileMessages)
     EXPECT_TRUE(call.printed.empty());
 }
 
-TEST_F(PackingTest, BlankRootFolderMeansTheCurrentFolder)
-{
+TEST_F(PackingTest, BlankRootFolderMeansTheCurrentFolder) {
     WriteRootFile("here.txt", "here");
     const std::string previous = std::filesystem::current_path();
     std::filesystem::current_path(Root());
@@ -282,12 +274,12 @@ TEST_F(PackingTest, BlankRootFolderMeansTheCurrentFolder)
     EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"here.txt"}));
 }
 
-TEST_F(PackingTest, GetOptionsReturnsADeepCopyOfWhatWasSet)
-{
+TEST_F(PackingTest, GetOptionsReturnsADeepCopyOfWhatWasSet) {
     WriteRootFile("a.txt", "a");
     ZipOptionsRecord options = PackFolderOptions(Root());
     options.Freshen = 1;
-    Zip(options, {"nothing-matches"}, ArchivePath()); // sets the options, overwrites the caller's copy
+    Zip(options, {"nothing-matches"},
+        ArchivePath()); // sets the options, overwrites the caller's copy
 
     ZipOptionsRecord inForce{};
     ZpGetOptions(&inForce);

@@ -16,16 +16,14 @@ class UpdateTest : public WriterTest {
 protected:
     // An archive made by the engine from three files, as Keplo's archives
     // come back after an extract and save.
-    void MakeGameArchive()
-    {
+    void MakeGameArchive() {
         WriteRootFile("textures/red.png", RandomBytes(20000, 1), 1400000000);
         WriteRootFile("scripts/main.cs", TextBytes(30000), 1400000000);
         WriteRootFile("readme.txt", TextBytes(5000, "read me "), 1400000000);
         ASSERT_EQ(Zip().result, ENGINE_OK);
     }
 
-    static std::map<std::string, EntryFacts> ByName(const std::string &archive)
-    {
+    static std::map<std::string, EntryFacts> ByName(const std::string &archive) {
         std::map<std::string, EntryFacts> entries;
         for (EntryFacts &entry : ReadEntries(archive))
             entries[entry.name] = entry;
@@ -33,8 +31,7 @@ protected:
     }
 };
 
-TEST_F(UpdateTest, ChangedFileReplacesItsEntryNewFileIsAddedAndOtherEntriesKeepTheirRawData)
-{
+TEST_F(UpdateTest, ChangedFileReplacesItsEntryNewFileIsAddedAndOtherEntriesKeepTheirRawData) {
     MakeGameArchive();
     const auto before = ByName(ArchivePath());
     WriteRootFile("scripts/main.cs", TextBytes(31000, "changed "), 1500000000);
@@ -44,7 +41,8 @@ TEST_F(UpdateTest, ChangedFileReplacesItsEntryNewFileIsAddedAndOtherEntriesKeepT
 
     EXPECT_EQ(call.result, ENGINE_OK);
     EXPECT_EQ(EntryNames(ArchivePath()),
-              (std::vector<std::string>{"readme.txt", "scripts/main.cs", "textures/red.png", "textures/new.png"}));
+              (std::vector<std::string>{"readme.txt", "scripts/main.cs", "textures/red.png",
+                                        "textures/new.png"}));
     auto after = ByName(ArchivePath());
     EXPECT_TRUE(after["scripts/main.cs"].contents == TextBytes(31000, "changed "));
     EXPECT_EQ(after["scripts/main.cs"].modified, 1500000000);
@@ -58,8 +56,7 @@ TEST_F(UpdateTest, ChangedFileReplacesItsEntryNewFileIsAddedAndOtherEntriesKeepT
     EXPECT_FALSE(call.Printed("readme.txt"));
 }
 
-TEST_F(UpdateTest, FileWithTheSameSizeAndCrcKeepsItsEntryEvenWhenItsTimeChanged)
-{
+TEST_F(UpdateTest, FileWithTheSameSizeAndCrcKeepsItsEntryEvenWhenItsTimeChanged) {
     MakeGameArchive();
     const auto before = ByName(ArchivePath());
     const std::string bytesBefore = ReadFileAt(ArchivePath());
@@ -72,8 +69,7 @@ TEST_F(UpdateTest, FileWithTheSameSizeAndCrcKeepsItsEntryEvenWhenItsTimeChanged)
     EXPECT_EQ(call.serviced.size(), 3u);
 }
 
-TEST_F(UpdateTest, FileOfTheSameSizeButOtherContentsReplacesItsEntry)
-{
+TEST_F(UpdateTest, FileOfTheSameSizeButOtherContentsReplacesItsEntry) {
     MakeGameArchive();
     std::string changed = TextBytes(5000, "read me ");
     changed[100] = '#';
@@ -84,20 +80,19 @@ TEST_F(UpdateTest, FileOfTheSameSizeButOtherContentsReplacesItsEntry)
     EXPECT_EQ(ByName(ArchivePath())["readme.txt"].contents, changed);
 }
 
-TEST_F(UpdateTest, EntryStoredWithBackslashesIsReplacedUnderItsSlashName)
-{
+TEST_F(UpdateTest, EntryStoredWithBackslashesIsReplacedUnderItsSlashName) {
     MakeArchive(ArchivePath(), {{"textures\\skins\\red.png", "old red"}, {"other.txt", "other"}});
     WriteRootFile("textures/skins/red.png", "new red");
 
     EXPECT_EQ(Zip().result, ENGINE_OK);
 
     auto after = ByName(ArchivePath());
-    EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"textures/skins/red.png", "other.txt"}));
+    EXPECT_EQ(EntryNames(ArchivePath()),
+              (std::vector<std::string>{"textures/skins/red.png", "other.txt"}));
     EXPECT_TRUE(after["textures/skins/red.png"].contents == "new red");
 }
 
-TEST_F(UpdateTest, ReplacedEntryMayTurnFromStoredToDeflatedAndBack)
-{
+TEST_F(UpdateTest, ReplacedEntryMayTurnFromStoredToDeflatedAndBack) {
     MakeArchive(ArchivePath(), {{"a.dat", "x"}, {"b.dat", TextBytes(9000)}});
     WriteRootFile("a.dat", TextBytes(9000));
     WriteRootFile("b.dat", RandomBytes(9000, 5));
@@ -112,8 +107,7 @@ TEST_F(UpdateTest, ReplacedEntryMayTurnFromStoredToDeflatedAndBack)
     EXPECT_EQ(RunCommand("unzip -tq " + Quote(ArchivePath())), 0);
 }
 
-TEST_F(UpdateTest, FreshenReplacesOnlyEntriesWhoseFilesAreNewerAndAddsNothing)
-{
+TEST_F(UpdateTest, FreshenReplacesOnlyEntriesWhoseFilesAreNewerAndAddsNothing) {
     MakeGameArchive();
     WriteRootFile("scripts/main.cs", "newer", 1500000000);
     WriteRootFile("readme.txt", "older", 1300000000);
@@ -129,8 +123,7 @@ TEST_F(UpdateTest, FreshenReplacesOnlyEntriesWhoseFilesAreNewerAndAddsNothing)
     EXPECT_TRUE(after["readme.txt"].contents == TextBytes(5000, "read me "));
 }
 
-TEST_F(UpdateTest, UpdateOnlyIfNewerAddsNewFilesAndReplacesOnlyOlderEntries)
-{
+TEST_F(UpdateTest, UpdateOnlyIfNewerAddsNewFilesAndReplacesOnlyOlderEntries) {
     MakeGameArchive();
     WriteRootFile("scripts/main.cs", "newer", 1500000000);
     WriteRootFile("readme.txt", "older", 1300000000);
@@ -147,8 +140,7 @@ TEST_F(UpdateTest, UpdateOnlyIfNewerAddsNewFilesAndReplacesOnlyOlderEntries)
     EXPECT_TRUE(after["textures/new.png"].contents == "new");
 }
 
-TEST_F(UpdateTest, AnExistingCommentIsKeptAndTheCommentCallBackMayGiveOne)
-{
+TEST_F(UpdateTest, AnExistingCommentIsKeptAndTheCommentCallBackMayGiveOne) {
     MakeArchive(ArchivePath(), {{"a.txt", "a"}}, "made for the game");
     WriteRootFile("b.txt", "b");
 
@@ -166,8 +158,7 @@ TEST_F(UpdateTest, AnExistingCommentIsKeptAndTheCommentCallBackMayGiveOne)
     EXPECT_EQ(ArchiveComment(ArchivePath()), "a new comment");
 }
 
-TEST_F(UpdateTest, CancelThroughTheServiceCallLeavesTheArchiveAsItWas)
-{
+TEST_F(UpdateTest, CancelThroughTheServiceCallLeavesTheArchiveAsItWas) {
     MakeGameArchive();
     const std::string bytesBefore = ReadFileAt(ArchivePath());
     WriteRootFile("scripts/main.cs", "changed");
@@ -182,23 +173,24 @@ TEST_F(UpdateTest, CancelThroughTheServiceCallLeavesTheArchiveAsItWas)
         EXPECT_EQ(ReadFileAt(ArchivePath()), bytesBefore) << stopAt;
         EXPECT_TRUE(call.Printed("cancelled"));
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()), 2)
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir),
+                            std::filesystem::directory_iterator()),
+              2)
         << "no temporary file is left behind";
 }
 
-TEST_F(UpdateTest, CancellingANewArchiveLeavesNoFile)
-{
+TEST_F(UpdateTest, CancellingANewArchiveLeavesNoFile) {
     WriteRootFile("a.txt", "a");
     EngineAnswers answers;
     answers.stopAtService = 0;
 
-    EXPECT_EQ(Zip(PackFolderOptions(Root()), {"*"}, ArchivePath(), answers).result, ENGINE_CANCELLED);
+    EXPECT_EQ(Zip(PackFolderOptions(Root()), {"*"}, ArchivePath(), answers).result,
+              ENGINE_CANCELLED);
 
     EXPECT_FALSE(std::filesystem::exists(ArchivePath()));
 }
 
-TEST_F(UpdateTest, TheArchiveKeepsItsPermissionsAndANewOneFollowsTheFileCreationMask)
-{
+TEST_F(UpdateTest, TheArchiveKeepsItsPermissionsAndANewOneFollowsTheFileCreationMask) {
     WriteRootFile("a.txt", "a");
     const mode_t previousMask = umask(027);
     EXPECT_EQ(Zip().result, ENGINE_OK);
@@ -215,8 +207,7 @@ TEST_F(UpdateTest, TheArchiveKeepsItsPermissionsAndANewOneFollowsTheFileCreation
     EXPECT_EQ(EntryNames(ArchivePath()).size(), 2u);
 }
 
-TEST_F(UpdateTest, EncryptionAsksForAPasswordOnceAndEncryptsNewEntries)
-{
+TEST_F(UpdateTest, EncryptionAsksForAPasswordOnceAndEncryptsNewEntries) {
     if (!zip_encryption_method_supported(ZIP_EM_AES_256, 1))
         GTEST_SKIP() << "this libzip cannot encrypt";
     MakeArchive(ArchivePath(), {{"plain.txt", "plain"}});
@@ -247,8 +238,7 @@ TEST_F(UpdateTest, EncryptionAsksForAPasswordOnceAndEncryptsNewEntries)
     zip_discard(za);
 }
 
-TEST_F(UpdateTest, DecliningThePasswordWritesNothing)
-{
+TEST_F(UpdateTest, DecliningThePasswordWritesNothing) {
     MakeArchive(ArchivePath(), {{"plain.txt", "plain"}});
     const std::string bytesBefore = ReadFileAt(ArchivePath());
     WriteRootFile("secret.txt", "secret");

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <grp.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <list>
 #include <pwd.h>
 #include <sstream>
@@ -19,8 +19,7 @@ namespace {
 EngineCall *g_call = nullptr;
 const EngineAnswers *g_answers = nullptr;
 
-int32_t OnPrint(char *buffer, uint32_t count)
-{
+int32_t OnPrint(char *buffer, uint32_t count) {
     g_call->callbackThreads.push_back(std::this_thread::get_id());
     std::string text(buffer, count);
     while (!text.empty() && text.back() == '\n')
@@ -29,16 +28,14 @@ int32_t OnPrint(char *buffer, uint32_t count)
     return 0;
 }
 
-int32_t OnService(char *name, uint32_t count)
-{
+int32_t OnService(char *name, uint32_t count) {
     g_call->callbackThreads.push_back(std::this_thread::get_id());
     g_call->serviced.emplace_back(name, strnlen(name, count));
     g_call->serviceCounts.push_back(count);
     return static_cast<int>(g_call->serviced.size()) - 1 == g_answers->stopAtService ? 1 : 0;
 }
 
-int32_t OnPassword(char *buffer, int32_t size, char *, char *)
-{
+int32_t OnPassword(char *buffer, int32_t size, char *, char *) {
     g_call->callbackThreads.push_back(std::this_thread::get_id());
     ++g_call->passwordRequests;
     if (g_answers->password.empty())
@@ -47,8 +44,7 @@ int32_t OnPassword(char *buffer, int32_t size, char *, char *)
     return 0;
 }
 
-char *OnComment(char *buffer)
-{
+char *OnComment(char *buffer) {
     g_call->callbackThreads.push_back(std::this_thread::get_id());
     ++g_call->commentRequests;
     g_call->commentSeen = buffer;
@@ -58,16 +54,14 @@ char *OnComment(char *buffer)
 
 } // namespace
 
-bool EngineCall::Printed(const std::string &part) const
-{
+bool EngineCall::Printed(const std::string &part) const {
     for (const std::string &line : printed)
         if (line.find(part) != std::string::npos)
             return true;
     return false;
 }
 
-ZipOptionsRecord PackFolderOptions(const std::string &root)
-{
+ZipOptionsRecord PackFolderOptions(const std::string &root) {
     // The record points at the text, so the text must outlive the record.
     static std::list<std::string> texts;
     texts.push_back(root);
@@ -79,16 +73,14 @@ ZipOptionsRecord PackFolderOptions(const std::string &root)
     return options;
 }
 
-void WriterTest::SetUp()
-{
+void WriterTest::SetUp() {
     char pattern[] = "/tmp/writer-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
     std::filesystem::create_directories(Root());
 }
 
-void WriterTest::TearDown()
-{
+void WriterTest::TearDown() {
     // Give back any permission a test took away, so that everything goes.
     std::error_code ignored;
     for (auto it = std::filesystem::recursive_directory_iterator(m_dir, ignored);
@@ -99,8 +91,8 @@ void WriterTest::TearDown()
     std::filesystem::remove_all(m_dir, ignored);
 }
 
-void WriterTest::WriteFileAt(const std::string &path, const std::string &contents, time_t modified)
-{
+void WriterTest::WriteFileAt(const std::string &path, const std::string &contents,
+                             time_t modified) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
@@ -111,13 +103,12 @@ void WriterTest::WriteFileAt(const std::string &path, const std::string &content
     }
 }
 
-void WriterTest::WriteRootFile(const std::string &relative, const std::string &contents, time_t modified)
-{
+void WriterTest::WriteRootFile(const std::string &relative, const std::string &contents,
+                               time_t modified) {
     WriteFileAt(Root() + "/" + relative, contents, modified);
 }
 
-std::string WriterTest::ReadFileAt(const std::string &path)
-{
+std::string WriterTest::ReadFileAt(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream contents;
     contents << in.rdbuf();
@@ -125,8 +116,7 @@ std::string WriterTest::ReadFileAt(const std::string &path)
 }
 
 EngineCall WriterTest::Zip(const ZipOptionsRecord &options, const std::vector<std::string> &specs,
-                           const std::string &archive, const EngineAnswers &answers)
-{
+                           const std::string &archive, const EngineAnswers &answers) {
     EngineCall call;
     g_call = &call;
     g_answers = &answers;
@@ -153,13 +143,11 @@ EngineCall WriterTest::Zip(const ZipOptionsRecord &options, const std::vector<st
     return call;
 }
 
-EngineCall WriterTest::Zip(const std::vector<std::string> &specs)
-{
+EngineCall WriterTest::Zip(const std::vector<std::string> &specs) {
     return Zip(PackFolderOptions(Root()), specs, ArchivePath());
 }
 
-std::string RandomBytes(size_t size, uint32_t seed)
-{
+std::string RandomBytes(size_t size, uint32_t seed) {
     std::string bytes(size, '\0');
     uint32_t state = seed * 2654435761u + 1;
     for (char &c : bytes) {
@@ -171,8 +159,7 @@ std::string RandomBytes(size_t size, uint32_t seed)
     return bytes;
 }
 
-std::string TextBytes(size_t size, const std::string &word)
-{
+std::string TextBytes(size_t size, const std::string &word) {
     std::string text;
     text.reserve(size + word.size() + 8);
     for (size_t i = 0; text.size() < size; ++i)
@@ -181,8 +168,7 @@ std::string TextBytes(size_t size, const std::string &word)
     return text;
 }
 
-std::vector<EntryFacts> ReadEntries(const std::string &archive)
-{
+std::vector<EntryFacts> ReadEntries(const std::string &archive) {
     std::vector<EntryFacts> entries;
     int error = 0;
     zip_t *za = zip_open(archive.c_str(), ZIP_RDONLY, &error);
@@ -200,7 +186,8 @@ std::vector<EntryFacts> ReadEntries(const std::string &archive)
         facts.crc = st.crc;
         facts.encryption = st.encryption_method;
         facts.modified = st.mtime;
-        if (zip_file_t *raw = zip_fopen_index(za, static_cast<zip_uint64_t>(i), ZIP_FL_COMPRESSED)) {
+        if (zip_file_t *raw =
+                zip_fopen_index(za, static_cast<zip_uint64_t>(i), ZIP_FL_COMPRESSED)) {
             facts.rawData.resize(st.comp_size);
             zip_fread(raw, facts.rawData.data(), st.comp_size);
             zip_fclose(raw);
@@ -218,16 +205,14 @@ std::vector<EntryFacts> ReadEntries(const std::string &archive)
     return entries;
 }
 
-std::vector<std::string> EntryNames(const std::string &archive)
-{
+std::vector<std::string> EntryNames(const std::string &archive) {
     std::vector<std::string> names;
     for (const EntryFacts &entry : ReadEntries(archive))
         names.push_back(entry.name);
     return names;
 }
 
-std::string ArchiveComment(const std::string &archive)
-{
+std::string ArchiveComment(const std::string &archive) {
     int error = 0;
     zip_t *za = zip_open(archive.c_str(), ZIP_RDONLY, &error);
     if (za == nullptr)
@@ -239,9 +224,9 @@ std::string ArchiveComment(const std::string &archive)
     return text;
 }
 
-void MakeArchive(const std::string &path, const std::vector<std::pair<std::string, std::string>> &entries,
-                 const std::string &comment)
-{
+void MakeArchive(const std::string &path,
+                 const std::vector<std::pair<std::string, std::string>> &entries,
+                 const std::string &comment) {
     int error = 0;
     zip_t *za = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     ASSERT_NE(za, nullptr);
@@ -256,18 +241,17 @@ void MakeArchive(const std::string &path, const std::vector<std::pair<std::strin
 
 namespace {
 
-uint16_t Le16(const std::string &bytes, size_t at)
-{
-    return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8);
+uint16_t Le16(const std::string &bytes, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
+                                 static_cast<uint8_t>(bytes[at + 1]) << 8);
 }
 
-uint32_t Le32(const std::string &bytes, size_t at)
-{
-    return static_cast<uint32_t>(Le16(bytes, at)) | static_cast<uint32_t>(Le16(bytes, at + 2)) << 16;
+uint32_t Le32(const std::string &bytes, size_t at) {
+    return static_cast<uint32_t>(Le16(bytes, at)) | static_cast<uint32_t>(Le16(bytes, at + 2))
+                                                        << 16;
 }
 
-bool HasExtra(const std::string &bytes, size_t at, size_t length, uint16_t id)
-{
+bool HasExtra(const std::string &bytes, size_t at, size_t length, uint16_t id) {
     const size_t end = at + length;
     while (at + 4 <= end) {
         if (Le16(bytes, at) == id)
@@ -279,8 +263,7 @@ bool HasExtra(const std::string &bytes, size_t at, size_t length, uint16_t id)
 
 } // namespace
 
-ArchiveLayout ReadLayout(const std::string &archive)
-{
+ArchiveLayout ReadLayout(const std::string &archive) {
     ArchiveLayout layout;
     const std::string bytes = WriterTest::ReadFileAt(archive);
     if (bytes.size() < 22)
@@ -313,8 +296,7 @@ ArchiveLayout ReadLayout(const std::string &archive)
     return layout;
 }
 
-int RunCommand(const std::string &command, std::string *output)
-{
+int RunCommand(const std::string &command, std::string *output) {
     FILE *pipe = popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr)
         return -1;
@@ -329,8 +311,7 @@ int RunCommand(const std::string &command, std::string *output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Quote(const std::string &text)
-{
+std::string Quote(const std::string &text) {
     std::string quoted = "'";
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -339,8 +320,7 @@ std::string Quote(const std::string &text)
 
 namespace {
 
-bool UnprivilegedIds(uid_t &uid, gid_t &gid)
-{
+bool UnprivilegedIds(uid_t &uid, gid_t &gid) {
     if (geteuid() != 0)
         return false;
     const passwd *nobody = getpwnam("nobody");
@@ -351,8 +331,7 @@ bool UnprivilegedIds(uid_t &uid, gid_t &gid)
 
 } // namespace
 
-void GiveToUnprivilegedUser(const std::string &path)
-{
+void GiveToUnprivilegedUser(const std::string &path) {
     uid_t uid;
     gid_t gid;
     if (!UnprivilegedIds(uid, gid))
@@ -366,14 +345,14 @@ void GiveToUnprivilegedUser(const std::string &path)
             return;
 }
 
-int RunUnprivileged(const std::function<int()> &body)
-{
+int RunUnprivileged(const std::function<int()> &body) {
     fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
         uid_t uid;
         gid_t gid;
-        if (UnprivilegedIds(uid, gid) && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+        if (UnprivilegedIds(uid, gid) &&
+            (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
             _exit(120);
         _exit(body());
     }

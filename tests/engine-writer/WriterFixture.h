@@ -40,9 +40,9 @@ struct EngineCall {
 
 // Answers the engine gets from the call-backs.
 struct EngineAnswers {
-    int stopAtService = -1;          // answer 1 to this service call (0-based)
-    std::string password;            // empty: decline
-    std::string comment;             // written into the comment buffer
+    int stopAtService = -1; // answer 1 to this service call (0-based)
+    std::string password;   // empty: decline
+    std::string comment;    // written into the comment buffer
 };
 
 class WriterTest : public ::testing::Test {
@@ -59,8 +59,10 @@ protected:
     std::string ArchivePath() const { return Path("out.vl2"); }
 
     // Writes a file below the root (folders made as needed); time 0 keeps now.
-    void WriteRootFile(const std::string &relative, const std::string &contents, time_t modified = 0);
-    static void WriteFileAt(const std::string &path, const std::string &contents, time_t modified = 0);
+    void WriteRootFile(const std::string &relative, const std::string &contents,
+                       time_t modified = 0);
+    static void WriteFileAt(const std::string &path, const std::string &contents,
+                            time_t modified = 0);
 
     // Calls ZpInit, ZpSetOptions and ZpArchive as the component does.
     EngineCall Zip(const ZipOptionsRecord &options, const std::vector<std::string> &specs,
@@ -92,7 +94,8 @@ std::vector<EntryFacts> ReadEntries(const std::string &archive);
 std::vector<std::string> EntryNames(const std::string &archive);
 std::string ArchiveComment(const std::string &archive);
 // Writes an archive with libzip: names and contents, stored or deflated.
-void MakeArchive(const std::string &path, const std::vector<std::pair<std::string, std::string>> &entries,
+void MakeArchive(const std::string &path,
+                 const std::vector<std::pair<std::string, std::string>> &entries,
                  const std::string &comment = std::string());
 
 // The headers as stored, parsed from the bytes.
