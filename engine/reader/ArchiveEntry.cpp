@@ -37,6 +37,7 @@ bool ReadArchiveEntry(zip_t *archive, zip_uint64_t index, ArchiveEntry &entry)
     entry.crc = (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;
     entry.method = (stat.valid & ZIP_STAT_COMP_METHOD) ? stat.comp_method : 0;
     entry.encrypted = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
+    entry.encryptionMethod = entry.encrypted ? stat.encryption_method : ZIP_EM_NONE;
     entry.modified = EntryModificationTime(archive, index, stat);
 
     zip_uint8_t system = 0;

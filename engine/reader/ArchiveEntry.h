@@ -19,6 +19,7 @@ struct ArchiveEntry {
     uint32_t crc = 0;
     uint16_t method = 0;
     bool encrypted = false;
+    uint16_t encryptionMethod = 0; // libzip's ZIP_EM_* value
     time_t modified = 0;
     uint8_t hostSystem = 0;
     uint32_t externalAttributes = 0;

@@ -438,6 +438,13 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
 
 ZipFilePtr Extraction::OpenEncrypted(const ArchiveEntry &entry)
 {
+    // Asking libzip to open an entry whose encryption it cannot read leaks
+    // memory inside libzip, so such an entry is refused here.
+    if (zip_encryption_method_supported(entry.encryptionMethod, 0) == 0) {
+        m_session.Complain("   skipping: " + entry.path + "  (encrypted in a way this engine cannot read)",
+                           ENGINE_UNSUPPORTED);
+        return nullptr;
+    }
     zip_t *archive = m_archive.get();
     auto attempt = [&](const std::string &password, int &zipError) {
         zip_file_t *file = zip_fopen_index_encrypted(archive, entry.index, 0, password.c_str());

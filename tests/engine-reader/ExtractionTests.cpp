@@ -289,6 +289,14 @@ TEST_F(ExtractionTest, AFolderInTheWayOfAFileIsAWriteErrorAndStaysAsItWas)
     EXPECT_EQ(ReadText(m_target / "textures/skins/c.png"), "charlie");
 }
 
+TEST_F(ExtractionTest, TargetThatCannotBeAFolderIsAWriteErrorNotACrash)
+{
+    WriteText(m_root / "plain-file", "x");
+    EXPECT_EQ(Extract(Sample(), (m_root / "plain-file" / "target").string()), ENGINE_WRITE_ERROR);
+    EXPECT_TRUE(m_recorder.Printed("plain-file"));
+    EXPECT_EQ(ReadText(m_root / "plain-file"), "x");
+}
+
 TEST_F(ExtractionTest, UnwritableTargetIsAWriteErrorNotACrash)
 {
     fs::create_directories(m_target);

@@ -256,6 +256,14 @@ int main(int argc, char **argv)
         Put16(bytes, Find(bytes, kCentral) + 10, 77);
         Write("unsupported-method.zip", bytes);
     }
+    // Flagged as strongly encrypted, a kind of encryption no free reader knows.
+    Make("unknown-encryption.zip", {{"locked.txt", Text(500, 10)}});
+    {
+        std::string bytes = Read("unknown-encryption.zip");
+        Put16(bytes, Find(bytes, kLocal) + 6, 0x0041);
+        Put16(bytes, Find(bytes, kCentral) + 8, 0x0041);
+        Write("unknown-encryption.zip", bytes);
+    }
     // A name that is not UTF-8 and not flagged as such: read as code page 437.
     Make("cp437-name.zip", {{"caf\x82.txt", "cafe"}});
     return 0;

@@ -64,6 +64,7 @@ const std::vector<OddCase> &Cases()
         {"symlink-entry.zip", ENGINE_OK, 3, ENGINE_WARNING, {"escape/", "escape/evil.txt", "ok.txt"}},
         {"truncated-data.zip", ENGINE_OK, 2, ENGINE_BAD_ARCHIVE, {"one.txt"}},
         {"truncated.zip", ENGINE_BAD_ARCHIVE, 0, ENGINE_BAD_ARCHIVE, {}},
+        {"unknown-encryption.zip", ENGINE_OK, 1, ENGINE_UNSUPPORTED, {}},
         {"unsupported-method.zip", ENGINE_OK, 2, ENGINE_UNSUPPORTED, {"ok.txt"}},
         {"zero-bytes.zip", ENGINE_BAD_ARCHIVE, 0, ENGINE_BAD_ARCHIVE, {}},
     };
