@@ -46,7 +46,7 @@ zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t leng
     case ZIP_SOURCE_READ:
         return self->Read(data, length);
     case ZIP_SOURCE_CLOSE:
-        self->m_stream.Close();
+        self->Closed();
         return 0;
     case ZIP_SOURCE_GET_FILE_ATTRIBUTES:
         if (length < sizeof(zip_file_attributes_t))
@@ -147,6 +147,20 @@ zip_int64_t PackedSource::Read(void *data, zip_uint64_t length) {
     if (got == 0)
         Finished();
     return got;
+}
+
+void PackedSource::Closed() {
+    m_stream.Close();
+    if (m_data == nullptr || m_released)
+        return;
+    // All bytes delivered without the closing empty read: the entry is
+    // complete all the same. Otherwise the bytes are not needed any more.
+    if (!m_data->streamed && m_offset == m_data->compressedSize) {
+        Finished();
+        return;
+    }
+    m_context.pipeline->Release(m_job);
+    m_released = true;
 }
 
 void PackedSource::Finished() {

@@ -60,6 +60,7 @@ private:
     zip_int64_t Attributes(zip_file_attributes_t *attributes);
     zip_int64_t Fail(int zipError);
     void Finished();
+    void Closed();
 
     SourceContext &m_context;
     size_t m_job;
