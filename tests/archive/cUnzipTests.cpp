@@ -40,6 +40,8 @@ TEST_F(UnzipComponent, FreshComponentHandsTheEngineAnAllZeroRecordBesideListOnly
     cUnzip oUnzip;
     oUnzip.Directory();
     const FakeUnzipCall &tCall = LastCall();
+    // No archive set: the engine is still called, with an empty path.
+    EXPECT_EQ(tCall.sArchivePath, std::optional<std::string>(""));
     for (std::size_t lOffset = 0; lOffset < 60; lOffset += 4)
         EXPECT_EQ(tCall.Field(lOffset), lOffset == 24 ? 1 : 0) << "offset " << lOffset;
 }
