@@ -1,5 +1,6 @@
 // Keplo: the splash, then frmMain.
 #include "editor/frmMain.h"
+#include "support/ui/Artwork.h"
 #include "support/ui/frmSplash.h"
 
 #include <QApplication>
@@ -8,5 +9,6 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Keplo"));
     QApplication::setApplicationVersion(QStringLiteral(KEPLO_VERSION));
+    QApplication::setWindowIcon(ProgramIcon());
     return RunWithSplash(app, [] { return new frmMain; });
 }

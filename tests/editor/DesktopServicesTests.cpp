@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -158,4 +159,31 @@ TEST(RealDesktopServices, SetDesktopPutsAStandInInForceAndNullptrPutsTheRealOnes
         EXPECT_EQ(&Desktop(), &fake);
     }
     EXPECT_EQ(&Desktop(), pReal);
+}
+
+TEST(RealDesktopServices, FileDialogGivesTheChosenFileAndNothingWhenCancelled) {
+    TestHome home;
+    const QString sFile = home.Path() + QStringLiteral("/skin.PNG");
+    QFile(sFile).open(QIODevice::WriteOnly);
+
+    QString sTitle;
+    QTimer::singleShot(0, [&] {
+        auto *pDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!pDialog)
+            return;
+        sTitle = pDialog->windowTitle();
+        pDialog->selectFile(sFile);
+        static_cast<QDialog *>(pDialog)->accept();
+    });
+    const std::optional<QString> sChosen = Desktop().GetOpenFileName(
+        nullptr, QStringLiteral("Choose a skin"), QStringLiteral("PNG images (*.png)"), home.Path());
+    EXPECT_EQ(sTitle, QStringLiteral("Choose a skin"));
+    EXPECT_EQ(sChosen, sFile);
+
+    QTimer::singleShot(0, [] {
+        if (auto *pDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+            pDialog->reject();
+    });
+    EXPECT_EQ(Desktop().GetSaveFileName(nullptr, QStringLiteral("Save"), QString(), home.Path()),
+              std::nullopt);
 }

@@ -153,8 +153,12 @@ std::optional<FakeDesktop::Answer> FakeDesktop::Take(const Request &request) {
         return std::nullopt;
     }
     if (!Fits(m_script.front().eKind, request.eKind)) {
-        ADD_FAILURE() << "Expected a " << KindName(m_script.front().eKind) << " but got a "
+        const Kind eScripted = m_script.front().eKind;
+        ADD_FAILURE() << "Expected a " << (IsFileDialog(eScripted) ? "file dialog" : KindName(eScripted))
+                      << " but got a "
                       << DescribeRequest(request).toStdString();
+        // The script is out of step: drop its answer so that one fault is reported once.
+        m_script.pop_front();
         return std::nullopt;
     }
     Answer answer = m_script.front();
