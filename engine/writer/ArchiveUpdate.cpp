@@ -49,10 +49,22 @@ bool IsFolderName(std::string_view name) {
     return !name.empty() && (name.back() == '/' || name.back() == '\\');
 }
 
-std::string TrimmedRoot(const std::string &root) {
-    const size_t first = root.find_first_not_of(" \t");
-    if (first == std::string::npos)
+bool IsFolder(const std::string &path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The folder to pack from: the current folder when the root is blank. A
+// root written the Windows way ("work\\Scripts\\") that names no folder as it
+// stands is tried with "/" separators, which is what its writer meant.
+std::string ResolveRoot(const std::string &root) {
+    if (root.find_first_not_of(" \t") == std::string::npos)
         return ".";
+    if (!IsFolder(root) && root.find('\\') != std::string::npos) {
+        std::string slashed = engine::ToForwardSlashes(root);
+        if (IsFolder(slashed))
+            return slashed;
+    }
     return root;
 }
 
@@ -295,9 +307,8 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedF
 }
 
 int32_t PackJob::Run(const std::vector<std::string> &specifications) {
-    const std::string root = TrimmedRoot(m_options.rootFolder);
-    struct stat rootInfo {};
-    if (stat(root.c_str(), &rootInfo) != 0 || !S_ISDIR(rootInfo.st_mode)) {
+    const std::string root = ResolveRoot(m_options.rootFolder);
+    if (!IsFolder(root)) {
         Error("the folder " + root + " does not exist or is not a folder");
         return ENGINE_BAD_ARGUMENTS;
     }

@@ -274,6 +274,16 @@ TEST_F(PackingTest, BlankRootFolderMeansTheCurrentFolder) {
     EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"here.txt"}));
 }
 
+TEST_F(PackingTest, ARootFolderWrittenWithBackslashesIsFound) {
+    WriteRootFile("sub/a.txt", "a");
+    std::string windowsStyle = Root() + "/";
+    std::replace(windowsStyle.begin(), windowsStyle.end(), '/', '\\');
+
+    EXPECT_EQ(Zip(PackFolderOptions(windowsStyle), {"*"}, ArchivePath()).result, ENGINE_OK);
+
+    EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"sub/a.txt"}));
+}
+
 TEST_F(PackingTest, GetOptionsReturnsADeepCopyOfWhatWasSet) {
     WriteRootFile("a.txt", "a");
     ZipOptionsRecord options = PackFolderOptions(Root());
