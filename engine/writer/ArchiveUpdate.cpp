@@ -55,7 +55,7 @@ bool IsFolder(const std::string &path) {
 }
 
 // The folder to pack from: the current folder when the root is blank. A
-// root written the Windows way ("work\\Scripts\\") that names no folder as it
+// root written the Windows way ("work\Scripts\") that names no folder as it
 // stands is tried with "/" separators, which is what its writer meant.
 std::string ResolveRoot(const std::string &root) {
     if (root.find_first_not_of(" \t") == std::string::npos)
