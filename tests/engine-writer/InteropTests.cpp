@@ -166,3 +166,37 @@ TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip) {
 }
 
 } // namespace
+
+namespace {
+
+class OtherReadersTest : public InteropTest {};
+
+TEST_F(OtherReadersTest, SevenZipBsdtarAndPythonReadWhatWeWrite) {
+    MakeMixedFolder();
+    WriteRootFile("textures/skins/sk\xC3\xAFn.png", RandomBytes(1000, 8));
+    ASSERT_EQ(Zip().result, ENGINE_OK);
+    const std::string archive = Quote(ArchivePath());
+    int readers = 0;
+    std::string output;
+    if (RunCommand("command -v 7z") == 0) {
+        ++readers;
+        EXPECT_EQ(RunCommand("7z t " + archive, &output), 0) << output;
+    }
+    if (RunCommand("command -v bsdtar") == 0) {
+        ++readers;
+        EXPECT_EQ(RunCommand("bsdtar -xOf " + archive + " > /dev/null", &output), 0) << output;
+    }
+    if (RunCommand("command -v python3") == 0) {
+        ++readers;
+        const std::string script = "import sys, zipfile\n"
+                                   "z = zipfile.ZipFile(sys.argv[1])\n"
+                                   "assert z.testzip() is None\n"
+                                   "print('\\n'.join(sorted(z.namelist())))\n";
+        EXPECT_EQ(RunCommand("python3 -c " + Quote(script) + " " + archive, &output), 0) << output;
+        EXPECT_NE(output.find("textures/skins/sk\xC3\xAFn.png"), std::string::npos) << output;
+    }
+    if (readers == 0)
+        GTEST_SKIP() << "none of 7z, bsdtar and python3 is installed";
+}
+
+} // namespace
