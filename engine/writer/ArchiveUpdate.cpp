@@ -329,6 +329,12 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
         Warning("skipping " + skipped);
         warnings = true;
     }
+    for (size_t i = 0; i < specifications.size() && !selection.items.empty(); ++i) {
+        if (!selection.specMatched[i]) {
+            Warning("name not matched: " + specifications[i]);
+            warnings = true;
+        }
+    }
     if (selection.items.empty()) {
         Warning("nothing matched the file specifications; " + m_archivePath + " was not changed");
         return ENGINE_NOTHING_MATCHED;

@@ -90,19 +90,29 @@ private:
         return std::find(m_specs.begin(), m_specs.end(), relative) != m_specs.end();
     }
 
+    bool SpecMatches(const std::string &spec, const std::string &relative,
+                     const std::string &name) const {
+        const bool hasFolder = spec.find('/') != std::string::npos;
+        if (hasFolder || !m_options.recurse)
+            return WildcardMatch(spec, relative, false);
+        return WildcardMatch(spec, name, false);
+    }
+
     bool Matches(const std::string &relative, const std::string &name, bool wholeTree) const {
         if (wholeTree)
             return true;
-        for (const std::string &spec : m_specs) {
-            const bool hasFolder = spec.find('/') != std::string::npos;
-            if (hasFolder || !m_options.recurse) {
-                if (WildcardMatch(spec, relative, false))
-                    return true;
-            } else if (WildcardMatch(spec, name, false)) {
+        for (const std::string &spec : m_specs)
+            if (SpecMatches(spec, relative, name))
                 return true;
-            }
-        }
         return false;
+    }
+
+    // Notes which specifications took something, to name those that did not.
+    void MarkMatched(const std::string &relative, const std::string &name) {
+        for (size_t i = 0; i < m_specs.size(); ++i)
+            if (!m_out.specMatched[i] &&
+                (SpecMatches(m_specs[i], relative, name) || m_specs[i] == relative))
+                m_out.specMatched[i] = true;
     }
 
     // With recursion everything is walked; without it, only the folders
@@ -148,6 +158,8 @@ private:
                 m_out.items.insert(
                     m_out.items.begin() + static_cast<std::ptrdiff_t>(folderPosition), folder);
         }
+        if (matched || takesTree)
+            MarkMatched(relative, name);
         return matched || below;
     }
 
@@ -176,6 +188,7 @@ private:
             return false;
         }
         m_out.items.push_back(std::move(file));
+        MarkMatched(relative, name);
         return true;
     }
 
@@ -233,6 +246,7 @@ std::string NormaliseSpecification(const std::string &spec) {
 Selection SelectFiles(const PackOptions &options, const std::string &rootFolder,
                       const std::vector<std::string> &specifications, const ExcludedFile &archive) {
     Selection selection;
+    selection.specMatched.assign(specifications.size(), false);
     Walker walker(options, rootFolder, specifications, archive, selection);
     walker.Walk(rootFolder, std::string(), false);
     return selection;

@@ -42,6 +42,7 @@ struct Selection {
     std::vector<SelectedItem> items;  // folders before the files below them
     std::vector<std::string> skipped; // one message per file left out
     std::string failure;              // set when the root folder cannot be read
+    std::vector<bool> specMatched;    // per specification: did it take anything
 };
 
 // The file the archive lives in (or none yet), so that it is never selected.

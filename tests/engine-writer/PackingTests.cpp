@@ -179,6 +179,18 @@ TEST_F(PackingTest, NothingMatchedCreatesNoArchiveAndSaysSo) {
     EXPECT_TRUE(call.Printed("nothing matched"));
 }
 
+TEST_F(PackingTest, ASpecificationThatTakesNothingIsNamedInAWarning) {
+    WriteRootFile("a.txt", "a");
+    WriteRootFile("sub/b.txt", "b");
+
+    const EngineCall call = Zip({"*.txt", "missing.png", "sub"});
+
+    EXPECT_EQ(call.result, ENGINE_WARNING);
+    EXPECT_TRUE(call.Printed("zip warning: name not matched: missing.png"));
+    EXPECT_FALSE(call.Printed("name not matched: sub"));
+    EXPECT_EQ(EntryNames(ArchivePath()), (std::vector<std::string>{"a.txt", "sub/b.txt"}));
+}
+
 TEST_F(PackingTest, IncompressibleFilesAreStoredAndOthersDeflatedWithTheFileTimeAsEntryTime) {
     const time_t when = 1500000000; // an even second, as DOS times hold
     WriteRootFile("noise.png", RandomBytes(40000, 7), when);
