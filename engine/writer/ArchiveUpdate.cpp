@@ -261,7 +261,10 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedF
     auto source = std::make_unique<PackedSource>(
         m_context, 0, file.entryName, plan.action == Action::Replace ? "updating" : "adding",
         file.fullPath, file.mode, file.modified.tv_sec, originalMethod);
-    zip_source_t *zipSource = zip_source_function(archive, &PackedSource::Callback, source.get());
+    // Owned here, from now on, for as long as libzip may call it.
+    PackedSource *callback = source.get();
+    m_sources.push_back(std::move(source));
+    zip_source_t *zipSource = zip_source_function(archive, &PackedSource::Callback, callback);
     if (zipSource == nullptr) {
         Error(std::string("cannot prepare ") + file.entryName + ": " + zip_strerror(archive));
         return false;
@@ -293,16 +296,20 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedF
         }
         index = static_cast<zip_uint64_t>(added);
     }
-    source->SetIndex(index);
+    callback->SetIndex(index);
     zip_file_set_mtime(archive, index, file.modified.tv_sec, 0);
     SetExtendedTimestamp(archive, index, file.modified.tv_sec);
-    if (m_password &&
-        zip_file_set_encryption(archive, index, ZIP_EM_AES_256, m_password->c_str()) != 0) {
-        Error("cannot encrypt " + file.entryName + ": " + zip_strerror(archive));
-        return false;
+    // A replaced entry does not inherit the old one's encryption: it is
+    // encrypted when asked, with the password given now, and otherwise not.
+    if (m_password) {
+        if (zip_file_set_encryption(archive, index, ZIP_EM_AES_256, m_password->c_str()) != 0) {
+            Error("cannot encrypt " + file.entryName + ": " + zip_strerror(archive));
+            return false;
+        }
+    } else if (plan.action == Action::Replace) {
+        zip_file_set_encryption(archive, index, ZIP_EM_NONE, nullptr);
     }
-    queued.push_back({index, source.get(), file.fullPath, file.size});
-    m_sources.push_back(std::move(source));
+    queued.push_back({index, callback, file.fullPath, file.size});
     return true;
 }
 

@@ -238,6 +238,27 @@ TEST_F(UpdateTest, EncryptionAsksForAPasswordOnceAndEncryptsNewEntries) {
     zip_discard(za);
 }
 
+TEST_F(UpdateTest, AnEncryptedEntryReplacedWithoutEncryptionIsWrittenPlain) {
+    if (!zip_encryption_method_supported(ZIP_EM_AES_256, 1))
+        GTEST_SKIP() << "this libzip cannot encrypt";
+    MakeArchive(ArchivePath(), {{"secret.txt", "old secret"}, {"other.txt", "other"}});
+    {
+        int error = 0;
+        zip_t *za = zip_open(ArchivePath().c_str(), 0, &error);
+        ASSERT_NE(za, nullptr);
+        ASSERT_EQ(zip_file_set_encryption(za, 0, ZIP_EM_AES_256, "old"), 0);
+        ASSERT_EQ(zip_close(za), 0);
+    }
+    WriteRootFile("secret.txt", "new and plain");
+
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after["secret.txt"].encryption, ZIP_EM_NONE);
+    EXPECT_EQ(after["secret.txt"].contents, "new and plain");
+    EXPECT_EQ(RunCommand("unzip -tq " + Quote(ArchivePath())), 0);
+}
+
 TEST_F(UpdateTest, DecliningThePasswordWritesNothing) {
     MakeArchive(ArchivePath(), {{"plain.txt", "plain"}});
     const std::string bytesBefore = ReadFileAt(ArchivePath());
