@@ -166,9 +166,10 @@ std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths) {
 
 // The extended-timestamp extra field (modification time only): the exact
 // second in UTC, where the DOS time holds local time to two seconds.
-void SetExtendedTimestamp(zip_t *archive, zip_uint64_t index, time_t modified) {
-    zip_file_extra_field_delete_by_id(archive, index, kExtendedTimestampId, ZIP_EXTRA_FIELD_ALL,
-                                      ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+void SetTimestampExtraField(zip_t *archive, zip_uint64_t index, time_t modified) {
+    // A replaced entry sheds every extra field of the old one (old times,
+    // owners, platform data), which no longer describe the new contents.
+    zip_file_extra_field_delete(archive, index, ZIP_EXTRA_FIELD_ALL, ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
     if (modified < 0 || modified > INT32_MAX)
         return;
     const uint32_t seconds = static_cast<uint32_t>(modified);
@@ -241,7 +242,7 @@ bool PackJob::AddFolder(zip_t *archive, const SelectedItem &folder) {
     }
     const auto at = static_cast<zip_uint64_t>(index);
     zip_file_set_mtime(archive, at, folder.modified.tv_sec, 0);
-    SetExtendedTimestamp(archive, at, folder.modified.tv_sec);
+    SetTimestampExtraField(archive, at, folder.modified.tv_sec);
     zip_file_set_external_attributes(
         archive, at, 0, ZIP_OPSYS_UNIX,
         static_cast<zip_uint32_t>((S_IFDIR | (folder.mode & 07777)) & 0xFFFF) << 16);
@@ -297,8 +298,10 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedF
         index = static_cast<zip_uint64_t>(added);
     }
     callback->SetIndex(index);
+    zip_file_set_external_attributes(archive, index, 0, ZIP_OPSYS_UNIX,
+                                     static_cast<zip_uint32_t>(file.mode & 0xFFFF) << 16);
     zip_file_set_mtime(archive, index, file.modified.tv_sec, 0);
-    SetExtendedTimestamp(archive, index, file.modified.tv_sec);
+    SetTimestampExtraField(archive, index, file.modified.tv_sec);
     // A replaced entry does not inherit the old one's encryption: it is
     // encrypted when asked, with the password given now, and otherwise not.
     if (m_password) {

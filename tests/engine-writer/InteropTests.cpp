@@ -135,6 +135,25 @@ TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools) {
         }
     }
     EXPECT_EQ(after.back().name, "scripts/extra.cs");
+
+    // The replaced entry carries its own exact time, not zip's old fields.
+    int error = 0;
+    zip_t *za = zip_open(ArchivePath().c_str(), ZIP_RDONLY, &error);
+    ASSERT_NE(za, nullptr);
+    const zip_int64_t index = zip_name_locate(za, "scripts/main.cs", 0);
+    ASSERT_GE(index, 0);
+    const auto at = static_cast<zip_uint64_t>(index);
+    EXPECT_EQ(zip_file_extra_fields_count(za, at, ZIP_FL_CENTRAL), 1);
+    EXPECT_EQ(zip_file_extra_fields_count(za, at, ZIP_FL_LOCAL), 1);
+    zip_uint16_t id = 0;
+    zip_file_extra_field_get(za, at, 0, &id, nullptr, ZIP_FL_CENTRAL);
+    EXPECT_EQ(id, 0x5455);
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    zip_file_get_external_attributes(za, at, 0, &system, &attributes);
+    EXPECT_EQ(system, ZIP_OPSYS_UNIX);
+    EXPECT_EQ(attributes >> 16, 0100644u);
+    zip_discard(za);
 }
 
 TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip) {
