@@ -15,7 +15,9 @@
 
 // The tree's icons are compiled into this static library; naming the initialiser
 // keeps them in the program.
-static void InitEditorResources() { Q_INIT_RESOURCE(editor); }
+static void InitEditorResources() {
+    Q_INIT_RESOURCE(editor);
+}
 
 namespace {
 
@@ -112,8 +114,7 @@ void frmMain::FillArchiveChooser() {
              !error && it != end; it.increment(error)) {
             const std::string sName = it->path().filename().string();
             std::error_code typeError;
-            if (sName.front() != '.' && IsArchiveFileName(sName) &&
-                it->is_regular_file(typeError))
+            if (sName.front() != '.' && IsArchiveFileName(sName) && it->is_regular_file(typeError))
                 m_vArchiveList.push_back(sName);
         }
     }
@@ -213,4 +214,6 @@ void frmMain::drpVL2File_Click() {
     UpdateButtons();
 }
 
-void frmMain::cmdSettings_Click() { OpenSettings(); }
+void frmMain::cmdSettings_Click() {
+    OpenSettings();
+}

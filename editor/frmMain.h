@@ -67,6 +67,6 @@ private:
     cUnzip m_cUnzip;
     cZip m_cZ;
     std::vector<std::string> m_vArchiveList; // filVL2
-    QStringList m_lstArchive;                 // lstArchive: the entry list
+    QStringList m_lstArchive;                // lstArchive: the entry list
     std::array<QIcon, kTreeIconCount> m_imgIcons16;
 };

@@ -101,7 +101,8 @@ Bytes Png(int w, int h, Rgb base, Painter paint = SkinPixel) {
     Bytes header;
     PutBigEndian32(header, static_cast<std::uint32_t>(w));
     PutBigEndian32(header, static_cast<std::uint32_t>(h));
-    header += Bytes("\x08\x02\x00\x00\x00", 5); // depth 8, RGB, deflate, no filter set, no interlace
+    header +=
+        Bytes("\x08\x02\x00\x00\x00", 5); // depth 8, RGB, deflate, no filter set, no interlace
     Bytes raw;
     for (int y = 0; y < h; ++y) {
         raw.push_back(0); // filter type None
@@ -247,8 +248,7 @@ std::vector<Archive> DemoArchives() {
          {{"textures/skins/demored.lmale.png", Png(64, 64, {200, 40, 40})},
           {"textures/skins/demoblue.lmale.png", Png(64, 64, {40, 80, 210})},
           {"textures/skins/demogreen.hmale.png", Png(64, 64, {50, 170, 60})},
-          {"textures/skins/readme.txt",
-           Bytes("Demo skins made for trying out Keplo.\n")}}},
+          {"textures/skins/readme.txt", Bytes("Demo skins made for trying out Keplo.\n")}}},
         {"sounds.vl2",
          {{"audio/fx/demo_beep.wav", Wav(880, 880, 0.25)},
           {"audio/fx/demo_rise.wav", Wav(300, 1200, 0.4)},
@@ -282,8 +282,7 @@ struct ZipDiscard {
 // complete, so a failure never leaves half an archive behind.
 bool WriteArchive(const std::filesystem::path &path, const Archive &archive) {
     int nError = 0;
-    std::unique_ptr<zip_t, ZipDiscard> pZip(
-        zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &nError));
+    std::unique_ptr<zip_t, ZipDiscard> pZip(zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &nError));
     if (!pZip) {
         zip_error_t error;
         zip_error_init_with_code(&error, nError);

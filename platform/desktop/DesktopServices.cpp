@@ -74,8 +74,8 @@ std::optional<QString> Chosen(const QString &sPath) {
 
 class QtDesktopServices final : public DesktopServices {
 public:
-    MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons,
-                         MsgIcon eIcon, const QString &sTitle) override {
+    MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
+                         const QString &sTitle) override {
         const ButtonSet set = QtButtons(eButtons);
         QMessageBox box(QtIcon(eIcon), sTitle, sText, set.buttons, owner);
         // File names may hold "<" and "&": the text is never read as markup.
@@ -147,4 +147,6 @@ DesktopServices &Desktop() {
     return g_pDesktop ? *g_pDesktop : real;
 }
 
-void SetDesktop(DesktopServices *pServices) { g_pDesktop = pServices; }
+void SetDesktop(DesktopServices *pServices) {
+    g_pDesktop = pServices;
+}

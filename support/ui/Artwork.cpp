@@ -2,7 +2,9 @@
 
 // The resources live in a static library: naming their initialiser here makes the
 // linker keep them, and runs it before the first picture is read.
-static void InitArtworkResources() { Q_INIT_RESOURCE(artwork); }
+static void InitArtworkResources() {
+    Q_INIT_RESOURCE(artwork);
+}
 
 namespace {
 

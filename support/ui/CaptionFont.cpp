@@ -19,8 +19,8 @@ struct Candidate {
 // 8 points is the size the windows were laid out for; narrower faces come before
 // smaller sizes, since they keep the letters' height.
 constexpr Candidate kCandidates[] = {
-    {8.0, QFont::Unstretched},    {8.0, QFont::SemiCondensed}, {8.0, QFont::Condensed},
-    {7.5, QFont::SemiCondensed},  {7.5, QFont::Condensed},     {7.0, QFont::Condensed},
+    {8.0, QFont::Unstretched},   {8.0, QFont::SemiCondensed}, {8.0, QFont::Condensed},
+    {7.5, QFont::SemiCondensed}, {7.5, QFont::Condensed},     {7.0, QFont::Condensed},
 };
 
 bool Fits(const QWidget *pControl, const QString &sText, int nPadX, int nPadY) {

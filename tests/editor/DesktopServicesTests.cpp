@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,8 +30,7 @@ struct SeenBox {
 
 // Shows a box through the real services and answers it with eClick (NoButton: Escape).
 MsgAnswer ShowAndAnswer(const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
-                        const QString &sTitle, QMessageBox::StandardButton eClick,
-                        SeenBox &seen) {
+                        const QString &sTitle, QMessageBox::StandardButton eClick, SeenBox &seen) {
     QTimer::singleShot(0, [&] {
         auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!pBox)
@@ -56,10 +55,9 @@ MsgAnswer ShowAndAnswer(const QString &sText, MsgButtons eButtons, MsgIcon eIcon
 
 TEST(RealDesktopServices, MessageBoxShowsExactlyTheTitleTextIconAndButtonsAsked) {
     SeenBox seen;
-    const MsgAnswer eAnswer =
-        ShowAndAnswer(QStringLiteral("Keplo could not detect Tribes 2 on your computer."),
-                      MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Keplo"),
-                      QMessageBox::Ok, seen);
+    const MsgAnswer eAnswer = ShowAndAnswer(
+        QStringLiteral("Keplo could not detect Tribes 2 on your computer."), MsgButtons::OK,
+        MsgIcon::Critical, QStringLiteral("Keplo"), QMessageBox::Ok, seen);
 
     ASSERT_TRUE(seen.bSeen);
     EXPECT_EQ(seen.sTitle, QStringLiteral("Keplo"));
@@ -113,9 +111,9 @@ TEST(RealDesktopServices, MessageTextIsShownAsPlainTextWithItsLineBreaks) {
 
 TEST(RealDesktopServices, EscapeOnAYesNoBoxAnswersNo) {
     SeenBox seen;
-    const MsgAnswer eAnswer = ShowAndAnswer(QStringLiteral("Replace it?"), MsgButtons::YesNo,
-                                            MsgIcon::Question, QStringLiteral("Keplo"),
-                                            QMessageBox::NoButton, seen);
+    const MsgAnswer eAnswer =
+        ShowAndAnswer(QStringLiteral("Replace it?"), MsgButtons::YesNo, MsgIcon::Question,
+                      QStringLiteral("Keplo"), QMessageBox::NoButton, seen);
     ASSERT_TRUE(seen.bSeen);
     EXPECT_EQ(eAnswer, MsgAnswer::No);
 }
@@ -175,8 +173,9 @@ TEST(RealDesktopServices, FileDialogGivesTheChosenFileAndNothingWhenCancelled) {
         pDialog->selectFile(sFile);
         static_cast<QDialog *>(pDialog)->accept();
     });
-    const std::optional<QString> sChosen = Desktop().GetOpenFileName(
-        nullptr, QStringLiteral("Choose a skin"), QStringLiteral("PNG images (*.png)"), home.Path());
+    const std::optional<QString> sChosen =
+        Desktop().GetOpenFileName(nullptr, QStringLiteral("Choose a skin"),
+                                  QStringLiteral("PNG images (*.png)"), home.Path());
     EXPECT_EQ(sTitle, QStringLiteral("Choose a skin"));
     EXPECT_EQ(sChosen, sFile);
 

@@ -22,9 +22,10 @@ TEST(FakeDesktop, AnswersFromTheScriptInOrderAndRecordsEveryRequest) {
               QStringLiteral("/tmp/a.png"));
     EXPECT_EQ(Desktop().GetSaveFileName(nullptr, QStringLiteral("Save"), QString(), QString()),
               std::nullopt);
-    EXPECT_EQ(Desktop().BrowseForFolder(nullptr, QStringLiteral("Pick")), QStringLiteral("/tmp/out"));
-    EXPECT_TRUE(Desktop().StartProgram(QStringLiteral("/usr/bin/gimp"),
-                                       {QStringLiteral("/a b/c.png")}));
+    EXPECT_EQ(Desktop().BrowseForFolder(nullptr, QStringLiteral("Pick")),
+              QStringLiteral("/tmp/out"));
+    EXPECT_TRUE(
+        Desktop().StartProgram(QStringLiteral("/usr/bin/gimp"), {QStringLiteral("/a b/c.png")}));
     EXPECT_FALSE(Desktop().OpenWithShell(QStringLiteral("/tmp")));
 
     ASSERT_EQ(fake.Requests().size(), 6u);

@@ -73,8 +73,8 @@ TEST(KeploDemo, BuildsGameShapedArchivesWithValidFiles) {
     const ProcessResult result = RunDemo({home.Path() + QStringLiteral("/Tribes2")});
 
     ASSERT_EQ(result.nExitCode, 0) << result.sErr.toStdString();
-    const QStringList archives = QDir(sBase).entryList({QStringLiteral("*.vl2")}, QDir::Files,
-                                                       QDir::Name);
+    const QStringList archives =
+        QDir(sBase).entryList({QStringLiteral("*.vl2")}, QDir::Files, QDir::Name);
     EXPECT_EQ(archives, (QStringList{"interiors.vl2", "missions.vl2", "scripts.vl2", "shapes.vl2",
                                      "skins.vl2", "sounds.vl2"}));
 

@@ -161,8 +161,8 @@ TEST_F(SplashTest, SplashShowsThePictureFromTheTopLeftClippedToItsClientArea) {
     const QImage shown = splash.grab().toImage();
 
     ASSERT_EQ(shown.size(), QSize(398, 248));
-    for (const QPoint p : {QPoint(0, 0), QPoint(397, 247), QPoint(200, 125), QPoint(160, 110),
-                           QPoint(60, 120)})
+    for (const QPoint p :
+         {QPoint(0, 0), QPoint(397, 247), QPoint(200, 125), QPoint(160, 110), QPoint(60, 120)})
         EXPECT_EQ(shown.pixel(p), picture.pixel(p)) << p.x() << "," << p.y();
     splash.tmrSplash->stop();
 }

@@ -160,9 +160,9 @@ TEST_F(frmMainTest, EveryCaptionFitsItsControlAtTheWindowsFont) {
     EXPECT_TRUE(CaptionsFit(m_pMain.get()));
     // The status line's texts fit as well.
     QLabel *pStatus = Control<QLabel>(QStringLiteral("lblStatus"));
-    for (const char *sStatus : {"Please select a category.", "Select a file to edit.",
-                                "Click Extract to begin editing files",
-                                "Please wait. Extracting files..."})
+    for (const char *sStatus :
+         {"Please select a category.", "Select a file to edit.",
+          "Click Extract to begin editing files", "Please wait. Extracting files..."})
         EXPECT_LE(pStatus->fontMetrics().horizontalAdvance(QString::fromLatin1(sStatus)),
                   pStatus->width())
             << sStatus;
@@ -224,15 +224,16 @@ TEST_F(frmMainTest, ImageListHoldsEightDistinct16PixelIcons) {
 
 TEST_F(frmMainTest, ChooserShowsProperCaseNamesInNameOrderAndLeavesInteriorsOut) {
     InstallGame();
-    for (const char *sName : {"skins.vl2", "Scripts.VL2", "INTERIORS.vl2", "interiorsx.vl2",
-                              "big MAP pack.vl2", "alpha.vl2", "readme.txt", "zeta.vl2.bak",
-                              ".hidden.vl2"})
+    for (const char *sName :
+         {"skins.vl2", "Scripts.VL2", "INTERIORS.vl2", "interiorsx.vl2", "big MAP pack.vl2",
+          "alpha.vl2", "readme.txt", "zeta.vl2.bak", ".hidden.vl2"})
         MakeFile(m_sBase + QLatin1Char('/') + QString::fromLatin1(sName));
     QDir().mkpath(m_sBase + QStringLiteral("/folder.vl2"));
 
     Load();
 
-    EXPECT_EQ(ChooserItems(), (QStringList{"Alpha", "Big Map Pack", "Interiorsx", "Scripts", "Skins"}));
+    EXPECT_EQ(ChooserItems(),
+              (QStringList{"Alpha", "Big Map Pack", "Interiorsx", "Scripts", "Skins"}));
     EXPECT_EQ(Chooser()->currentIndex(), -1);
     EXPECT_TRUE(Chooser()->currentText().isEmpty());
     EXPECT_FALSE(Chooser()->isEditable());
@@ -377,11 +378,10 @@ TEST_F(frmMainTest, UpdateButtonsWithTheProbeFilePresentEntersEditMode) {
 
     EXPECT_EQ(m_pMain->ProbeFile(),
               (m_sWork + QStringLiteral("/Scripts/scripts/client.cs")).toStdString());
-    EXPECT_EQ(EnabledButtons(), (QStringList{QStringLiteral("cmdSaveChanges"),
-                                             QStringLiteral("cmdCancel"),
-                                             QStringLiteral("cmdEditFile"),
-                                             QStringLiteral("cmdOpenFolder"),
-                                             QStringLiteral("cmdSettings")}));
+    EXPECT_EQ(EnabledButtons(),
+              (QStringList{QStringLiteral("cmdSaveChanges"), QStringLiteral("cmdCancel"),
+                           QStringLiteral("cmdEditFile"), QStringLiteral("cmdOpenFolder"),
+                           QStringLiteral("cmdSettings")}));
     EXPECT_EQ(Status(), QStringLiteral("Select a file to edit."));
 }
 

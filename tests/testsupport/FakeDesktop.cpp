@@ -93,7 +93,9 @@ QString DescribeRequest(const FakeDesktop::Request &request) {
     return s;
 }
 
-FakeDesktop::FakeDesktop() { SetDesktop(this); }
+FakeDesktop::FakeDesktop() {
+    SetDesktop(this);
+}
 
 FakeDesktop::~FakeDesktop() {
     SetDesktop(nullptr);
@@ -154,9 +156,9 @@ std::optional<FakeDesktop::Answer> FakeDesktop::Take(const Request &request) {
     }
     if (!Fits(m_script.front().eKind, request.eKind)) {
         const Kind eScripted = m_script.front().eKind;
-        ADD_FAILURE() << "Expected a " << (IsFileDialog(eScripted) ? "file dialog" : KindName(eScripted))
-                      << " but got a "
-                      << DescribeRequest(request).toStdString();
+        ADD_FAILURE() << "Expected a "
+                      << (IsFileDialog(eScripted) ? "file dialog" : KindName(eScripted))
+                      << " but got a " << DescribeRequest(request).toStdString();
         // The script is out of step: drop its answer so that one fault is reported once.
         m_script.pop_front();
         return std::nullopt;
@@ -179,7 +181,7 @@ MsgAnswer FakeDesktop::MessageBox(QWidget *owner, const QString &sText, MsgButto
     request.bHadOwner = owner != nullptr;
     const std::optional<Answer> answer = Take(request);
     if (!answer)
-        return eButtons == MsgButtons::OK ? MsgAnswer::OK
+        return eButtons == MsgButtons::OK      ? MsgAnswer::OK
                : eButtons == MsgButtons::YesNo ? MsgAnswer::No
                                                : MsgAnswer::Cancel;
     return answer->eMessage;

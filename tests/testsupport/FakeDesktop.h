@@ -28,8 +28,8 @@ public:
     // One request as the program made it. Only the fields of its kind are filled.
     struct Request {
         Kind eKind = Kind::MessageBox;
-        QString sText;          // message box text
-        QString sTitle;         // message box and dialog title, folder picker prompt
+        QString sText;  // message box text
+        QString sTitle; // message box and dialog title, folder picker prompt
         MsgIcon eIcon = MsgIcon::None;
         MsgButtons eButtons = MsgButtons::OK;
         QString sFilter;        // file dialog filter
@@ -63,8 +63,8 @@ public:
     std::size_t PendingAnswers() const { return m_script.size(); }
 
     // ---- The services.
-    MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons,
-                         MsgIcon eIcon, const QString &sTitle) override;
+    MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
+                         const QString &sTitle) override;
     std::optional<QString> GetOpenFileName(QWidget *owner, const QString &sTitle,
                                            const QString &sFilter,
                                            const QString &sStartFolder) override;
