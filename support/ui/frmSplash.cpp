@@ -32,7 +32,8 @@ bool GameIsInstalled() {
 } // namespace
 
 frmSplash::frmSplash(MainWindowFactory makeMainWindow, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), tmrSplash(new QTimer(this)),
+    // A splash window type lets the window manager keep it out of the task bar.
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), tmrSplash(new QTimer(this)),
       m_makeMainWindow(std::move(makeMainWindow)), m_picture(SplashPicture()) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Keplo"));

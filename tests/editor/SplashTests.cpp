@@ -94,6 +94,7 @@ TEST_F(SplashTest, RegisteredGameShowsTheFramelessSplashCentredWithOneTickRunnin
     EXPECT_TRUE(m_desktop.Requests().empty());
     EXPECT_TRUE(splash.isVisible());
     EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
     EXPECT_EQ(splash.size(), QSize(398, 248));
     EXPECT_EQ(splash.tmrSplash->objectName(), QStringLiteral("tmrSplash"));
     EXPECT_EQ(splash.tmrSplash->interval(), 800);
