@@ -30,7 +30,10 @@ bool ReadArchiveEntry(zip_t *archive, zip_uint64_t index, ArchiveEntry &entry)
         return false;
 
     entry.index = index;
-    entry.path = ToForwardSlashes(stat.name);
+    entry.path.assign(stat.name); // reuses the entry's buffer from one entry to the next
+    for (char &c : entry.path)
+        if (c == '\\')
+            c = '/';
     entry.isFolder = !entry.path.empty() && entry.path.back() == '/';
     entry.size = (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0;
     entry.packedSize = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;

@@ -63,9 +63,10 @@ void ListArchive(UnzipSession &session)
             local.tm_year = 80;
             local.tm_mday = 1;
         }
+        std::string method = MethodName(entry.method);
         session.ReportListing(Clamp32(entry.packedSize), Clamp32(entry.size),
-                              CompressionRatio(entry.size, entry.packedSize), local, entry.path,
-                              MethodName(entry.method), entry.crc, ListingAttributes(entry));
+                              CompressionRatio(entry.size, entry.packedSize), local, entry.path, method, entry.crc,
+                              ListingAttributes(entry));
     }
     session.ReportUnmatchedNames();
 }

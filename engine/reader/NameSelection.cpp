@@ -57,6 +57,8 @@ long NameSelection::Find(const NameList &list, const std::string &folded) const
 
 bool NameSelection::Selects(std::string_view entryName)
 {
+    if (m_include.names.empty() && m_exclude.names.empty())
+        return true; // the usual case: every entry
     const std::string folded = Fold(ToForwardSlashes(entryName));
     if (!m_include.names.empty()) {
         const long index = Find(m_include, folded);

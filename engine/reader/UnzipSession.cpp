@@ -77,19 +77,14 @@ bool UnzipSession::AskPassword(const std::string &entryPath, std::string &passwo
 }
 
 void UnzipSession::ReportListing(uint32_t packedSize, uint32_t size, int32_t ratio, const struct tm &time,
-                                 const std::string &path, const std::string &method, uint32_t crc,
-                                 uint32_t attributes) const
+                                 std::string &path, std::string &method, uint32_t crc, uint32_t attributes) const
 {
     if (m_callbacks.Listing == nullptr)
         return;
-    std::vector<char> pathText(path.begin(), path.end());
-    pathText.push_back('\0');
-    std::vector<char> methodText(method.begin(), method.end());
-    methodText.push_back('\0');
     m_callbacks.Listing(packedSize, size, ratio, static_cast<uint32_t>(time.tm_mon + 1),
                         static_cast<uint32_t>(time.tm_mday), static_cast<uint32_t>(time.tm_year + 1900),
                         static_cast<uint32_t>(time.tm_hour), static_cast<uint32_t>(time.tm_min),
-                        static_cast<uint32_t>(time.tm_sec), pathText.data(), methodText.data(), crc,
+                        static_cast<uint32_t>(time.tm_sec), path.data(), method.data(), crc,
                         attributes);
 }
 

@@ -35,9 +35,10 @@ public:
     // Asks the password call-back for the entry's password. False when the
     // caller gives none.
     bool AskPassword(const std::string &entryPath, std::string &password) const;
+    // path and method are handed over as they are: the routine may write into
+    // them, and the caller throws them away afterwards.
     void ReportListing(uint32_t packedSize, uint32_t size, int32_t ratio, const struct tm &time,
-                       const std::string &path, const std::string &method, uint32_t crc,
-                       uint32_t attributes) const;
+                       std::string &path, std::string &method, uint32_t crc, uint32_t attributes) const;
 
     // Opens the command's archive for reading; null after a message and a
     // result saying why not. archiveSize receives the file's size.
