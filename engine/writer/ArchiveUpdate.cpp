@@ -189,8 +189,7 @@ bool FileIsNewer(const SelectedItem &file, time_t entryTime) {
 struct QueuedFile {
     zip_uint64_t index;
     PackedSource *source;
-    std::string path;
-    uint64_t size;
+    const SelectedItem *item;
 };
 
 class PackJob {
@@ -260,8 +259,7 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedF
             originalMethod = stat.comp_method;
     }
     auto source = std::make_unique<PackedSource>(
-        m_context, 0, file.entryName, plan.action == Action::Replace ? "updating" : "adding",
-        file.fullPath, file.mode, file.modified.tv_sec, originalMethod);
+        m_context, file, plan.action == Action::Replace ? "updating" : "adding", originalMethod);
     // Owned here, from now on, for as long as libzip may call it.
     PackedSource *callback = source.get();
     m_sources.push_back(std::move(source));
@@ -312,7 +310,7 @@ bool PackJob::QueueFile(zip_t *archive, const Planned &plan, std::vector<QueuedF
     } else if (plan.action == Action::Replace) {
         zip_file_set_encryption(archive, index, ZIP_EM_NONE, nullptr);
     }
-    queued.push_back({index, callback, file.fullPath, file.size});
+    queued.push_back({index, callback, &file});
     return true;
 }
 
@@ -462,7 +460,7 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
     std::sort(queued.begin(), queued.end(),
               [](const QueuedFile &a, const QueuedFile &b) { return a.index < b.index; });
     for (const QueuedFile &file : queued)
-        file.source->SetJob(m_pipeline->Add(file.path, file.size));
+        file.source->SetJob(m_pipeline->Add(file.item->fullPath, file.item->size));
 
     // The comment call-back may give the archive a comment; an empty
     // answer keeps the comment it has.
@@ -491,6 +489,7 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
         return ENGINE_WRITE_ERROR;
     }
     archive.release(); // zip_close freed it
+    m_pipeline->Stop(); // its jobs point into this call's selection
     RestoreArchiveMode(m_archivePath, facts);
     return warnings ? ENGINE_WARNING : ENGINE_OK;
 }

@@ -84,7 +84,7 @@ DeflatePipeline::~DeflatePipeline() {
 
 size_t DeflatePipeline::Add(const std::string &path, uint64_t plannedSize) {
     DeflateJob job;
-    job.path = path;
+    job.path = &path;
     job.plannedSize = plannedSize;
     job.streamed = plannedSize > kWholeFileLimit;
     m_jobs.push_back(std::move(job));
@@ -168,12 +168,12 @@ void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle) {
     bool stored = false;
 
     if (job.streamed) {
-        ok = compressor != nullptr && MeasureStreamed(job.path, size, crc, compressedSize, error);
+        ok = compressor != nullptr && MeasureStreamed(*job.path, size, crc, compressedSize, error);
         stored = ok && compressedSize >= size;
         if (stored)
             compressedSize = size;
     } else if (compressor != nullptr) {
-        const int fd = OpenForReading(job.path, error);
+        const int fd = OpenForReading(*job.path, error);
         if (fd >= 0) {
             FileDescriptor file(fd);
             struct stat info {};

@@ -24,13 +24,13 @@
 namespace writer {
 
 constexpr uint64_t kWholeFileLimit = 8u << 20;
-constexpr size_t kPipelineBudget = 32u << 20;
+constexpr size_t kPipelineBudget = 16u << 20;
 constexpr int kDeflateLevel = 6;
 
 struct DeflateJob {
     enum class State { Waiting, Running, Done, Failed };
 
-    std::string path;
+    const std::string *path = nullptr; // owned by the caller, who outlives the pipeline
     uint64_t plannedSize = 0;
     bool streamed = false; // measured only; compressed again while written
 
@@ -51,7 +51,8 @@ public:
     DeflatePipeline(const DeflatePipeline &) = delete;
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
 
-    // Adds a job before Start; returns its number.
+    // Adds a job before Start; returns its number. The path must stay
+    // valid as long as the pipeline lives.
     size_t Add(const std::string &path, uint64_t plannedSize);
     void Start();
 

@@ -20,12 +20,9 @@ std::string RatioText(const DeflateJob &job) {
 
 } // namespace
 
-PackedSource::PackedSource(SourceContext &context, size_t job, std::string entryName,
-                           std::string verb, std::string path, mode_t mode, time_t modified,
+PackedSource::PackedSource(SourceContext &context, const SelectedItem &item, const char *verb,
                            zip_int32_t originalMethod)
-    : m_context(context), m_job(job), m_entryName(std::move(entryName)), m_verb(std::move(verb)),
-      m_path(std::move(path)), m_mode(mode), m_modified(modified),
-      m_originalMethod(originalMethod) {
+    : m_context(context), m_item(item), m_verb(verb), m_originalMethod(originalMethod) {
     zip_error_init(&m_error);
 }
 
@@ -72,10 +69,10 @@ zip_int64_t PackedSource::Stat(zip_stat_t *stat) {
         const DeflateJob &job = m_context.pipeline->Wait(m_job);
         if (job.state == DeflateJob::State::Failed) {
             m_context.outcome.readFailed = true;
-            m_context.outcome.failure = "could not read " + m_path + ": " + job.error;
+            m_context.outcome.failure = "could not read " + m_item.fullPath + ": " + job.error;
             return Fail(ZIP_ER_READ);
         }
-        if (m_context.callbacks->ServiceWantsStop(m_entryName)) {
+        if (m_context.callbacks->ServiceWantsStop(m_item.entryName)) {
             m_context.outcome.cancelled = true;
             return Fail(ZIP_ER_CANCELLED);
         }
@@ -92,7 +89,7 @@ zip_int64_t PackedSource::Stat(zip_stat_t *stat) {
     stat->comp_size = m_data->compressedSize;
     stat->comp_method = m_data->stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
     stat->crc = m_data->crc;
-    stat->mtime = m_modified;
+    stat->mtime = m_item.modified.tv_sec;
     stat->encryption_method = ZIP_EM_NONE;
     return sizeof(zip_stat_t);
 }
@@ -103,9 +100,9 @@ zip_int64_t PackedSource::Open() {
     m_offset = 0;
     if (m_data->streamed) {
         std::string error;
-        if (!m_stream.Open(m_path, !m_data->stored, error)) {
+        if (!m_stream.Open(m_item.fullPath, !m_data->stored, error)) {
             m_context.outcome.readFailed = true;
-            m_context.outcome.failure = "could not read " + m_path + ": " + error;
+            m_context.outcome.failure = "could not read " + m_item.fullPath + ": " + error;
             return Fail(ZIP_ER_READ);
         }
     }
@@ -130,7 +127,7 @@ zip_int64_t PackedSource::Read(void *data, zip_uint64_t length) {
     const int64_t got = m_stream.Read(out, room, error);
     if (got < 0) {
         m_context.outcome.readFailed = true;
-        m_context.outcome.failure = "could not read " + m_path + ": " + error;
+        m_context.outcome.failure = "could not read " + m_item.fullPath + ": " + error;
         return Fail(ZIP_ER_READ);
     }
     m_offset += static_cast<uint64_t>(got);
@@ -141,7 +138,7 @@ zip_int64_t PackedSource::Read(void *data, zip_uint64_t length) {
                       m_stream.Crc() != m_data->crc))) {
         m_context.outcome.readFailed = true;
         m_context.outcome.failure =
-            "could not read " + m_path + ": the file changed while it was being packed";
+            "could not read " + m_item.fullPath + ": the file changed while it was being packed";
         return Fail(ZIP_ER_READ);
     }
     if (got == 0)
@@ -167,7 +164,8 @@ void PackedSource::Finished() {
     if (m_released)
         return;
     if (!m_context.quiet)
-        m_context.callbacks->Print(m_verb + ": " + m_entryName + " (" + RatioText(*m_data) + ")");
+        m_context.callbacks->Print(std::string(m_verb) + ": " + m_item.entryName + " (" +
+                                   RatioText(*m_data) + ")");
     // Keep the figures for libzip's second statistics call; only the bytes go.
     m_context.pipeline->Release(m_job);
     m_released = true;
@@ -180,7 +178,7 @@ zip_int64_t PackedSource::Attributes(zip_file_attributes_t *attributes) {
                         ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES |
                         ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
     attributes->host_system = ZIP_OPSYS_UNIX;
-    attributes->external_file_attributes = static_cast<zip_uint32_t>(m_mode & 0xFFFF) << 16;
+    attributes->external_file_attributes = static_cast<zip_uint32_t>(m_item.mode & 0xFFFF) << 16;
     attributes->general_purpose_bit_flags = 0;
     attributes->general_purpose_bit_mask = kDeflateLevelBits;
     return 0;

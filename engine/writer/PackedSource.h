@@ -17,6 +17,7 @@
 #define KEPLO_ENGINE_WRITER_PACKED_SOURCE_H
 
 #include "engine/writer/DeflatePipeline.h"
+#include "engine/writer/FileSelection.h"
 #include "engine/writer/WriterCallbacks.h"
 
 #include <ctime>
@@ -43,8 +44,9 @@ struct SourceContext {
 
 class PackedSource {
 public:
-    PackedSource(SourceContext &context, size_t job, std::string entryName, std::string verb,
-                 std::string path, mode_t mode, time_t modified, zip_int32_t originalMethod);
+    // The item must outlive the source; verb is "adding" or "updating".
+    PackedSource(SourceContext &context, const SelectedItem &item, const char *verb,
+                 zip_int32_t originalMethod);
 
     void SetIndex(zip_uint64_t index) { m_index = index; }
     void SetJob(size_t job) { m_job = job; }
@@ -63,12 +65,9 @@ private:
     void Closed();
 
     SourceContext &m_context;
-    size_t m_job;
-    std::string m_entryName;
-    std::string m_verb;
-    std::string m_path;
-    mode_t m_mode;
-    time_t m_modified;
+    size_t m_job = 0;
+    const SelectedItem &m_item;
+    const char *m_verb;
     zip_int32_t m_originalMethod;
     zip_uint64_t m_index = 0;
 
