@@ -70,15 +70,17 @@ private:
 
     void HandleEntry(const ArchiveEntry &entry);
     void MakeFolder(const ArchiveEntry &entry);
+    // Whether the entry may be written over what lies at leaf; exists tells
+    // whether anything does.
     bool MayReplace(const FolderPtr &folder, const std::string &leaf, const std::string &shown,
-                    const ArchiveEntry &entry);
+                    const ArchiveEntry &entry, bool &exists);
     void Unpack(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
-                const std::string &shown);
+                const std::string &shown, bool exists);
     bool UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
-                     const std::string &shown);
+                     const std::string &shown, bool exists);
     // Streams through libzip; file is the entry already opened, or null.
     void UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
-                         const std::string &shown);
+                         const std::string &shown, bool exists);
     ZipFilePtr OpenEncrypted(const ArchiveEntry &entry);
     void ComplainAboutLibzip(const ArchiveEntry &entry, int zipError, const std::string &what);
     void SetFolderTimes();
@@ -161,7 +163,7 @@ void Extraction::HandleEntry(const ArchiveEntry &entry)
     }
     if (m_testOnly) {
         if (!entry.isFolder)
-            Unpack(entry, nullptr, std::string(), entry.path);
+            Unpack(entry, nullptr, std::string(), entry.path, false);
         return;
     }
     if (entry.isFolder) {
@@ -209,10 +211,13 @@ void Extraction::HandleEntry(const ArchiveEntry &entry)
                                ENGINE_WRITE_ERROR);
         return;
     }
-    if (!MayReplace(folder, parts.back(), shown, entry))
+    // A folder made by this extraction holds nothing that it did not write.
+    bool exists = false;
+    if ((!folder->Created() || m_written.count(relative) != 0) &&
+        !MayReplace(folder, parts.back(), shown, entry, exists))
         return;
     m_written.insert(relative);
-    Unpack(entry, folder, parts.back(), shown);
+    Unpack(entry, folder, parts.back(), shown, exists);
 }
 
 void Extraction::MakeFolder(const ArchiveEntry &entry)
@@ -249,11 +254,12 @@ void Extraction::MakeFolder(const ArchiveEntry &entry)
 }
 
 bool Extraction::MayReplace(const FolderPtr &folder, const std::string &leaf, const std::string &shown,
-                            const ArchiveEntry &entry)
+                            const ArchiveEntry &entry, bool &exists)
 {
     struct stat existing;
-    if (fstatat(folder->Fd(), leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
-        return true; // nothing there yet
+    exists = fstatat(folder->Fd(), leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists)
+        return true;
     if (S_ISDIR(existing.st_mode)) {
         m_session.Complain("error: cannot write " + shown + ": a folder of that name exists",
                            ENGINE_WRITE_ERROR);
@@ -287,7 +293,7 @@ bool Extraction::MayReplace(const FolderPtr &folder, const std::string &leaf, co
 }
 
 void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
-                        const std::string &shown)
+                        const std::string &shown, bool exists)
 {
     // An encrypted entry is opened first: without its password there is
     // nothing to announce.
@@ -310,15 +316,15 @@ void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, cons
                                ENGINE_BAD_ARCHIVE);
             return;
         }
-        if (!UnpackWhole(entry, folder, leaf, shown))
+        if (!UnpackWhole(entry, folder, leaf, shown, exists))
             return;
     } else {
-        UnpackStreaming(entry, std::move(decrypted), folder, leaf, shown);
+        UnpackStreaming(entry, std::move(decrypted), folder, leaf, shown, exists);
     }
 }
 
 bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
-                             const std::string &shown)
+                             const std::string &shown, bool exists)
 {
     ZipFilePtr file(zip_fopen_index(m_archive.get(), entry.index, ZIP_FL_COMPRESSED));
     if (!file) {
@@ -340,12 +346,13 @@ bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder,
         std::string shown;
         std::string leaf;
         FolderPtr folder;
+        bool exists;
         zip_uint64_t size;
         uint32_t crc;
         uint16_t method;
         FileStamp stamp;
     };
-    auto job = std::make_shared<Job>(Job{std::move(packed), entry.path, shown, leaf, folder, entry.size,
+    auto job = std::make_shared<Job>(Job{std::move(packed), entry.path, shown, leaf, folder, exists, entry.size,
                                          entry.crc, entry.method,
                                          FileStamp{entry.modified, entry.Permissions()}});
     const bool testOnly = m_testOnly;
@@ -377,7 +384,7 @@ bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder,
             }
             if (testOnly)
                 return;
-            if (int error = WriteWholeFile(job->folder, job->leaf, data, job->size, job->stamp))
+            if (int error = WriteWholeFile(job->folder, job->leaf, job->exists, data, job->size, job->stamp))
                 Report(ENGINE_WRITE_ERROR, "error: cannot write " + job->shown + ": " + ErrnoText(error));
         } catch (const std::bad_alloc &) {
             Report(ENGINE_NO_MEMORY, "error: out of memory unpacking " + job->path);
@@ -387,7 +394,7 @@ bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder,
 }
 
 void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
-                                 const std::string &shown)
+                                 const std::string &shown, bool exists)
 {
     if (!file) {
         file.reset(zip_fopen_index(m_archive.get(), entry.index, 0));
@@ -399,8 +406,8 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
     }
     std::unique_ptr<AtomicFile> output;
     if (!m_testOnly) {
-        output = std::make_unique<AtomicFile>(folder, leaf);
-        if (int error = output->Create()) {
+        output = std::make_unique<AtomicFile>(folder, leaf, exists);
+        if (int error = output->Create(entry.Permissions())) {
             m_session.Complain("error: cannot write " + shown + ": " + ErrnoText(error), ENGINE_WRITE_ERROR);
             return;
         }

@@ -16,14 +16,18 @@ namespace engine {
 // An open folder; closed when the last user lets go.
 class FolderHandle {
 public:
-    explicit FolderHandle(int fd) : m_fd(fd) {}
+    FolderHandle(int fd, bool created) : m_fd(fd), m_created(created) {}
     ~FolderHandle();
     FolderHandle(const FolderHandle &) = delete;
     FolderHandle &operator=(const FolderHandle &) = delete;
     int Fd() const { return m_fd; }
+    // True when this extraction made the folder: it then holds only what
+    // the extraction itself put there.
+    bool Created() const { return m_created; }
 
 private:
     int m_fd;
+    bool m_created;
 };
 using FolderPtr = std::shared_ptr<FolderHandle>;
 
@@ -48,28 +52,32 @@ struct FileStamp {
     mode_t permissions = 0; // 0: the default for new files
 };
 
-// Writes a file in a folder under a temporary name and renames it over
-// name only once complete, so a failure never leaves half a file in place of
-// an existing one. Returns 0 or the errno of the failure.
+// Writes a file in a folder so that a failure never leaves half a file in
+// place of an existing one: an existing file is replaced by writing a
+// temporary file beside it and renaming that over it once complete. Where no
+// file of that name exists, the file is created under its own name (never
+// replacing anything that appears meanwhile) and removed again on failure.
+// Each method returns 0 or the errno of the failure.
 class AtomicFile {
 public:
-    AtomicFile(const FolderPtr &folder, std::string name);
-    ~AtomicFile(); // removes the temporary file unless committed
+    AtomicFile(const FolderPtr &folder, std::string name, bool mayExist);
+    ~AtomicFile(); // removes what it created unless committed
 
-    int Create();
+    int Create(mode_t permissions);
     int Write(const void *data, size_t size);
     int Commit(const FileStamp &stamp);
 
 private:
     FolderPtr m_folder;
     std::string m_name;
-    std::string m_temporaryName;
+    bool m_mayExist;
+    std::string m_createdName; // the name the open file has in the folder
     int m_fd = -1;
     bool m_committed = false;
 };
 
 // Writes a whole file at once, the same way.
-int WriteWholeFile(const FolderPtr &folder, const std::string &name, const void *data, size_t size,
+int WriteWholeFile(const FolderPtr &folder, const std::string &name, bool mayExist, const void *data, size_t size,
                    const FileStamp &stamp);
 
 } // namespace engine

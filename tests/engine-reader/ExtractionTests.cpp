@@ -262,6 +262,28 @@ TEST_F(ExtractionTest, LargeEntriesStreamAndKeepTheirContent)
     EXPECT_TRUE(ReadText(m_target / "big.bin") == big);
 }
 
+TEST_F(ExtractionTest, DamagedLargeEntryNeverReplacesTheExistingFileNorLeavesAPart)
+{
+    std::string big(10u << 20, 'k');
+    for (size_t i = 0; i < big.size(); i += 4096)
+        big[i] = static_cast<char>('a' + (i / 4096) % 26);
+    const std::string archive = MakeArchive("big.zip", {{"big.bin", big, true}, {"new.bin", big, true}});
+    // Damage both entries' data near their ends, after most of it has streamed.
+    std::string bytes = ReadText(archive);
+    for (size_t from = 0, found = 0; found < 2; ++found) {
+        const size_t at = bytes.find(big.substr(0, 64), from);
+        ASSERT_NE(at, std::string::npos);
+        bytes[at + big.size() - 10] = '!';
+        from = at + big.size();
+    }
+    WriteText(archive, bytes);
+    WriteText(m_target / "big.bin", "precious");
+
+    EXPECT_EQ(Extract(archive, m_target.string()), ENGINE_CRC_ERROR);
+    EXPECT_EQ(ReadText(m_target / "big.bin"), "precious");
+    EXPECT_EQ(Tree(m_target), (std::vector<std::string>{"big.bin"}));
+}
+
 TEST_F(ExtractionTest, ManySmallEntriesAllArriveIntact)
 {
     std::vector<TestEntry> entries;
