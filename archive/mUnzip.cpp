@@ -1,6 +1,7 @@
 #include "archive/mUnzip.h"
 
 #include "archive/ArchiveError.h"
+#include "archive/EngineCalls.h"
 #include "archive/EngineNameLists.h"
 #include "archive/cUnzip.h"
 #include "platform/os/DynamicLibrary.h"
@@ -27,11 +28,6 @@ bool g_bUnzipPasswordDeclined = false;
 
 // Longest entry path and method name read from the listing call-back.
 constexpr std::size_t kListingTextLimit = 256;
-// Messages and names outside 2 to 31999 bytes are ignored.
-constexpr std::uint32_t kShortestMessage = 2;
-constexpr std::uint32_t kLongestMessage = 31999;
-// Most bytes of a password handed to the engine.
-constexpr std::size_t kLongestPassword = 254;
 constexpr std::int32_t kDefaultOverwriteResponse = 100;
 
 DynamicLibrary &ReaderLibrary() {
@@ -40,37 +36,11 @@ DynamicLibrary &ReaderLibrary() {
 }
 
 template <typename Proc> Proc BindReaderEntry(const char *pName) {
-    DynamicLibrary &tLibrary = ReaderLibrary();
-    if (!tLibrary.Load())
-        throw ArchiveError::LibraryError(tLibrary.FileName());
-    void *pAddress = tLibrary.EntryPoint(pName);
-    if (pAddress == nullptr)
-        throw ArchiveError::EntryPointError(pName, tLibrary.FileName());
-    return reinterpret_cast<Proc>(pAddress);
+    return BindEntryPoint<Proc>(ReaderLibrary(), pName);
 }
 
 cUnzipEvents *CurrentOwner() {
     return g_pCurrentUnzip != nullptr ? UnzipModuleAccess::Owner(*g_pCurrentUnzip) : nullptr;
-}
-
-// A zero-terminated copy of sText that the engine may read (and write) during a call.
-std::vector<char> EngineText(const std::string &sText) {
-    std::vector<char> vText(sText.begin(), sText.end());
-    vText.push_back('\0');
-    return vText;
-}
-
-// The text in an engine buffer up to its first zero byte.
-std::string TextFrom(const std::vector<char> &vText) {
-    return std::string(vText.data(), strnlen(vText.data(), vText.size()));
-}
-
-std::string TrimSpaces(const std::string &sText) {
-    const std::size_t lFirst = sText.find_first_not_of(' ');
-    if (lFirst == std::string::npos)
-        return std::string();
-    const std::size_t lLast = sText.find_last_not_of(' ');
-    return sText.substr(lFirst, lLast - lFirst + 1);
 }
 
 // Zip archives count years from 1980; a two-digit year is taken in 1980 to 2079.
@@ -152,14 +122,7 @@ void CallUnzipVersion(UnzipVersionRecord &tVersion) {
 }
 
 std::int32_t UnzipReplaceChar(std::string &sText, char cFind, char cReplace) {
-    std::int32_t lAfterLast = 1;
-    for (std::size_t i = 1; i < sText.size(); ++i) {
-        if (sText[i] == cFind) {
-            sText[i] = cReplace;
-            lAfterLast = static_cast<std::int32_t>(i + 2);
-        }
-    }
-    return lAfterLast;
+    return ReplaceCharAfterFirst(sText, cFind, cReplace);
 }
 
 void SplitArchivePath(const std::string &sPath, std::string &sFolder, std::string &sName) {
@@ -176,7 +139,7 @@ void SplitArchivePath(const std::string &sPath, std::string &sFolder, std::strin
 
 std::int32_t OnUnzipPrint(char *pBuffer, std::uint32_t lCount) {
     try {
-        if (pBuffer == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
+        if (pBuffer == nullptr || !IsEngineMessageCount(lCount))
             return 0;
         std::string sMsg(pBuffer, lCount);
         UnzipReplaceChar(sMsg, '/', '\\');
@@ -201,39 +164,11 @@ std::int32_t OnUnzipOverwrite(char *pName) {
 }
 
 std::int32_t OnUnzipPassword(char *pBuffer, std::int32_t lSize, char *, char *) {
-    try {
-        if (g_bUnzipPasswordDeclined)
-            return 1;
-        // Nowhere to put a password: the request cannot be answered.
-        if (pBuffer == nullptr || lSize < 1)
-            return 1;
-
-        std::string sPassword;
-        bool bCancel = false;
-        try {
-            if (cUnzipEvents *pOwner = CurrentOwner())
-                pOwner->PasswordRequest(sPassword, bCancel);
-        } catch (...) {
-            sPassword.clear();
-            bCancel = true;
-        }
-        sPassword = TrimSpaces(sPassword);
-        if (sPassword.empty() || bCancel) {
-            g_bUnzipPasswordDeclined = true;
-            return 1;
-        }
-
-        // At most 254 bytes, and never past the buffer the engine handed in; the
-        // zero byte after them ends the password.
-        std::size_t lBytes = std::min(sPassword.size(), kLongestPassword);
-        lBytes = std::min(lBytes, static_cast<std::size_t>(lSize) - 1);
-        std::memcpy(pBuffer, sPassword.data(), lBytes);
-        pBuffer[lBytes] = '\0';
-        return 0;
-    } catch (...) {
-        g_bUnzipPasswordDeclined = true;
-        return 1;
-    }
+    return AnswerPasswordRequest(pBuffer, lSize, g_bUnzipPasswordDeclined,
+                                 [](std::string &sPassword, bool &bCancel) {
+                                     if (cUnzipEvents *pOwner = CurrentOwner())
+                                         pOwner->PasswordRequest(sPassword, bCancel);
+                                 });
 }
 
 void OnUnzipListEntry(std::uint32_t, std::uint32_t lSize, std::int32_t lRatio, std::uint32_t lMonth,
@@ -269,7 +204,7 @@ void OnUnzipListEntry(std::uint32_t, std::uint32_t lSize, std::int32_t lRatio, s
 
 std::int32_t OnUnzipService(char *pName, std::uint32_t lCount) {
     try {
-        if (pName == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
+        if (pName == nullptr || !IsEngineMessageCount(lCount))
             return 0;
         std::string sName(pName, strnlen(pName, lCount));
         UnzipReplaceChar(sName, '\\', '/');

@@ -1,6 +1,7 @@
 #include "archive/mZip.h"
 
 #include "archive/ArchiveError.h"
+#include "archive/EngineCalls.h"
 #include "archive/EngineNameLists.h"
 #include "archive/cZip.h"
 #include "platform/os/DynamicLibrary.h"
@@ -20,43 +21,17 @@ namespace {
 cZip *g_pCurrentZip = nullptr;
 bool g_bZipPasswordDeclined = false;
 
-// Messages and names outside 2 to 31999 bytes are ignored.
-constexpr std::uint32_t kShortestMessage = 2;
-constexpr std::uint32_t kLongestMessage = 31999;
-// Most bytes of a password handed to the engine.
-constexpr std::size_t kLongestPassword = 254;
-
 DynamicLibrary &WriterLibrary() {
     static DynamicLibrary tLibrary(kZipEngineLibrary);
     return tLibrary;
 }
 
 template <typename Proc> Proc BindWriterEntry(const char *pName) {
-    DynamicLibrary &tLibrary = WriterLibrary();
-    if (!tLibrary.Load())
-        throw ArchiveError::LibraryError(tLibrary.FileName());
-    void *pAddress = tLibrary.EntryPoint(pName);
-    if (pAddress == nullptr)
-        throw ArchiveError::EntryPointError(pName, tLibrary.FileName());
-    return reinterpret_cast<Proc>(pAddress);
+    return BindEntryPoint<Proc>(WriterLibrary(), pName);
 }
 
 cZipEvents *CurrentOwner() {
     return g_pCurrentZip != nullptr ? ZipModuleAccess::Owner(*g_pCurrentZip) : nullptr;
-}
-
-std::vector<char> EngineText(const std::string &sText) {
-    std::vector<char> vText(sText.begin(), sText.end());
-    vText.push_back('\0');
-    return vText;
-}
-
-std::string TrimSpaces(const std::string &sText) {
-    const std::size_t lFirst = sText.find_first_not_of(' ');
-    if (lFirst == std::string::npos)
-        return std::string();
-    const std::size_t lLast = sText.find_last_not_of(' ');
-    return sText.substr(lFirst, lLast - lFirst + 1);
 }
 
 // The routines handed to ZpInit. The table lives as long as the program, so an
@@ -119,8 +94,7 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
         tOptions.tFields.Text8 = nullptr;
         tOptions.tFields.RootFolder = nullptr;
         if (tOptions.sRootFolder)
-            tOptions.sRootFolder =
-                std::string(vRootFolder.data(), strnlen(vRootFolder.data(), vRootFolder.size()));
+            tOptions.sRootFolder = TextFrom(vRootFolder);
     }
 
     EngineNameListBuffer tNames;
@@ -132,19 +106,12 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
 }
 
 std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace) {
-    std::int32_t lAfterLast = 1;
-    for (std::size_t i = 1; i < sText.size(); ++i) {
-        if (sText[i] == cFind) {
-            sText[i] = cReplace;
-            lAfterLast = static_cast<std::int32_t>(i + 2);
-        }
-    }
-    return lAfterLast;
+    return ReplaceCharAfterFirst(sText, cFind, cReplace);
 }
 
 std::int32_t OnZipPrint(char *pBuffer, std::uint32_t lCount) {
     try {
-        if (pBuffer == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
+        if (pBuffer == nullptr || !IsEngineMessageCount(lCount))
             return 0;
         std::string sMsg(pBuffer, strnlen(pBuffer, lCount));
         ZipReplaceChar(sMsg, '/', '\\');
@@ -156,39 +123,11 @@ std::int32_t OnZipPrint(char *pBuffer, std::uint32_t lCount) {
 }
 
 std::int32_t OnZipPassword(char *pBuffer, std::int32_t lSize, char *, char *) {
-    try {
-        if (g_bZipPasswordDeclined)
-            return 1;
-        // Nowhere to put a password: the request cannot be answered.
-        if (pBuffer == nullptr || lSize < 1)
-            return 1;
-
-        std::string sPassword;
-        bool bCancel = false;
-        try {
-            if (cZipEvents *pOwner = CurrentOwner())
-                pOwner->PasswordRequest(sPassword, bCancel);
-        } catch (...) {
-            sPassword.clear();
-            bCancel = true;
-        }
-        sPassword = TrimSpaces(sPassword);
-        if (sPassword.empty() || bCancel) {
-            g_bZipPasswordDeclined = true;
-            return 1;
-        }
-
-        // At most 254 bytes, and never past the buffer the engine handed in; the
-        // zero byte after them ends the password.
-        std::size_t lBytes = std::min(sPassword.size(), kLongestPassword);
-        lBytes = std::min(lBytes, static_cast<std::size_t>(lSize) - 1);
-        std::memcpy(pBuffer, sPassword.data(), lBytes);
-        pBuffer[lBytes] = '\0';
-        return 0;
-    } catch (...) {
-        g_bZipPasswordDeclined = true;
-        return 1;
-    }
+    return AnswerPasswordRequest(pBuffer, lSize, g_bZipPasswordDeclined,
+                                 [](std::string &sPassword, bool &bCancel) {
+                                     if (cZipEvents *pOwner = CurrentOwner())
+                                         pOwner->PasswordRequest(sPassword, bCancel);
+                                 });
 }
 
 char *OnZipComment(char *pBuffer) {
@@ -199,7 +138,7 @@ char *OnZipComment(char *pBuffer) {
 
 std::int32_t OnZipService(char *pName, std::uint32_t lCount) {
     try {
-        if (pName == nullptr || lCount < kShortestMessage || lCount > kLongestMessage)
+        if (pName == nullptr || !IsEngineMessageCount(lCount))
             return 0;
         const std::string sName(pName, strnlen(pName, lCount));
         bool bCancel = false;
