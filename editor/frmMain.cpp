@@ -1,14 +1,20 @@
 #include "editor/frmMain.h"
 
+#include "archive/ArchiveError.h"
 #include "editor/ArchiveNames.h"
+#include "editor/CategoryTree.h"
+#include "editor/FileTypes.h"
+#include "editor/UnpackedFiles.h"
 #include "platform/os/ProgramFolder.h"
 #include "support/modOther.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
+#include "support/ui/BusyState.h"
 #include "support/ui/CaptionFont.h"
 #include "support/ui/WindowPlacement.h"
 
 #include <QMargins>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -61,6 +67,9 @@ frmMain::frmMain(QWidget *parent)
 
     // The chooser's click: the user picked an entry (the same one again included).
     connect(drpVL2File, &QComboBox::activated, this, &frmMain::drpVL2File_Click);
+    connect(cmdExtract, &QPushButton::clicked, this, &frmMain::cmdExtract_Click);
+    connect(cmdSaveChanges, &QPushButton::clicked, this, &frmMain::cmdSaveChanges_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
     connect(cmdSettings, &QPushButton::clicked, this, &frmMain::cmdSettings_Click);
 
     Form_Load();
@@ -134,14 +143,19 @@ void frmMain::FillArchiveChooser() {
     drpVL2File->setCurrentIndex(-1);
 }
 
-std::string frmMain::ArchivePath() const {
+std::string frmMain::ArchiveFileName() const {
     const int nChosen = drpVL2File->currentIndex();
     if (nChosen < 0)
         return {};
     const auto nListed = drpVL2File->itemData(nChosen).toULongLong();
     if (nListed >= m_vArchiveList.size())
         return {};
-    return m_sGameBaseFolder + m_vArchiveList[nListed];
+    return m_vArchiveList[nListed];
+}
+
+std::string frmMain::ArchivePath() const {
+    const std::string sFileName = ArchiveFileName();
+    return sFileName.empty() ? std::string() : m_sGameBaseFolder + sFileName;
 }
 
 std::string frmMain::ArchiveSubFolder() const {
@@ -203,8 +217,197 @@ void frmMain::OpenSettings() {
 }
 
 void frmMain::OpenChosenArchive() {
-    // Where the chosen archive is listed into the tree and the entry list. Until
-    // listing exists, the tree stays empty and UpdateButtons offers only Settings.
+    ListArchive(ArchivePath());
+}
+
+void frmMain::ListArchive(const std::string &sArchivePath) {
+    m_lstArchive.clear();
+    treArchive->clear();
+    QString sFailure;
+    {
+        BusyState busy(this);
+        try {
+            m_cUnzip.SetZipFile(sArchivePath);
+            m_cUnzip.Directory();
+        } catch (const ArchiveError &e) {
+            sFailure = QString::fromStdString(e.Description());
+            // Whatever was listed before the failure is no listing of this archive.
+            m_cUnzip.SetZipFile(sArchivePath);
+        }
+
+        const std::int32_t lCount = m_cUnzip.FileCount();
+        // A range of 0 to 0 would make the bar a busy indicator.
+        ProgressBar->setRange(0, std::max<std::int32_t>(lCount, 1));
+        ProgressBar->setValue(0);
+        ProgressBar->show();
+
+        CategoryTree tree(m_imgIcons16.data());
+        m_lstArchive.reserve(lCount);
+        for (std::int32_t i = 1; i <= lCount; ++i) {
+            const QString sName = QString::fromStdString(m_cUnzip.Filename(i));
+            const QString sFolder = QString::fromStdString(m_cUnzip.FileDirectory(i));
+            const QString sType = FileType(sName);
+            if (!IsHiddenType(sType))
+                tree.AddFile(sFolder, sName, TreeIconNumber(sType));
+            m_lstArchive.append(sFolder + QLatin1Char('\\') + sName);
+            ProgressBar->setValue(i);
+        }
+        treArchive->addTopLevelItems(tree.TakeCategories());
+        ProgressBar->hide();
+    }
+
+    if (sFailure.isEmpty()) {
+        lblStatus->setText(QStringLiteral("Click Extract to begin editing files"));
+    } else {
+        lblStatus->clear();
+        ShowMessage(QStringLiteral("The archive could not be read: %1\n\n%2")
+                        .arg(sFailure, QString::fromStdString(sArchivePath)),
+                    MsgIcon::Critical);
+    }
+}
+
+void frmMain::cmdExtract_Click() {
+    lblStatus->setText(QStringLiteral("Please wait. Extracting files..."));
+    QString sFailure;
+    std::string sTarget;
+    {
+        BusyState busy(this);
+        for (std::int32_t i = 1; i <= m_cUnzip.FileCount(); ++i)
+            m_cUnzip.SetFileSelected(i, true);
+        sTarget = PrepareUnpackFolder();
+        try {
+            m_cUnzip.SetUnzipFolder(sTarget);
+            if (m_cUnzip.Unzip())
+                sFailure = QStringLiteral("Not every file of %1 could be unpacked.");
+        } catch (const ArchiveError &e) {
+            sFailure = QStringLiteral("%1 could not be unpacked: ") +
+                       QString::fromStdString(e.Description());
+        }
+        MakeUnpackedFilesWritable();
+    }
+    lblStatus->setText(QStringLiteral("Select a file to edit."));
+    UpdateButtons();
+    if (!sFailure.isEmpty())
+        ShowMessage(sFailure.arg(QString::fromStdString(ArchiveFileName())) +
+                        QStringLiteral("\n\n") + QString::fromStdString(sTarget),
+                    MsgIcon::Critical);
+}
+
+std::string frmMain::PrepareUnpackFolder() {
+    std::string sWorkFolder = WorkFolder();
+    if (sWorkFolder.empty()) {
+        SetDefaultWorkFolder();
+        sWorkFolder = WorkFolder();
+    }
+    const std::string sTarget = sWorkFolder + "/" + DiskPart(drpVL2File->currentText());
+    // The default work folder may lie in a folder that does not exist yet, so its
+    // parents are made too. Failures are left to show when the unpacking fails.
+    std::error_code error;
+    std::filesystem::create_directories(sWorkFolder, error);
+    std::filesystem::create_directory(sTarget, error);
+    setEnabled(false);
+    m_cUnzip.SetPromptToOverwrite(false);
+    m_cUnzip.SetUseFolderNames(true);
+    return sTarget;
+}
+
+void frmMain::MakeUnpackedFilesWritable() {
+    const std::string sProbe = ProbeFile();
+    if (sProbe.empty() || FileExists(sProbe) != 1)
+        return;
+    const std::string sSubFolder = ArchiveSubFolder();
+    for (const QString &sLine : std::as_const(m_lstArchive))
+        if (const auto sPath = PathBelow(sSubFolder, sLine))
+            MakeOwnerWritable(*sPath);
+}
+
+void frmMain::SaveChanges() {
+    const std::string sArchivePath = ArchivePath();
+    const std::string sSubFolder = ArchiveSubFolder();
+    if (sArchivePath.empty() || sSubFolder.empty())
+        return;
+    bool bWritten = false;
+    {
+        BusyState busy(this);
+        try {
+            m_cZ.SetZipFile(sArchivePath);
+            m_cZ.SetBasePath(sSubFolder + "/");
+            m_cZ.ClearFileSpecs();
+            m_cZ.AddFileSpec("*");
+            m_cZ.SetStoreFolderNames(true);
+            m_cZ.SetRecurseSubDirs(true);
+            m_cZ.Zip();
+            bWritten = m_cZ.LastEngineResult() == 0;
+        } catch (const ArchiveError &) {
+            bWritten = false;
+        }
+        // Only an archive that was written may lose its unpacked files: they are
+        // the user's only copy of the edits.
+        if (bWritten) {
+            RemoveUnpackedFiles();
+            lblStatus->setText(drpVL2File->currentText() +
+                               QStringLiteral(".vl2 was created successfully"));
+        }
+    }
+    if (!bWritten) {
+        UpdateButtons();
+        ShowMessage(QStringLiteral("Your changes could not be written to %1. They are kept in "
+                                   "the work folder.\n\n%2")
+                        .arg(QString::fromStdString(ArchiveFileName()),
+                             QString::fromStdString(sArchivePath)),
+                    MsgIcon::Critical);
+    }
+}
+
+void frmMain::RemoveUnpackedFiles() {
+    const std::string sProbe = ProbeFile();
+    if (sProbe.empty() || FileExists(sProbe) != 1) {
+        UpdateButtons();
+        return;
+    }
+    const std::string sSubFolder = ArchiveSubFolder();
+
+    ProgressBar->setRange(0, std::max<qsizetype>(m_lstArchive.size() - 1, 1));
+    ProgressBar->setValue(0);
+    ProgressBar->show();
+
+    for (qsizetype i = 0; i < m_lstArchive.size(); ++i) {
+        if (const auto sPath = PathBelow(sSubFolder, m_lstArchive.at(i))) {
+            MakeOwnerWritable(*sPath);
+            RemoveFile(*sPath);
+        }
+        ProgressBar->setValue(static_cast<int>(i));
+    }
+
+    DeleteLooseFiles(sSubFolder);
+
+    // Every node with children names a folder, in the order the nodes were added.
+    std::vector<const QTreeWidgetItem *> folders;
+    for (QTreeWidgetItemIterator it(treArchive); *it; ++it)
+        if ((*it)->childCount() > 0)
+            folders.push_back(*it);
+    std::stable_sort(
+        folders.begin(), folders.end(), [](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
+            return a->data(0, kNodeOrderRole).toInt() < b->data(0, kNodeOrderRole).toInt();
+        });
+    for (const QTreeWidgetItem *pNode : folders) {
+        if (const auto sFolder = PathBelow(sSubFolder, pNode->text(0))) {
+            DeleteLooseFiles(*sFolder);
+            RemoveFolder(*sFolder);
+        }
+    }
+
+    RemoveFolder(sSubFolder);
+    // Folders that held only unpacked files (the parents of nested categories,
+    // folders of hidden types) would otherwise stay behind empty.
+    RemoveEmptyFolders(sSubFolder);
+
+    ProgressBar->hide();
+    UpdateButtons();
+}
+
+void frmMain::ShowMessage(const QString &sText, MsgIcon eIcon) {
+    Desktop().MessageBox(this, sText, MsgButtons::OK, eIcon, QStringLiteral("Keplo"));
 }
 
 void frmMain::drpVL2File_Click() {
@@ -212,6 +415,15 @@ void frmMain::drpVL2File_Click() {
         return;
     OpenChosenArchive();
     UpdateButtons();
+}
+
+void frmMain::cmdSaveChanges_Click() {
+    SaveChanges();
+}
+
+void frmMain::cmdCancel_Click() {
+    BusyState busy(this);
+    RemoveUnpackedFiles();
 }
 
 void frmMain::cmdSettings_Click() {

@@ -8,6 +8,7 @@
 
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
+#include "platform/desktop/DesktopServices.h"
 #include "ui_frmMain.h"
 
 #include <QIcon>
@@ -48,19 +49,42 @@ public:
     // Icon number nNumber (1 to 8) of the tree's image list.
     const QIcon &TreeIcon(int nNumber) const;
 
+    // The entry list: one line per entry of the listed archive, in archive order,
+    // its folder, "\", then its file name.
+    const QStringList &EntryList() const { return m_lstArchive; }
+    // The chosen archive's file name as listed on disk ("scripts.vl2"); empty when
+    // none is chosen.
+    std::string ArchiveFileName() const;
+
     void InitGameFolders();
     static void SetDefaultWorkFolder();
     void UpdateButtons();
     void OpenSettings();
+
+    // Lists the chosen archive into the tree and the entry list.
+    void OpenChosenArchive();
+    void ListArchive(const std::string &sArchivePath);
+    // Makes the work folder and the archive sub-folder and readies the unzip
+    // component; returns the archive sub-folder.
+    std::string PrepareUnpackFolder();
+    void MakeUnpackedFilesWritable();
+    // Packs the archive sub-folder back into the archive, then removes the unpacked
+    // files; when the archive could not be written, keeps them and says so.
+    void SaveChanges();
+    void RemoveUnpackedFiles();
 
     static constexpr int kTreeIconCount = 8;
 
 private:
     void Form_Load();
     void FillArchiveChooser();
-    void OpenChosenArchive();
     void drpVL2File_Click();
+    void cmdExtract_Click();
+    void cmdSaveChanges_Click();
+    void cmdCancel_Click();
     void cmdSettings_Click();
+    // A message box of this window: title "Keplo", one OK button.
+    void ShowMessage(const QString &sText, MsgIcon eIcon);
 
     std::string m_sGameFolder;
     std::string m_sGameBaseFolder;
