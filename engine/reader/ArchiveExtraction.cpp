@@ -90,6 +90,8 @@ private:
     // Says the failures that workers have reported so far.
     void Drain();
     void WaitForWorkers();
+    // The path on disk of a target-relative path, as messages show it.
+    std::string OnDisk(const std::string &relative) const;
     // A file still being written where one of these folders must go has to be
     // in place first, so that the clash is met the same way every time.
     void WaitForPendingFolders(const std::vector<std::string> &parts, size_t count);
@@ -192,7 +194,7 @@ void Extraction::HandleEntry(const ArchiveEntry &entry)
                     c = '_';
 
     const std::string relative = JoinParts(parts);
-    const std::string shown = m_targetPath + "/" + relative;
+    const std::string shown = OnDisk(relative);
     // A second entry of the same name must land after the first, and must
     // see it when deciding whether to replace it.
     if (m_written.count(relative) != 0)
@@ -237,7 +239,7 @@ void Extraction::MakeFolder(const ArchiveEntry &entry)
                 if (c == ' ')
                     c = '_';
     WaitForPendingFolders(parts, parts.size());
-    m_session.Say("   creating: " + m_targetPath + "/" + JoinParts(parts) + "/");
+    m_session.Say("   creating: " + OnDisk(JoinParts(parts)) + "/");
     int error = 0;
     if (!m_target.Reach(parts, parts.size(), error)) {
         if (error == ELOOP || error == ENOTDIR)
@@ -245,7 +247,7 @@ void Extraction::MakeFolder(const ArchiveEntry &entry)
                                                               "in the way)",
                                ENGINE_WARNING);
         else
-            m_session.Complain("error: cannot create " + m_targetPath + "/" + JoinParts(parts) + ": " +
+            m_session.Complain("error: cannot create " + OnDisk(JoinParts(parts)) + ": " +
                                    ErrnoText(error),
                                ENGINE_WRITE_ERROR);
         return;
@@ -561,6 +563,13 @@ void Extraction::WaitForWorkers()
     if (m_pool)
         m_pool->WaitIdle();
     Drain();
+}
+
+std::string Extraction::OnDisk(const std::string &relative) const
+{
+    if (m_targetPath.empty())
+        return relative;
+    return m_targetPath.back() == '/' ? m_targetPath + relative : m_targetPath + "/" + relative;
 }
 
 void Extraction::WaitForPendingFolders(const std::vector<std::string> &parts, size_t count)

@@ -44,6 +44,19 @@ TEST_F(ExtractionTest, CreatesAMissingTargetAndItsParents)
     EXPECT_EQ(ReadText(deep / "a.txt"), "alpha");
 }
 
+TEST_F(ExtractionTest, EmptyTargetMeansTheCurrentFolder)
+{
+    const std::string archive = Sample();
+    fs::create_directories(m_target);
+    const fs::path before = fs::current_path();
+    fs::current_path(m_target);
+    const int32_t result = Extract(archive, "", false);
+    fs::current_path(before);
+    ASSERT_EQ(result, ENGINE_OK);
+    EXPECT_EQ(ReadText(m_target / "a.txt"), "alpha");
+    EXPECT_TRUE(m_recorder.Printed("inflating: a.txt\n"));
+}
+
 TEST_F(ExtractionTest, PrintsAMessageAndMakesAServiceCallPerEntry)
 {
     ASSERT_EQ(Extract(Sample(), m_target.string()), ENGINE_OK);
