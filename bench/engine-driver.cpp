@@ -22,7 +22,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -40,7 +42,7 @@ struct ListedEntry {
     uint32_t crc;
     bool encrypted;
 };
-std::vector<ListedEntry> g_listing;
+std::deque<ListedEntry> g_listing; // grows without moving what it holds
 
 int32_t OnPrint(char *buffer, uint32_t count) {
     ++g_messages;
@@ -64,22 +66,25 @@ char *OnComment(char *buffer) {
 void OnListing(uint32_t, uint32_t size, int32_t ratio, uint32_t, uint32_t, uint32_t, uint32_t,
                uint32_t, uint32_t, char *path, char *method, uint32_t crc, uint32_t attributes) {
     // The component reads at most 256 bytes of the path and keeps files only.
-    std::string full(path ? path : "", path ? strnlen(path, 256) : 0);
+    std::string_view full(path ? path : "", path ? strnlen(path, 256) : 0);
     if (full.empty() || full.back() == '/')
         return;
     size_t cut = full.rfind('/');
-    ListedEntry entry;
-    entry.name = cut == std::string::npos ? full : full.substr(cut + 1);
-    entry.folder = cut == std::string::npos ? std::string() : full.substr(0, cut);
-    for (char &c : entry.folder)
-        if (c == '/')
-            c = '\\';
+    ListedEntry &entry = g_listing.emplace_back();
+    if (cut == std::string_view::npos) {
+        entry.name = full;
+    } else {
+        entry.name = full.substr(cut + 1);
+        entry.folder = full.substr(0, cut);
+        for (char &c : entry.folder)
+            if (c == '/')
+                c = '\\';
+    }
     entry.size = size;
     entry.ratio = static_cast<int16_t>(ratio);
     entry.method = method ? std::string(method, strnlen(method, 16)) : std::string();
     entry.crc = crc;
     entry.encrypted = (attributes & 64) != 0;
-    g_listing.push_back(std::move(entry));
 }
 
 std::string ProgramFolder() {
