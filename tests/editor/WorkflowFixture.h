@@ -1,0 +1,184 @@
+// A game, a work folder and Keplo's main window for the archive workflow tests:
+// archives are made with libzip in the game base folder, read back with libzip,
+// and the window is driven through its controls.
+#pragma once
+
+#include "editor/frmMain.h"
+#include "support/modRegistry.h"
+#include "tests/testsupport/FakeDesktop.h"
+#include "tests/testsupport/TestHome.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+#include <zip.h>
+
+class WorkflowTest : public ::testing::Test {
+protected:
+    using Entries = std::vector<std::pair<QString, QByteArray>>;
+
+    WorkflowTest() {
+        m_sGame = m_home.Path() + QStringLiteral("/Tribes2");
+        m_sBase = m_sGame + QStringLiteral("/GameData/base");
+        m_sWork = m_home.Path() + QStringLiteral("/work");
+        QDir().mkpath(m_sBase);
+        SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Sierra Online\\Setup\\Tribes2", "directory",
+                     m_sGame.toStdString());
+        SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo",
+                     "tempdir", m_sWork.toStdString());
+    }
+
+    // An archive in the game base folder holding the entries in this order.
+    void MakeArchive(const QString &sFileName, const Entries &entries) {
+        const QString sPath = m_sBase + QLatin1Char('/') + sFileName;
+        int nError = 0;
+        zip_t *pZip = zip_open(sPath.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &nError);
+        ASSERT_NE(pZip, nullptr);
+        // zip_close reads the entries' bytes, which live until this call returns.
+        for (const auto &[sName, data] : entries) {
+            zip_source_t *pSource = zip_source_buffer(pZip, data.constData(),
+                                                      static_cast<zip_uint64_t>(data.size()), 0);
+            ASSERT_GE(zip_file_add(pZip, sName.toUtf8().constData(), pSource, 0), 0)
+                << sName.toStdString();
+        }
+        ASSERT_EQ(zip_close(pZip), 0);
+    }
+    // Entries with a short text each, named after the entry.
+    static Entries Texts(const QStringList &names) {
+        Entries entries;
+        for (const QString &sName : names)
+            entries.emplace_back(sName, "text of " + sName.toUtf8() + "\n");
+        return entries;
+    }
+
+    // Every file entry of an archive with its bytes, by name.
+    static std::map<QString, QByteArray> ReadArchive(const QString &sPath) {
+        std::map<QString, QByteArray> contents;
+        int nError = 0;
+        zip_t *pZip = zip_open(sPath.toUtf8().constData(), ZIP_RDONLY, &nError);
+        EXPECT_NE(pZip, nullptr) << sPath.toStdString();
+        if (!pZip)
+            return contents;
+        const zip_int64_t nEntries = zip_get_num_entries(pZip, 0);
+        for (zip_int64_t i = 0; i < nEntries; ++i) {
+            zip_stat_t st;
+            zip_stat_index(pZip, static_cast<zip_uint64_t>(i), 0, &st);
+            QByteArray data(static_cast<qsizetype>(st.size), '\0');
+            zip_file_t *pFile = zip_fopen_index(pZip, static_cast<zip_uint64_t>(i), 0);
+            EXPECT_NE(pFile, nullptr);
+            if (pFile) {
+                EXPECT_EQ(zip_fread(pFile, data.data(), st.size),
+                          static_cast<zip_int64_t>(st.size));
+                zip_fclose(pFile);
+            }
+            contents[QString::fromUtf8(st.name)] = data;
+        }
+        zip_discard(pZip);
+        return contents;
+    }
+
+    static void WriteFile(const QString &sPath, const QByteArray &data) {
+        QDir().mkpath(QFileInfo(sPath).path());
+        QFile file(sPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << sPath.toStdString();
+        file.write(data);
+    }
+    static QByteArray ReadFile(const QString &sPath) {
+        QFile file(sPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // Every file and folder below sFolder, relative to it, folders ending in "/".
+    static QStringList Listing(const QString &sFolder) {
+        QStringList items;
+        QDirIterator it(sFolder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info = it.nextFileInfo();
+            items << QDir(sFolder).relativeFilePath(info.filePath()) +
+                         (info.isDir() ? QStringLiteral("/") : QString());
+        }
+        items.sort();
+        return items;
+    }
+
+    void Load() { m_pMain = std::make_unique<frmMain>(); }
+    // Picks the archive in the chooser as the user does.
+    void Choose(const QString &sDisplayName) {
+        const int nIndex = Chooser()->findText(sDisplayName);
+        ASSERT_GE(nIndex, 0) << sDisplayName.toStdString();
+        Chooser()->setCurrentIndex(nIndex);
+        emit Chooser()->activated(nIndex);
+    }
+    void Click(const char *sButton) {
+        QPushButton *pButton = Control<QPushButton>(QString::fromLatin1(sButton));
+        ASSERT_TRUE(pButton->isEnabled()) << sButton;
+        pButton->click();
+    }
+
+    template <class T> T *Control(const QString &sName) {
+        T *pControl = m_pMain->findChild<T *>(sName);
+        EXPECT_NE(pControl, nullptr) << "no control " << sName.toStdString();
+        return pControl;
+    }
+    QComboBox *Chooser() { return Control<QComboBox>(QStringLiteral("drpVL2File")); }
+    QTreeWidget *Tree() { return Control<QTreeWidget>(QStringLiteral("treArchive")); }
+    QProgressBar *Progress() { return Control<QProgressBar>(QStringLiteral("ProgressBar")); }
+    QString Status() { return Control<QLabel>(QStringLiteral("lblStatus"))->text(); }
+    QStringList EnabledButtons() {
+        QStringList enabled;
+        for (const char *sName : {"cmdExtract", "cmdSaveChanges", "cmdCancel", "cmdEditFile",
+                                  "cmdOpenFolder", "cmdSettings"})
+            if (Control<QPushButton>(QString::fromLatin1(sName))->isEnabled())
+                enabled << QString::fromLatin1(sName);
+        return enabled;
+    }
+    static QStringList ListedButtons() { return {"cmdExtract", "cmdSettings"}; }
+    static QStringList EditButtons() {
+        return {"cmdSaveChanges", "cmdCancel", "cmdEditFile", "cmdOpenFolder", "cmdSettings"};
+    }
+
+    // The tree as text: one line per node, two blanks of indent per level, the
+    // node's text in brackets and its icon number.
+    QStringList TreeLines() {
+        QStringList lines;
+        for (int i = 0; i < Tree()->topLevelItemCount(); ++i)
+            AddLines(Tree()->topLevelItem(i), 0, lines);
+        return lines;
+    }
+    void AddLines(const QTreeWidgetItem *pNode, int nDepth, QStringList &lines) {
+        int nIcon = 0;
+        for (int n = 1; n <= frmMain::kTreeIconCount; ++n)
+            if (pNode->icon(0).cacheKey() == m_pMain->TreeIcon(n).cacheKey())
+                nIcon = n;
+        lines << QString(nDepth * 2, QLatin1Char(' ')) + QLatin1Char('[') + pNode->text(0) +
+                     QStringLiteral("] ") + QString::number(nIcon);
+        for (int i = 0; i < pNode->childCount(); ++i)
+            AddLines(pNode->child(i), nDepth + 1, lines);
+    }
+
+    // The window after an operation: usable again, normal pointer.
+    void ExpectIdle() {
+        EXPECT_TRUE(m_pMain->isEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(Progress()->isVisibleTo(m_pMain.get()));
+    }
+
+    TestHome m_home;
+    FakeDesktop m_desktop; // a message box that a test does not expect fails it
+    QString m_sGame;
+    QString m_sBase;
+    QString m_sWork;
+    std::unique_ptr<frmMain> m_pMain;
+};
