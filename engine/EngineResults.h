@@ -46,4 +46,18 @@ enum EngineOverwriteAnswer {
     ENGINE_OVERWRITE_NONE = 103, /* keep this and every later existing file without asking again */
 };
 
+/*
+ * The unzip engine's other call-back conventions:
+ * - service (name, count): called once per selected entry before it is worked
+ *   on, with the entry's path ("/" separators) and count = the name's length
+ *   plus its final zero; answering 1 stops the engine (ENGINE_CANCELLED),
+ *   anything else goes on.
+ * - password (buffer, size, prompt, entry name): the buffer arrives zero-filled;
+ *   answering 0 means a password was written there, anything else means none
+ *   is given (the entry is skipped with ENGINE_BAD_PASSWORD). A password that
+ *   opens an entry is tried first for later entries; a wrong one is asked for
+ *   again, at most three times per entry.
+ * - print (buffer, count): one message line, count bytes without a final zero.
+ */
+
 #endif
