@@ -26,11 +26,15 @@ namespace {
 // by the workers; larger ones stream through libzip in bounded memory.
 constexpr zip_uint64_t kWholeEntryLimit = 8u << 20;
 // Memory that queued and running worker tasks may hold together.
-constexpr size_t kWorkerBudget = 32u << 20;
+constexpr size_t kWorkerBudget = 24u << 20;
 // Bookkeeping charged per task on top of its buffers, which bounds the number
 // of tasks (and of folder handles they hold) at any time.
 constexpr size_t kTaskOverhead = 64u << 10;
 constexpr size_t kStreamChunk = 256u << 10;
+// A group of small entries handed to a worker at once: at most this much
+// memory or this many entries.
+constexpr size_t kBatchBytes = 2u << 20;
+constexpr size_t kBatchEntries = 64;
 constexpr int kPasswordAttempts = 3;
 
 enum class OverwriteMode { Ask, All, None };
@@ -63,6 +67,20 @@ public:
     void Run();
 
 private:
+    // An entry read whole, waiting for a worker to unpack, check and write it.
+    struct WholeEntry {
+        std::vector<unsigned char> packed;
+        std::string path;
+        std::string shown;
+        std::string leaf;
+        FolderPtr folder;
+        bool exists;
+        zip_uint64_t size;
+        uint32_t crc;
+        uint16_t method;
+        FileStamp stamp;
+    };
+
     struct FolderTime {
         std::vector<std::string> parts;
         time_t modified;
@@ -84,6 +102,10 @@ private:
     ZipFilePtr OpenEncrypted(const ArchiveEntry &entry);
     void ComplainAboutLibzip(const ArchiveEntry &entry, int zipError, const std::string &what);
     void SetFolderTimes();
+    // Hands the entries read so far to a worker as one task: small entries
+    // travel in groups, so that waking a worker costs little per file.
+    void SubmitBatch();
+    void FinishWholeEntry(WholeEntry &job, Inflater &inflater); // on a worker
 
     // Thread-safe: a worker's failure, kept for Drain.
     void Report(int32_t result, std::string message);
@@ -112,6 +134,8 @@ private:
 
     std::mutex m_outcomeMutex;
     std::vector<Outcome> m_outcomes;
+    std::vector<std::unique_ptr<WholeEntry>> m_batch;
+    size_t m_batchCost = 0;
     std::vector<std::unique_ptr<Inflater>> m_inflaters; // one per worker
     std::unique_ptr<WorkerPool> m_pool; // declared last: ends before what its tasks use
 };
@@ -342,57 +366,64 @@ bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder,
     }
     file.reset();
 
-    struct Job {
-        std::vector<unsigned char> packed;
-        std::string path;
-        std::string shown;
-        std::string leaf;
-        FolderPtr folder;
-        bool exists;
-        zip_uint64_t size;
-        uint32_t crc;
-        uint16_t method;
-        FileStamp stamp;
-    };
-    auto job = std::make_shared<Job>(Job{std::move(packed), entry.path, shown, leaf, folder, exists, entry.size,
-                                         entry.crc, entry.method,
-                                         FileStamp{entry.modified, entry.Permissions()}});
-    const bool testOnly = m_testOnly;
-    const size_t cost = job->packed.size() + static_cast<size_t>(entry.size) + kTaskOverhead;
-    m_pool->Submit(cost, [this, job, testOnly](unsigned worker) {
-        try {
-            const unsigned char *data = job->packed.data();
-            std::unique_ptr<unsigned char[]> unpacked;
-            if (job->method == ZIP_CM_STORE) {
-                if (job->packed.size() != job->size) {
-                    Report(ENGINE_BAD_ARCHIVE, "error: " + job->path + ": its stored size does not match");
-                    return;
-                }
-            } else {
-                unpacked.reset(new unsigned char[job->size == 0 ? 1 : job->size]);
-                if (!m_inflaters[worker]->InflateExact(job->packed.data(), job->packed.size(), unpacked.get(),
-                                                       job->size)) {
-                    Report(ENGINE_BAD_ARCHIVE, "error: " + job->path + ": its compressed data is damaged");
-                    return;
-                }
-                data = unpacked.get();
-                std::vector<unsigned char>().swap(job->packed);
-            }
-            const uint32_t crc = Crc32(data, job->size);
-            if (crc != job->crc) {
-                Report(ENGINE_CRC_ERROR, "error: " + job->path + ": bad CRC " + Hex32(crc) + " (should be " +
-                                             Hex32(job->crc) + ")");
-                return;
-            }
-            if (testOnly)
-                return;
-            if (int error = WriteWholeFile(job->folder, job->leaf, job->exists, data, job->size, job->stamp))
-                Report(ENGINE_WRITE_ERROR, "error: cannot write " + job->shown + ": " + ErrnoText(error));
-        } catch (const std::bad_alloc &) {
-            Report(ENGINE_NO_MEMORY, "error: out of memory unpacking " + job->path);
+    auto job = std::make_unique<WholeEntry>(WholeEntry{std::move(packed), entry.path, shown, leaf, folder, exists,
+                                                       entry.size, entry.crc, entry.method,
+                                                       FileStamp{entry.modified, entry.Permissions()}});
+    m_batchCost += job->packed.size() + static_cast<size_t>(entry.size) + kTaskOverhead;
+    m_batch.push_back(std::move(job));
+    if (m_batchCost >= kBatchBytes || m_batch.size() >= kBatchEntries)
+        SubmitBatch();
+    return true;
+}
+
+void Extraction::SubmitBatch()
+{
+    if (m_batch.empty())
+        return;
+    auto batch = std::make_shared<std::vector<std::unique_ptr<WholeEntry>>>(std::move(m_batch));
+    m_batch.clear();
+    const size_t cost = m_batchCost;
+    m_batchCost = 0;
+    m_pool->Submit(cost, [this, batch](unsigned worker) {
+        for (std::unique_ptr<WholeEntry> &job : *batch) {
+            FinishWholeEntry(*job, *m_inflaters[worker]);
+            job.reset(); // free its buffers at once
         }
     });
-    return true;
+}
+
+void Extraction::FinishWholeEntry(WholeEntry &job, Inflater &inflater)
+{
+    try {
+        const unsigned char *data = job.packed.data();
+        std::unique_ptr<unsigned char[]> unpacked;
+        if (job.method == ZIP_CM_STORE) {
+            if (job.packed.size() != job.size) {
+                Report(ENGINE_BAD_ARCHIVE, "error: " + job.path + ": its stored size does not match");
+                return;
+            }
+        } else {
+            unpacked.reset(new unsigned char[job.size == 0 ? 1 : job.size]);
+            if (!inflater.InflateExact(job.packed.data(), job.packed.size(), unpacked.get(), job.size)) {
+                Report(ENGINE_BAD_ARCHIVE, "error: " + job.path + ": its compressed data is damaged");
+                return;
+            }
+            data = unpacked.get();
+            std::vector<unsigned char>().swap(job.packed);
+        }
+        const uint32_t crc = Crc32(data, job.size);
+        if (crc != job.crc) {
+            Report(ENGINE_CRC_ERROR,
+                   "error: " + job.path + ": bad CRC " + Hex32(crc) + " (should be " + Hex32(job.crc) + ")");
+            return;
+        }
+        if (m_testOnly)
+            return;
+        if (int error = WriteWholeFile(job.folder, job.leaf, job.exists, data, job.size, job.stamp))
+            Report(ENGINE_WRITE_ERROR, "error: cannot write " + job.shown + ": " + ErrnoText(error));
+    } catch (const std::bad_alloc &) {
+        Report(ENGINE_NO_MEMORY, "error: out of memory unpacking " + job.path);
+    }
 }
 
 void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
@@ -560,8 +591,10 @@ void Extraction::Drain()
 
 void Extraction::WaitForWorkers()
 {
-    if (m_pool)
+    if (m_pool) {
+        SubmitBatch();
         m_pool->WaitIdle();
+    }
     Drain();
 }
 
