@@ -372,10 +372,10 @@ void frmMain::RemoveUnpackedFiles() {
     ProgressBar->show();
 
     for (qsizetype i = 0; i < m_lstArchive.size(); ++i) {
-        if (const auto sPath = PathBelow(sSubFolder, m_lstArchive.at(i))) {
-            MakeOwnerWritable(*sPath);
+        // A file's own permissions never stop its deletion here (its folder's do), so
+        // the attributes are left as they are.
+        if (const auto sPath = PathBelow(sSubFolder, m_lstArchive.at(i)))
             RemoveFile(*sPath);
-        }
         ProgressBar->setValue(static_cast<int>(i));
     }
 

@@ -1,0 +1,286 @@
+// window-bench: figures of Keplo's main window on the benchmark corpus, timed
+// inside the process (start-up and the untimed preparation left out).
+//
+//   window-bench list ARCHIVE [--runs N] [--walk-runs N]
+//       Lists ARCHIVE into the window as choosing it does ("window-list index"),
+//       and the same listing with the tree built by walking every node for every
+//       entry ("window-list walk"), the baseline.
+//   window-bench save ARCHIVE [--runs N]
+//       Extracts a fresh copy of ARCHIVE, changes one script and times the whole
+//       Save Changes ("window-save window": packing and removing the unpacked
+//       files), then the zip component's write-back alone on the same folder
+//       ("window-save component"), and the removal of the unpacked files alone,
+//       as Cancel does it ("window-save removal").
+//
+// Each figure is printed as "<job> <what> <best seconds>" after one untimed
+// warm-up run. The window runs on Qt's offscreen platform with a settings store
+// and game folder of its own in a temporary folder.
+#include "archive/cUnzip.h"
+#include "archive/cZip.h"
+#include "bench/CategoryWalk.h"
+#include "editor/FileTypes.h"
+#include "editor/UnpackedFiles.h"
+#include "editor/frmMain.h"
+#include "support/modRegistry.h"
+#include "support/ui/BusyState.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <string>
+
+namespace {
+
+const char *const kGameKey = "SOFTWARE\\Sierra Online\\Setup\\Tribes2";
+const char *const kKeploKey = "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo";
+
+[[noreturn]] void Fail(const std::string &sWhat) {
+    std::fprintf(stderr, "window-bench: %s\n", sWhat.c_str());
+    std::exit(1);
+}
+
+double Seconds(const std::function<void()> &work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Best of nRuns timed runs after one untimed warm-up run; prepare runs untimed
+// before each.
+double Best(int nRuns, const std::function<void()> &prepare, const std::function<void()> &work) {
+    double dBest = std::numeric_limits<double>::infinity();
+    for (int nRun = 0; nRun <= nRuns; ++nRun) {
+        prepare();
+        const double d = Seconds(work);
+        if (nRun > 0 && d < dBest)
+            dBest = d;
+    }
+    return dBest;
+}
+
+template <class T> T *Control(QWidget *pWindow, const char *sName) {
+    T *pControl = pWindow->findChild<T *>(QString::fromLatin1(sName));
+    if (!pControl)
+        Fail(std::string("the window has no control ") + sName);
+    return pControl;
+}
+
+// The game folder, its base folder and the work folder below a temporary home.
+struct BenchGame {
+    QString sBase;
+    QString sWork;
+};
+
+BenchGame MakeGame(const QTemporaryDir &home) {
+    BenchGame game;
+    const QString sGame = home.path() + QStringLiteral("/Tribes2");
+    game.sBase = sGame + QStringLiteral("/GameData/base");
+    game.sWork = home.path() + QStringLiteral("/work");
+    QDir().mkpath(game.sBase);
+    SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "directory", sGame.toStdString());
+    SetRegString(HKEY_LOCAL_MACHINE, kKeploKey, "tempdir", game.sWork.toStdString());
+    return game;
+}
+
+void Choose(frmMain &window, const QString &sDisplayName) {
+    QComboBox *pChooser = Control<QComboBox>(&window, "drpVL2File");
+    const int nIndex = pChooser->findText(sDisplayName);
+    if (nIndex < 0)
+        Fail("the chooser does not offer " + sDisplayName.toStdString());
+    pChooser->setCurrentIndex(nIndex);
+    emit pChooser->activated(nIndex);
+}
+
+// The listing as the window made it before it kept an index: the same steps, with
+// every node of the tree compared for every entry.
+void ListArchiveByWalk(frmMain &window, cUnzip &oUnzip, const std::string &sArchivePath) {
+    QTreeWidget *pTree = Control<QTreeWidget>(&window, "treArchive");
+    QProgressBar *pProgress = Control<QProgressBar>(&window, "ProgressBar");
+    QStringList lstArchive;
+    pTree->clear();
+    BusyState busy(&window);
+    oUnzip.SetZipFile(sArchivePath);
+    oUnzip.Directory();
+    const std::int32_t lCount = oUnzip.FileCount();
+    pProgress->setRange(0, std::max<std::int32_t>(lCount, 1));
+    pProgress->setValue(0);
+    pProgress->show();
+    QIcon icons[frmMain::kTreeIconCount];
+    for (int n = 1; n <= frmMain::kTreeIconCount; ++n)
+        icons[n - 1] = window.TreeIcon(n);
+    CategoryWalk walk(pTree, icons);
+    for (std::int32_t i = 1; i <= lCount; ++i) {
+        const QString sName = QString::fromStdString(oUnzip.Filename(i));
+        const QString sFolder = QString::fromStdString(oUnzip.FileDirectory(i));
+        const QString sType = FileType(sName);
+        if (!IsHiddenType(sType))
+            walk.AddFile(sFolder, sName, TreeIconNumber(sType));
+        lstArchive.append(sFolder + QLatin1Char('\\') + sName);
+        pProgress->setValue(i);
+    }
+    pProgress->hide();
+}
+
+int TreeNodeCount(frmMain &window) {
+    int nNodes = 0;
+    std::function<void(QTreeWidgetItem *)> count = [&](QTreeWidgetItem *pNode) {
+        ++nNodes;
+        for (int i = 0; i < pNode->childCount(); ++i)
+            count(pNode->child(i));
+    };
+    QTreeWidget *pTree = Control<QTreeWidget>(&window, "treArchive");
+    for (int i = 0; i < pTree->topLevelItemCount(); ++i)
+        count(pTree->topLevelItem(i));
+    return nNodes;
+}
+
+void ListJob(const QString &sArchive, int nRuns, int nWalkRuns) {
+    QTemporaryDir home;
+    const BenchGame game = MakeGame(home);
+    const QString sListed = game.sBase + QStringLiteral("/bench.vl2");
+    if (!QFile::link(sArchive, sListed))
+        Fail("cannot link " + sArchive.toStdString());
+
+    frmMain window;
+    const double dIndex = Best(
+        nRuns, [] {}, [&] { Choose(window, QStringLiteral("Bench")); });
+    const int nNodes = TreeNodeCount(window);
+    const auto nEntries = window.EntryList().size();
+    if (nEntries == 0)
+        Fail("the window listed no entries");
+
+    cUnzip oUnzip;
+    const double dWalk = Best(
+        nWalkRuns, [] {}, [&] { ListArchiveByWalk(window, oUnzip, sListed.toStdString()); });
+    if (TreeNodeCount(window) != nNodes)
+        Fail("the walk built another tree than the window");
+
+    std::printf("window-list entries %lld\n", static_cast<long long>(nEntries));
+    std::printf("window-list nodes %d\n", nNodes);
+    std::printf("window-list index %.4f\n", dIndex);
+    std::printf("window-list walk %.4f\n", dWalk);
+}
+
+void SaveJob(const QString &sArchive, int nRuns) {
+    QTemporaryDir home;
+    const BenchGame game = MakeGame(home);
+    const QString sListed = game.sBase + QStringLiteral("/bench.vl2");
+    const QString sSubFolder = game.sWork + QStringLiteral("/Bench");
+    // The chooser lists the archives that are there when the window starts.
+    if (!QFile::copy(sArchive, sListed))
+        Fail("cannot copy " + sArchive.toStdString());
+
+    frmMain window;
+    QPushButton *pExtract = Control<QPushButton>(&window, "cmdExtract");
+    QPushButton *pSave = Control<QPushButton>(&window, "cmdSaveChanges");
+    QPushButton *pCancel = Control<QPushButton>(&window, "cmdCancel");
+    QLabel *pStatus = Control<QLabel>(&window, "lblStatus");
+    std::string sChanged;
+
+    // A fresh copy of the archive, listed, extracted, with one script changed.
+    auto prepare = [&] {
+        // The component's write-back leaves the unpacked files in place.
+        if (pCancel->isEnabled())
+            pCancel->click();
+        QFile::remove(sListed);
+        if (!QFile::copy(sArchive, sListed))
+            Fail("cannot copy " + sArchive.toStdString());
+        Choose(window, QStringLiteral("Bench"));
+        if (!pExtract->isEnabled())
+            Fail("Extract is not offered after listing");
+        pExtract->click();
+        if (!pSave->isEnabled())
+            Fail("the window did not enter edit mode");
+        if (sChanged.empty()) {
+            for (const QString &sLine : window.EntryList())
+                if (sLine.startsWith(QStringLiteral("scripts\\")) &&
+                    sLine.endsWith(QStringLiteral(".cs"))) {
+                    sChanged = PathBelow(sSubFolder.toStdString(), sLine).value_or("");
+                    break;
+                }
+            if (sChanged.empty())
+                Fail("the archive holds no script to change");
+        }
+        QFile file(QString::fromStdString(sChanged));
+        if (!file.open(QIODevice::Append))
+            Fail("cannot change " + sChanged);
+        file.write("// changed\n");
+    };
+
+    const double dWindow = Best(nRuns, prepare, [&] {
+        pSave->click();
+        if (!pStatus->text().endsWith(QStringLiteral("was created successfully")) ||
+            QFileInfo::exists(sSubFolder))
+            Fail("Save Changes did not write the archive and remove the unpacked files");
+    });
+
+    cZip oZip;
+    const double dComponent = Best(nRuns, prepare, [&] {
+        oZip.SetZipFile(sListed.toStdString());
+        oZip.SetBasePath(sSubFolder.toStdString() + "/");
+        oZip.ClearFileSpecs();
+        oZip.AddFileSpec("*");
+        oZip.SetStoreFolderNames(true);
+        oZip.SetRecurseSubDirs(true);
+        oZip.Zip();
+        if (oZip.LastEngineResult() != 0)
+            Fail("the zip component failed");
+    });
+    const double dRemove = Best(nRuns, prepare, [&] { pCancel->click(); });
+    if (QFileInfo::exists(sSubFolder))
+        Fail("Cancel left unpacked files behind");
+
+    std::printf("window-save window %.4f\n", dWindow);
+    std::printf("window-save component %.4f\n", dComponent);
+    std::printf("window-save removal %.4f\n", dRemove);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A settings store of the benchmark's own: never the user's.
+    QTemporaryDir config;
+    if (!config.isValid())
+        Fail("cannot make a temporary folder");
+    qputenv("XDG_CONFIG_HOME", (config.path() + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (config.path() + QStringLiteral("/data")).toUtf8());
+
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 3)
+        Fail("usage: window-bench list|save ARCHIVE [--runs N] [--walk-runs N]");
+    int nRuns = 3;
+    int nWalkRuns = 1;
+    for (qsizetype i = 3; i + 1 < args.size(); i += 2) {
+        if (args.at(i) == QLatin1String("--runs"))
+            nRuns = std::max(1, args.at(i + 1).toInt());
+        else if (args.at(i) == QLatin1String("--walk-runs"))
+            nWalkRuns = std::max(1, args.at(i + 1).toInt());
+        else
+            Fail("unknown option " + args.at(i).toStdString());
+    }
+    // The zip component makes its base folder the current folder: a relative path
+    // would stop naming the archive after the first save.
+    const QString sArchive = QFileInfo(args.at(2)).absoluteFilePath();
+    if (args.at(1) == QLatin1String("list"))
+        ListJob(sArchive, nRuns, nWalkRuns);
+    else if (args.at(1) == QLatin1String("save"))
+        SaveJob(sArchive, nRuns);
+    else
+        Fail("unknown job " + args.at(1).toStdString());
+    return 0;
+}
