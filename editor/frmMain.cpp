@@ -268,6 +268,7 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
 
 void frmMain::cmdExtract_Click() {
     lblStatus->setText(QStringLiteral("Please wait. Extracting files..."));
+    const QString sArchive = QString::fromStdString(ArchiveFileName());
     QString sFailure;
     std::string sTarget;
     {
@@ -278,9 +279,10 @@ void frmMain::cmdExtract_Click() {
         try {
             m_cUnzip.SetUnzipFolder(sTarget);
             if (m_cUnzip.Unzip())
-                sFailure = QStringLiteral("Not every file of %1 could be unpacked.");
+                sFailure = QStringLiteral("Not every file of ") + sArchive +
+                           QStringLiteral(" could be unpacked.");
         } catch (const ArchiveError &e) {
-            sFailure = QStringLiteral("%1 could not be unpacked: ") +
+            sFailure = sArchive + QStringLiteral(" could not be unpacked: ") +
                        QString::fromStdString(e.Description());
         }
         MakeUnpackedFilesWritable();
@@ -288,8 +290,7 @@ void frmMain::cmdExtract_Click() {
     lblStatus->setText(QStringLiteral("Select a file to edit."));
     UpdateButtons();
     if (!sFailure.isEmpty())
-        ShowMessage(sFailure.arg(QString::fromStdString(ArchiveFileName())) +
-                        QStringLiteral("\n\n") + QString::fromStdString(sTarget),
+        ShowMessage(sFailure + QStringLiteral("\n\n") + QString::fromStdString(sTarget),
                     MsgIcon::Critical);
 }
 
