@@ -94,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (mkdtemp(pattern) == nullptr)
             std::abort();
         g_workFolder = pattern;
+        std::atexit([] { RemoveTree(g_workFolder); });
     }
     const std::string archive = g_workFolder + "/input.zip";
     const std::string target = g_workFolder + "/target";
