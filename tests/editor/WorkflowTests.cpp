@@ -151,6 +151,35 @@ TEST_F(WorkflowTest, ArchiveThatCannotBeReadGivesAnEmptyTreeAndOnlySettings) {
     ExpectIdle();
 }
 
+TEST_F(WorkflowTest, ListingSaveAndCancelShowTheirProgressInTheBusyState) {
+    MakeArchive(QStringLiteral("scripts.vl2"), Texts({"scripts/a.cs", "gui/b.gui", "c.txt"}));
+    Load();
+    // Every step of the progress bar, with the window's state at that moment.
+    QStringList steps;
+    QObject::connect(Progress(), &QProgressBar::valueChanged, [&](int nValue) {
+        const QCursor *pCursor = QApplication::overrideCursor();
+        steps << QStringLiteral("%1/%2 %3 %4")
+                     .arg(nValue)
+                     .arg(Progress()->maximum())
+                     .arg(m_pMain->isEnabled() ? "enabled" : "disabled")
+                     .arg(pCursor && pCursor->shape() == Qt::WaitCursor ? "wait" : "normal");
+    });
+
+    Choose(QStringLiteral("Scripts"));
+    EXPECT_EQ(steps, (QStringList{"1/3 disabled wait", "2/3 disabled wait", "3/3 disabled wait"}));
+    steps.clear();
+    Click("cmdExtract");
+    Click("cmdCancel");
+    // The bar runs over the entry-list lines, from index 0 (already its value) on.
+    EXPECT_EQ(steps, (QStringList{"0/2 disabled wait", "1/2 disabled wait", "2/2 disabled wait"}));
+    steps.clear();
+    Click("cmdExtract");
+    Click("cmdSaveChanges");
+    EXPECT_EQ(steps.size(), 3);
+    EXPECT_TRUE(steps.filter(QStringLiteral("enabled")).isEmpty());
+    ExpectIdle();
+}
+
 // ---- Extract -------------------------------------------------------------------
 
 TEST_F(WorkflowTest, ExtractUnpacksEveryEntryIntoTheArchiveSubFolderAndEntersEditMode) {
