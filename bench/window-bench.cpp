@@ -154,6 +154,8 @@ void ListJob(const QString &sArchive, int nRuns, int nWalkRuns) {
         Fail("cannot link " + sArchive.toStdString());
 
     frmMain window;
+    // Shown, as the user sees it: progress and the tree are painted.
+    window.show();
     const double dIndex = Best(
         nRuns, [] {}, [&] { Choose(window, QStringLiteral("Bench")); });
     const int nNodes = TreeNodeCount(window);
@@ -183,6 +185,8 @@ void SaveJob(const QString &sArchive, int nRuns) {
         Fail("cannot copy " + sArchive.toStdString());
 
     frmMain window;
+    // Shown, as the user sees it: progress and the tree are painted.
+    window.show();
     QPushButton *pExtract = Control<QPushButton>(&window, "cmdExtract");
     QPushButton *pSave = Control<QPushButton>(&window, "cmdSaveChanges");
     QPushButton *pCancel = Control<QPushButton>(&window, "cmdCancel");
