@@ -16,6 +16,7 @@
 // The libraries are loaded from DIR, by default the folder that holds this
 // program. The exit status is the engine's result (0 = no complaint).
 #include "archive/EngineRecords.h"
+#include "platform/os/LocalTimeZone.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -189,6 +190,8 @@ int Usage() {
 } // namespace
 
 int main(int argc, char **argv) {
+    // As the programs do at start-up.
+    PinLocalTimeZone();
     std::string libraries = ProgramFolder();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {

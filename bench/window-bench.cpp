@@ -21,6 +21,7 @@
 #include "editor/FileTypes.h"
 #include "editor/UnpackedFiles.h"
 #include "editor/frmMain.h"
+#include "platform/os/LocalTimeZone.h"
 #include "support/modRegistry.h"
 #include "support/ui/BusyState.h"
 
@@ -254,6 +255,8 @@ void SaveJob(const QString &sArchive, int nRuns) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // As the programs do at start-up.
+    PinLocalTimeZone();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A settings store of the benchmark's own: never the user's.
