@@ -1,6 +1,7 @@
 #include "engine/reader/NameSelection.h"
 
 #include "engine/common/EntryPath.h"
+#include "engine/common/Wildcard.h"
 
 namespace engine {
 
@@ -50,7 +51,7 @@ long NameSelection::Find(const NameList &list, const std::string &folded) const
     if (const auto it = list.literal.find(folded); it != list.literal.end())
         return static_cast<long>(it->second);
     for (size_t i = 0; i < list.patterns.size(); ++i)
-        if (WildcardMatch(list.foldedPatterns[i], folded))
+        if (WildcardMatch(list.foldedPatterns[i], folded, true))
             return static_cast<long>(list.patterns[i]);
     return -1;
 }
@@ -67,7 +68,7 @@ bool NameSelection::Selects(std::string_view entryName)
         m_matched[static_cast<size_t>(index)] = true;
         // Every other equal name or matching pattern counts as matched too.
         for (size_t i = 0; i < m_include.patterns.size(); ++i)
-            if (WildcardMatch(m_include.foldedPatterns[i], folded))
+            if (WildcardMatch(m_include.foldedPatterns[i], folded, true))
                 m_matched[m_include.patterns[i]] = true;
     }
     return m_exclude.names.empty() || Find(m_exclude, folded) < 0;
@@ -85,30 +86,6 @@ std::vector<std::string> NameSelection::Unmatched() const
             unmatched.push_back(m_include.names[i]);
         }
     return unmatched;
-}
-
-bool WildcardMatch(std::string_view pattern, std::string_view name)
-{
-    // Iterative match with one backtrack point for the latest "*".
-    size_t p = 0, n = 0;
-    size_t starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
 }
 
 } // namespace engine

@@ -44,9 +44,6 @@ private:
     std::vector<bool> m_matched;
 };
 
-// Wildcard match of a whole name: "*" any run, "?" one byte.
-bool WildcardMatch(std::string_view pattern, std::string_view name);
-
 } // namespace engine
 
 #endif

@@ -11,7 +11,7 @@
 #include "engine/writer/DeflatePipeline.h"
 #include "engine/writer/FileSelection.h"
 #include "engine/writer/PackedSource.h"
-#include "engine/writer/Wildcard.h"
+#include "engine/common/Wildcard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -539,8 +539,8 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
         // Wildcards cross folders here: "textures/*" names everything below.
         const bool matched =
             std::any_of(specifications.begin(), specifications.end(), [&](const std::string &spec) {
-                return WildcardMatch(spec, forward, true) ||
-                       (!key.empty() && WildcardMatch(spec, key, true));
+                return engine::WildcardMatch(spec, forward, true) ||
+                       (!key.empty() && engine::WildcardMatch(spec, key, true));
             });
         if (!matched)
             continue;

@@ -1,7 +1,7 @@
 #include "engine/writer/FileSelection.h"
 
 #include "engine/common/EngineMessages.h"
-#include "engine/writer/Wildcard.h"
+#include "engine/common/Wildcard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -94,8 +94,8 @@ private:
                      const std::string &name) const {
         const bool hasFolder = spec.find('/') != std::string::npos;
         if (hasFolder || !m_options.recurse)
-            return WildcardMatch(spec, relative, false);
-        return WildcardMatch(spec, name, false);
+            return engine::WildcardMatch(spec, relative, false);
+        return engine::WildcardMatch(spec, name, false);
     }
 
     bool Matches(const std::string &relative, const std::string &name, bool wholeTree) const {
@@ -127,7 +127,7 @@ private:
                 continue;
             bool all = true;
             for (size_t i = 0; i < folder.size() && all; ++i)
-                all = WildcardMatch(parts[i], folder[i], false);
+                all = engine::WildcardMatch(parts[i], folder[i], false);
             if (all)
                 return true;
         }

@@ -1,5 +1,6 @@
 // The include and exclude lists and the entry-path check, on their own.
 #include "engine/common/EntryPath.h"
+#include "engine/common/Wildcard.h"
 #include "engine/reader/NameSelection.h"
 
 #include <gtest/gtest.h>
@@ -48,12 +49,12 @@ TEST(NameSelectionTest, BackslashesInEitherSideCompareAsSlashes)
 
 TEST(NameSelectionTest, WildcardsMatchAcrossFoldersAndLiteralStars)
 {
-    EXPECT_TRUE(engine::WildcardMatch("textures/*.png", "textures/skins/a.png"));
-    EXPECT_TRUE(engine::WildcardMatch("?.txt", "a.txt"));
-    EXPECT_FALSE(engine::WildcardMatch("?.txt", "ab.txt"));
-    EXPECT_TRUE(engine::WildcardMatch("a*", "a*"));
-    EXPECT_TRUE(engine::WildcardMatch("*", ""));
-    EXPECT_FALSE(engine::WildcardMatch("*.png*x", "a.png"));
+    EXPECT_TRUE(engine::WildcardMatch("textures/*.png", "textures/skins/a.png", true));
+    EXPECT_TRUE(engine::WildcardMatch("?.txt", "a.txt", true));
+    EXPECT_FALSE(engine::WildcardMatch("?.txt", "ab.txt", true));
+    EXPECT_TRUE(engine::WildcardMatch("a*", "a*", true));
+    EXPECT_TRUE(engine::WildcardMatch("*", "", true));
+    EXPECT_FALSE(engine::WildcardMatch("*.png*x", "a.png", true));
 }
 
 TEST(EntryPathTest, SafeNamesSplitIntoTheirParts)

@@ -1,12 +1,12 @@
 // The wildcard matcher behind file specifications and delete mode.
-#include "engine/writer/Wildcard.h"
+#include "engine/common/Wildcard.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-using writer::WildcardMatch;
+using engine::WildcardMatch;
 
 TEST(WildcardTest, StarAndQuestionMarkMatchWithinOneFolderLevel) {
     EXPECT_TRUE(WildcardMatch("*.png", "red.png", false));

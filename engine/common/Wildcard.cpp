@@ -1,6 +1,6 @@
-#include "engine/writer/Wildcard.h"
+#include "engine/common/Wildcard.h"
 
-namespace writer {
+namespace engine {
 
 bool HasWildcards(std::string_view pattern) {
     return pattern.find_first_of("*?") != std::string_view::npos;
@@ -39,4 +39,4 @@ bool WildcardMatch(std::string_view pattern, std::string_view text, bool crossFo
     return p == pattern.size();
 }
 
-} // namespace writer
+} // namespace engine
