@@ -5,13 +5,13 @@
 #include "engine/common/EntryPath.h"
 #include "engine/common/EntryTime.h"
 #include "engine/common/Inflate.h"
+#include "engine/common/Wildcard.h"
 #include "engine/common/WorkerPool.h"
 #include "engine/common/ZipHandles.h"
 #include "engine/writer/ArchiveFile.h"
 #include "engine/writer/DeflatePipeline.h"
 #include "engine/writer/FileSelection.h"
 #include "engine/writer/PackedSource.h"
-#include "engine/common/Wildcard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,6 +96,26 @@ struct EntryIndex {
     std::map<std::string, std::vector<zip_uint64_t>> files;
     std::map<std::string, zip_uint64_t> folders;
 };
+
+// The entry names of an existing archive that hold a part starting with ".":
+// files that belong to the archive although they look hidden on disk.
+std::set<std::string> HiddenEntryKeys(const std::string &archivePath) {
+    std::set<std::string> keys;
+    int openError = 0;
+    engine::ZipArchivePtr archive(zip_open(archivePath.c_str(), ZIP_RDONLY, &openError));
+    if (!archive)
+        return keys; // the write itself reports an archive it cannot open
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char *name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
+        if (name == nullptr || IsFolderName(name))
+            continue;
+        const std::string key = EntryKey(name);
+        if (key.rfind('.', 0) == 0 || key.find("/.") != std::string::npos)
+            keys.insert(key);
+    }
+    return keys;
+}
 
 EntryIndex IndexEntries(zip_t *archive) {
     EntryIndex index;
@@ -327,7 +348,10 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
     }
 
     ExcludedFile self{facts.exists, facts.device, facts.inode};
-    const Selection selection = SelectFiles(m_options, root, specifications, self);
+    const std::set<std::string> hiddenEntries =
+        facts.exists && !m_options.hiddenFiles ? HiddenEntryKeys(m_archivePath)
+                                               : std::set<std::string>();
+    const Selection selection = SelectFiles(m_options, root, specifications, self, hiddenEntries);
     if (!selection.failure.empty()) {
         Error(selection.failure);
         return ENGINE_READ_ERROR;

@@ -36,8 +36,10 @@ struct DirCloser {
 class Walker {
 public:
     Walker(const PackOptions &options, const std::string &root,
-           const std::vector<std::string> &specs, const ExcludedFile &archive, Selection &out)
-        : m_options(options), m_root(root), m_specs(specs), m_archive(archive), m_out(out) {
+           const std::vector<std::string> &specs, const ExcludedFile &archive,
+           const std::set<std::string> &hiddenEntries, Selection &out)
+        : m_options(options), m_root(root), m_specs(specs), m_archive(archive),
+          m_hiddenEntries(hiddenEntries), m_out(out) {
         char resolved[PATH_MAX];
         if (realpath(root.c_str(), resolved) != nullptr)
             m_realRoot = resolved;
@@ -67,7 +69,8 @@ public:
         for (const std::string &name : names) {
             const std::string relative = relativeFolder + name;
             const std::string full = fullFolder + "/" + name;
-            if (name[0] == '.' && !m_options.hiddenFiles && !NamedExactly(relative))
+            if (name[0] == '.' && !m_options.hiddenFiles && !NamedExactly(relative) &&
+                !HoldsArchiveEntry(relative, name))
                 continue;
             struct stat info {};
             if (lstat(full.c_str(), &info) != 0)
@@ -86,6 +89,18 @@ public:
     }
 
 private:
+    // True when the archive has an entry under this path (a file) or below it
+    // (a folder).
+    bool HoldsArchiveEntry(const std::string &relative, const std::string &name) const {
+        if (m_hiddenEntries.empty())
+            return false;
+        if (m_hiddenEntries.count(m_options.dropFolderNames ? name : relative) != 0)
+            return true;
+        const std::string folder = relative + "/";
+        const auto below = m_hiddenEntries.lower_bound(folder);
+        return below != m_hiddenEntries.end() && below->compare(0, folder.size(), folder) == 0;
+    }
+
     bool NamedExactly(const std::string &relative) const {
         return std::find(m_specs.begin(), m_specs.end(), relative) != m_specs.end();
     }
@@ -220,6 +235,7 @@ private:
     std::string m_realRoot;
     const std::vector<std::string> &m_specs;
     ExcludedFile m_archive;
+    const std::set<std::string> &m_hiddenEntries;
     Selection &m_out;
     std::set<std::string> m_takenNames;
 };
@@ -244,10 +260,11 @@ std::string NormaliseSpecification(const std::string &spec) {
 }
 
 Selection SelectFiles(const PackOptions &options, const std::string &rootFolder,
-                      const std::vector<std::string> &specifications, const ExcludedFile &archive) {
+                      const std::vector<std::string> &specifications, const ExcludedFile &archive,
+                      const std::set<std::string> &hiddenEntries) {
     Selection selection;
     selection.specMatched.assign(specifications.size(), false);
-    Walker walker(options, rootFolder, specifications, archive, selection);
+    Walker walker(options, rootFolder, specifications, archive, hiddenEntries, selection);
     walker.Walk(rootFolder, std::string(), false);
     return selection;
 }

@@ -9,7 +9,9 @@
 //
 // Hidden files and folders (names starting with ".") are left out unless
 // asked for, or unless a specification names that very path without
-// wildcards. Symbolic links: a link to a regular file inside the root is
+// wildcards, or unless the archive already holds an entry of that name (or
+// below that folder): a file that belongs to the archive is never left out
+// for looking hidden, so an edited copy of it is written back. Symbolic links: a link to a regular file inside the root is
 // packed as that file's contents under the link's name; links to folders
 // are not followed (a loop or a second copy of a tree could follow), and
 // links that lead out of the root or nowhere are skipped with a message.
@@ -22,6 +24,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <set>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -56,8 +59,11 @@ struct ExcludedFile {
 // go. Empty when nothing usable is left.
 std::string NormaliseSpecification(const std::string &spec);
 
+// hiddenEntries: the archive's entry names ("/" between parts) that hold a
+// part starting with ".".
 Selection SelectFiles(const PackOptions &options, const std::string &rootFolder,
-                      const std::vector<std::string> &specifications, const ExcludedFile &archive);
+                      const std::vector<std::string> &specifications, const ExcludedFile &archive,
+                      const std::set<std::string> &hiddenEntries);
 
 // True for a well-formed UTF-8 byte sequence.
 bool IsValidUtf8(const std::string &text);

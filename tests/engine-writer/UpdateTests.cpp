@@ -275,3 +275,33 @@ TEST_F(UpdateTest, DecliningThePasswordWritesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// An unpacked archive holding entries whose names look hidden on disk is written
+// back whole: an edited copy of such an entry replaces it, while hidden files
+// that are not entries of the archive (an editor's swap file) stay out.
+TEST_F(UpdateTest, EditedFilesOfEntriesThatLookHiddenAreWrittenBackAndOtherHiddenFilesStayOut) {
+    WriteRootFile("scripts/main.cs", "main");
+    WriteRootFile(".settings.cs", "old settings");
+    WriteRootFile(".config/keys.cs", "old keys");
+    ZipOptionsRecord withHidden = PackFolderOptions(Root());
+    withHidden.SystemAndHiddenFiles = 1;
+    ASSERT_EQ(Zip(withHidden, {"*"}, ArchivePath()).result, ENGINE_OK);
+
+    WriteRootFile(".settings.cs", "new settings");
+    WriteRootFile(".config/keys.cs", "new keys");
+    WriteRootFile(".settings.cs.swp", "editor junk");
+    WriteRootFile(".cache/junk", "more junk");
+    const EngineCall call = Zip();
+
+    EXPECT_EQ(call.result, ENGINE_OK);
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[".settings.cs"].contents, "new settings");
+    EXPECT_EQ(after[".config/keys.cs"].contents, "new keys");
+    EXPECT_EQ(after.count(".settings.cs.swp"), 0u);
+    EXPECT_EQ(after.count(".cache/junk"), 0u);
+}
+
+} // namespace
