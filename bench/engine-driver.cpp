@@ -98,7 +98,8 @@ std::string ProgramFolder() {
 }
 
 void *Bind(const std::string &library, const char *name) {
-    void *handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Bound on first call, as the components load the libraries.
+    void *handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) {
         std::fprintf(stderr, "engine-driver: cannot load %s: %s\n", library.c_str(), dlerror());
         return nullptr;

@@ -32,9 +32,14 @@ bool DynamicLibrary::Load() {
     } catch (...) {
         sBeside.clear();
     }
+    // Functions are bound on their first call: the engine libraries pull in
+    // libzip and its crypto library, thousands of whose functions are never
+    // called, and binding them all up front would double the time a short
+    // listing takes. Each entry point is still looked up (and a missing one
+    // reported) by name.
     std::string sBesideError;
     if (!sBeside.empty()) {
-        m_pHandle = dlopen(sBeside.c_str(), RTLD_NOW | RTLD_LOCAL);
+        m_pHandle = dlopen(sBeside.c_str(), RTLD_LAZY | RTLD_LOCAL);
         if (m_pHandle != nullptr) {
             m_sLastError.clear();
             return true;
@@ -42,7 +47,7 @@ bool DynamicLibrary::Load() {
         sBesideError = SystemLoadError();
     }
 
-    m_pHandle = dlopen(m_sFileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    m_pHandle = dlopen(m_sFileName.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (m_pHandle != nullptr) {
         m_sLastError.clear();
         return true;
