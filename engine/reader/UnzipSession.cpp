@@ -113,6 +113,7 @@ ZipArchivePtr UnzipSession::OpenArchive(off_t &archiveSize)
         return nullptr;
     }
     archiveSize = info.st_size;
+    m_heapPrefault.Prepare(ArchiveMemoryHint(path, static_cast<uint64_t>(info.st_size)));
 
     int error = 0;
     zip_t *archive = zip_open(path, ZIP_RDONLY, &error);

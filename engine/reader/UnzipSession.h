@@ -6,6 +6,7 @@
 
 #include "archive/EngineRecords.h"
 #include "engine/common/EngineMessages.h"
+#include "engine/common/HeapPrefault.h"
 #include "engine/common/ResultKeeper.h"
 #include "engine/common/ZipHandles.h"
 #include "engine/reader/NameSelection.h"
@@ -53,6 +54,7 @@ private:
     MessageSink m_messages;
     NameSelection m_selection;
     ResultKeeper m_results;
+    HeapPrefault m_heapPrefault; // readies the heap an opened archive takes, for the whole call
 };
 
 } // namespace engine
