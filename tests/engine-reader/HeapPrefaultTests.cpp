@@ -31,7 +31,7 @@ protected:
     }
 };
 
-long MinorFaults()
+[[maybe_unused]] long MinorFaults()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
