@@ -1,5 +1,7 @@
 #include "engine/common/EntryTime.h"
 
+#include "engine/common/LittleEndian.h"
+
 #include <cstdint>
 
 namespace engine {
@@ -19,9 +21,7 @@ time_t EntryModificationTime(zip_t *archive, zip_uint64_t index, const zip_stat_
                                                               &length, ZIP_FL_CENTRAL);
     // Flags byte, then the modification time when bit 0 is set.
     if (field != nullptr && length >= 5 && (field[0] & 1) != 0) {
-        const uint32_t raw = static_cast<uint32_t>(field[1]) | static_cast<uint32_t>(field[2]) << 8 |
-                             static_cast<uint32_t>(field[3]) << 16 | static_cast<uint32_t>(field[4]) << 24;
-        return static_cast<time_t>(static_cast<int32_t>(raw));
+        return static_cast<time_t>(static_cast<int32_t>(ReadLittle32(field + 1)));
     }
     if ((stat.valid & ZIP_STAT_MTIME) != 0 && stat.mtime != static_cast<time_t>(-1))
         return stat.mtime;

@@ -1,5 +1,7 @@
 #include "engine/common/HeapPrefault.h"
 
+#include "engine/common/LittleEndian.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -28,17 +30,6 @@ constexpr size_t kBytesPerEntry = 512;
 // End-of-central-directory record without a comment: 22 bytes.
 constexpr size_t kEndRecordSize = 22;
 constexpr uint32_t kEndRecordSignature = 0x06054b50;
-
-uint32_t Read32(const unsigned char *bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-uint16_t Read16(const unsigned char *bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
 
 // Populates the whole pages inside [start, start + size). False when the
 // kernel cannot (no MADV_POPULATE_WRITE): then there is no point going on.
@@ -99,10 +90,10 @@ size_t ArchiveMemoryHint(const char *path, uint64_t fileSize)
     unsigned char record[kEndRecordSize];
     const ssize_t got = pread(fd, record, sizeof record, static_cast<off_t>(fileSize - kEndRecordSize));
     close(fd);
-    if (got != static_cast<ssize_t>(sizeof record) || Read32(record) != kEndRecordSignature ||
-        Read16(record + 20) != 0)
+    if (got != static_cast<ssize_t>(sizeof record) || ReadLittle32(record) != kEndRecordSignature ||
+        ReadLittle16(record + 20) != 0)
         return 0;
-    const uint16_t entries = Read16(record + 10);
+    const uint16_t entries = ReadLittle16(record + 10);
     if (entries == 0xFFFF)
         return 0;
     return static_cast<size_t>(entries) * kBytesPerEntry;
