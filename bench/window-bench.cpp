@@ -22,6 +22,8 @@
 #include "editor/UnpackedFiles.h"
 #include "editor/frmMain.h"
 #include "platform/os/LocalTimeZone.h"
+#include "support/GameFolders.h"
+#include "support/SettingsKeys.h"
 #include "support/modRegistry.h"
 #include "support/ui/BusyState.h"
 
@@ -44,8 +46,6 @@
 
 namespace {
 
-const char *const kGameKey = "SOFTWARE\\Sierra Online\\Setup\\Tribes2";
-const char *const kKeploKey = "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo";
 
 [[noreturn]] void Fail(const std::string &sWhat) {
     std::fprintf(stderr, "window-bench: %s\n", sWhat.c_str());
@@ -90,8 +90,8 @@ BenchGame MakeGame(const QTemporaryDir &home) {
     game.sBase = sGame + QStringLiteral("/GameData/base");
     game.sWork = home.path() + QStringLiteral("/work");
     QDir().mkpath(game.sBase);
-    SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "directory", sGame.toStdString());
-    SetRegString(HKEY_LOCAL_MACHINE, kKeploKey, "tempdir", game.sWork.toStdString());
+    SetRegString(HKEY_LOCAL_MACHINE, kGameSetupKey, kGameFolderValue, sGame.toStdString());
+    WriteWorkFolder(game.sWork.toStdString());
     return game;
 }
 

@@ -6,6 +6,8 @@
 #include "editor/FileTypes.h"
 #include "editor/UnpackedFiles.h"
 #include "platform/os/ProgramFolder.h"
+#include "support/GameFolders.h"
+#include "support/ProgramVersion.h"
 #include "support/modOther.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
@@ -27,9 +29,6 @@ static void InitEditorResources() {
 
 namespace {
 
-const char *const kGameKey = "SOFTWARE\\Sierra Online\\Setup\\Tribes2";
-const char *const kKeploKey = "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo";
-
 // The window's outer size is 4095 x 7500 twips. Its client area is what a fixed,
 // single frame (4 pixel borders and a 23 pixel caption) leaves inside that, which
 // gives the controls the same margins on every side that they were laid out with.
@@ -38,11 +37,11 @@ constexpr QMargins kFrame(4, 27, 4, 4);
 
 // "Keplo v" + major.minor.revision, each in plain decimal.
 QString Caption() {
-    const QStringList parts = QStringLiteral(KEPLO_VERSION).split(QLatin1Char('.'));
-    QStringList numbers;
-    for (int i = 0; i < 3; ++i)
-        numbers << QString::number(i < parts.size() ? parts.at(i).toInt() : 0);
-    return QStringLiteral("Keplo v") + numbers.join(QLatin1Char('.'));
+    const ProgramVersion version = GetProgramVersion();
+    return QStringLiteral("Keplo v%1.%2.%3")
+        .arg(version.lMajor)
+        .arg(version.lMinor)
+        .arg(version.lRevision);
 }
 
 // Name order as the file list shows it: letter case aside, then by the exact bytes.
@@ -88,29 +87,20 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::InitGameFolders() {
-    const std::string sDirectory = GetRegString(HKEY_LOCAL_MACHINE, kGameKey, "directory", "");
-    std::string sLong = GetLongFileName(sDirectory);
-    // A folder that does not exist has no long name: leave both folders empty rather
-    // than let "/" + "GameData/base/" name a folder at the root of the disk.
-    if (!sLong.empty()) {
-        while (sLong.size() > 1 && sLong.back() == '/')
-            sLong.pop_back();
-        m_sGameFolder = sLong == "/" ? sLong : sLong + "/";
-        m_sGameBaseFolder = m_sGameFolder + "GameData/base/";
-    } else {
-        m_sGameFolder.clear();
-        m_sGameBaseFolder.clear();
-    }
+    const GameFolders folders = ReadGameFolders();
+    m_sGameFolder = folders.sGameFolder;
+    m_sGameBaseFolder = folders.sGameBaseFolder;
     if (WorkFolder().empty())
         SetDefaultWorkFolder();
 }
 
 void frmMain::SetDefaultWorkFolder() {
-    SetRegString(HKEY_LOCAL_MACHINE, kKeploKey, "tempdir", DefaultWorkFolder());
+    // Keplo stores the default but leaves the folder to be made when it is first used.
+    WriteWorkFolder(DefaultWorkFolder());
 }
 
 std::string frmMain::WorkFolder() {
-    return GetRegString(HKEY_LOCAL_MACHINE, kKeploKey, "tempdir", "");
+    return ReadWorkFolder();
 }
 
 void frmMain::FillArchiveChooser() {

@@ -1,6 +1,7 @@
 // Keplo: the splash, then frmMain.
 #include "editor/frmMain.h"
 #include "platform/os/LocalTimeZone.h"
+#include "support/ProgramVersion.h"
 #include "support/ui/Artwork.h"
 #include "support/ui/frmSplash.h"
 
@@ -10,7 +11,7 @@ int main(int argc, char *argv[]) {
     PinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Keplo"));
-    QApplication::setApplicationVersion(QStringLiteral(KEPLO_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersionText()));
     QApplication::setWindowIcon(ProgramIcon());
     return RunWithSplash(app, [] { return new frmMain; });
 }

@@ -1,6 +1,7 @@
 #include "support/ui/frmSplash.h"
 
 #include "platform/desktop/DesktopServices.h"
+#include "support/SettingsKeys.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
 #include "support/ui/WindowPlacement.h"
@@ -20,9 +21,7 @@ constexpr int kClientHeight = 248;
 // The game's installation folder, or empty text when it cannot be read.
 bool GameIsInstalled() {
     try {
-        return !GetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Sierra Online\\Setup\\Tribes2",
-                             "directory", "")
-                    .empty();
+        return !GetRegString(HKEY_LOCAL_MACHINE, kGameSetupKey, kGameFolderValue, "").empty();
     } catch (...) {
         // Any failure to read the store counts as a missing game.
         return false;
