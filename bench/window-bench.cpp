@@ -46,7 +46,6 @@
 
 namespace {
 
-
 [[noreturn]] void Fail(const std::string &sWhat) {
     std::fprintf(stderr, "window-bench: %s\n", sWhat.c_str());
     std::exit(1);
