@@ -13,5 +13,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("Keplo"));
     QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersionText()));
     QApplication::setWindowIcon(ProgramIcon());
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.halvane.Keplo"));
     return RunWithSplash(app, [] { return new frmMain; });
 }

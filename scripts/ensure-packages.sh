@@ -5,6 +5,7 @@ keplo_packages=(
   qt6-base-dev libzip-dev libdeflate-dev zlib1g-dev
   libgtest-dev libgmock-dev
   zip unzip gcc-multilib g++-multilib
+  desktop-file-utils appstream shared-mime-info
 )
 
 ensure_packages() {

@@ -1,6 +1,7 @@
 #include "support/RegFileFormat.h"
 
 #include "support/CaseBlind.h"
+#include "support/Utf8.h"
 
 #include <cstdio>
 #include <string_view>
@@ -23,24 +24,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-void AppendUtf8(std::string &sOut, std::uint32_t lCode) {
-    if (lCode < 0x80) {
-        sOut += static_cast<char>(lCode);
-    } else if (lCode < 0x800) {
-        sOut += static_cast<char>(0xC0 | (lCode >> 6));
-        sOut += static_cast<char>(0x80 | (lCode & 0x3F));
-    } else if (lCode < 0x10000) {
-        sOut += static_cast<char>(0xE0 | (lCode >> 12));
-        sOut += static_cast<char>(0x80 | ((lCode >> 6) & 0x3F));
-        sOut += static_cast<char>(0x80 | (lCode & 0x3F));
-    } else {
-        sOut += static_cast<char>(0xF0 | (lCode >> 18));
-        sOut += static_cast<char>(0x80 | ((lCode >> 12) & 0x3F));
-        sOut += static_cast<char>(0x80 | ((lCode >> 6) & 0x3F));
-        sOut += static_cast<char>(0x80 | (lCode & 0x3F));
-    }
-}
-
 // The text of the file as UTF-8: a UTF-16LE file (as the registry editor writes) is
 // converted, a UTF-8 byte order mark dropped. False for a UTF-16 file of odd length.
 bool DecodeText(const std::string &sBytes, std::string &sText) {
@@ -49,21 +32,7 @@ bool DecodeText(const std::string &sBytes, std::string &sText) {
         if (sBytes.size() % 2 != 0) {
             return false;
         }
-        sText.clear();
-        for (size_t i = 2; i < sBytes.size(); i += 2) {
-            std::uint32_t lUnit = static_cast<unsigned char>(sBytes[i]) |
-                                  (static_cast<unsigned char>(sBytes[i + 1]) << 8);
-            if (lUnit >= 0xD800 && lUnit < 0xDC00 && i + 3 < sBytes.size()) {
-                std::uint32_t lLow = static_cast<unsigned char>(sBytes[i + 2]) |
-                                     (static_cast<unsigned char>(sBytes[i + 3]) << 8);
-                if (lLow >= 0xDC00 && lLow < 0xE000) {
-                    AppendUtf8(sText, 0x10000 + ((lUnit - 0xD800) << 10) + (lLow - 0xDC00));
-                    i += 2;
-                    continue;
-                }
-            }
-            AppendUtf8(sText, (lUnit >= 0xD800 && lUnit < 0xE000) ? 0xFFFD : lUnit);
-        }
+        sText = Utf16LeToUtf8(std::string_view(sBytes).substr(2));
         return true;
     }
     if (sBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {

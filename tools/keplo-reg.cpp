@@ -4,6 +4,7 @@
 //   keplo-reg query  <KEY> [/v <name> | /ve]
 //   keplo-reg add    <KEY> [/v <name> | /ve] [/t <type>] [/d <data>] [/f]
 //   keplo-reg import <file.reg>
+//   keplo-reg find-game [--save]
 //
 // The query output keeps reg's layout (a blank line, the key's full name, one line per
 // value indented by four blanks, a blank line) so that scripts written for it work.
@@ -11,6 +12,8 @@
 #include "support/CaseBlind.h"
 #include "support/RegFileFormat.h"
 #include "support/RegStore.h"
+#include "support/SettingsKeys.h"
+#include "support/WineGameSearch.h"
 #include "support/modRegistry.h"
 
 #include <cerrno>
@@ -31,6 +34,7 @@ const char *const USAGE =
     "  keplo-reg query  <KEY> [/v <name> | /ve]\n"
     "  keplo-reg add    <KEY> [/v <name> | /ve] [/t <type>] [/d <data>] [/f]\n"
     "  keplo-reg import <file.reg>\n"
+    "  keplo-reg find-game [--save]\n"
     "\n"
     "  <KEY>   ROOT\\Path\\Of\\Key, where ROOT is HKLM, HKCU, HKCR or HKU (or the\n"
     "          full names HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT,\n"
@@ -43,6 +47,12 @@ const char *const USAGE =
     "\n"
     "  import merges a .reg file (\"Windows Registry Editor Version 5.00\" format,\n"
     "  UTF-8 or UTF-16) into the store.\n"
+    "\n"
+    "  find-game looks for Tribes 2 in the Wine prefixes ($WINEPREFIX, ~/.wine,\n"
+    "  Lutris' ~/Games/*, Bottles' bottles, PlayOnLinux' ~/.PlayOnLinux/wineprefix/*)\n"
+    "  and prints what each one's registry holds for the game and for Photoshop 6.0.\n"
+    "  --save stores the first usable game folder, and Photoshop's folder from the\n"
+    "  same prefix when the store has none. Exit code 0 when a usable folder was found.\n"
     "\n"
     "The store is $XDG_CONFIG_HOME/Halvane/registry.reg (default ~/.config/...).\n";
 
@@ -411,6 +421,88 @@ int Import(const std::vector<std::string> &args) {
     return ReportUpdate(eResult, sError, sKeptAside);
 }
 
+void PrintRegistration(const wine::Registration &found) {
+    std::string sLabel = wine::ProgramName(found.eProgram);
+    sLabel.resize(16, ' ');
+    std::cout << "    " << sLabel << found.sWindowsPath << "  ->  "
+              << (found.sFolder.empty() ? "not usable: " + found.sProblem : found.sFolder) << "\n";
+}
+
+void PrintReport(const wine::PrefixReport &report) {
+    std::cout << report.prefix.sFolder << " (" << report.prefix.sSource << ")\n";
+    if (!report.sProblem.empty()) {
+        std::cout << "    system.reg skipped: " << report.sProblem << "\n";
+        return;
+    }
+    for (const std::string &sDamaged : report.damaged) {
+        std::cout << "    damaged line skipped: " << sDamaged << "\n";
+    }
+    for (const wine::Registration &found : report.registrations) {
+        PrintRegistration(found);
+    }
+    for (wine::Program eProgram : {wine::Program::Game, wine::Program::Photoshop}) {
+        bool bRegistered = false;
+        for (const wine::Registration &found : report.registrations) {
+            bRegistered = bRegistered || found.eProgram == eProgram;
+        }
+        if (!bRegistered) {
+            std::string sLabel = wine::ProgramName(eProgram);
+            sLabel.resize(16, ' ');
+            std::cout << "    " << sLabel << "not registered\n";
+        }
+    }
+}
+
+// Stores the folders the report holds and says what was stored; checks by reading
+// them back, since the store's writer reports nothing.
+int SaveFolders(const wine::PrefixReport &report) {
+    const wine::StoredFolders stored = wine::StoreFoldersOf(report);
+    const std::string sRead = GetRegString(HKEY_LOCAL_MACHINE, kGameSetupKey, kGameFolderValue, "");
+    if (sRead != stored.sGameFolder) {
+        std::cerr << "ERROR: cannot write the settings store " << RegistryFilePath() << ".\n";
+        return 1;
+    }
+    std::cout << "Stored the folder of Tribes 2: " << stored.sGameFolder << "\n";
+    if (!stored.sPhotoshopFolder.empty()) {
+        std::cout << "Stored the folder of Photoshop 6.0: " << stored.sPhotoshopFolder << "\n";
+    }
+    std::cout << SUCCESS << "\n";
+    return 0;
+}
+
+int FindGame(const std::vector<std::string> &args) {
+    bool bSave = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--save" || IsOption(args[i], "save")) {
+            bSave = true;
+        } else {
+            throw UsageError{"ERROR: unknown option or extra argument \"" + args[i] +
+                             "\". Type \"keplo-reg /?\" for usage."};
+        }
+    }
+    const std::vector<wine::Prefix> prefixes = wine::PrefixesToSearch();
+    if (prefixes.empty()) {
+        std::cerr << "No Wine prefix found ($WINEPREFIX, ~/.wine, ~/Games/*, Bottles' "
+                     "bottles, ~/.PlayOnLinux/wineprefix/*).\n";
+        return 1;
+    }
+    std::optional<wine::PrefixReport> firstWithGame;
+    for (const wine::Prefix &prefix : prefixes) {
+        wine::PrefixReport report = wine::InspectPrefix(prefix);
+        PrintReport(report);
+        if (!firstWithGame && report.Usable(wine::Program::Game) != nullptr) {
+            firstWithGame = std::move(report);
+        }
+    }
+    std::cout << "\n";
+    if (!firstWithGame) {
+        std::cerr << "No Wine prefix holds a usable folder of Tribes 2.\n";
+        return 1;
+    }
+    std::cout << "Tribes 2: " << firstWithGame->Usable(wine::Program::Game)->sFolder << "\n";
+    return bSave ? SaveFolders(*firstWithGame) : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -435,8 +527,12 @@ int main(int argc, char **argv) {
         if (SameCaseBlind(args[0], "import")) {
             return Import(args);
         }
-        throw UsageError{"ERROR: unknown command \"" + args[0] +
-                         "\" (use query, add or import). Type \"keplo-reg /?\" for usage."};
+        if (SameCaseBlind(args[0], "find-game")) {
+            return FindGame(args);
+        }
+        throw UsageError{
+            "ERROR: unknown command \"" + args[0] +
+            "\" (use query, add, import or find-game). Type \"keplo-reg /?\" for usage."};
     } catch (const UsageError &error) {
         std::cerr << error.sText << "\n";
         return 1;

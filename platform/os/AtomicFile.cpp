@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -76,32 +77,69 @@ std::string TempNameFor(const std::string &sPath) {
 
 } // namespace
 
-FileReadStatus ReadWholeFile(const std::string &sPath, std::string &sContent) {
-    sContent.clear();
-    int lFd = open(sPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (lFd < 0) {
-        return errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Failed;
-    }
+namespace {
+
+// Reads from lFd until its end, or until more than lMaxBytes have come (EFBIG). False
+// with errno set on failure, sContent then empty. Closes lFd.
+bool ReadToEnd(int lFd, std::size_t lMaxBytes, std::string &sContent) {
     char aBuffer[65536];
+    int lError = 0;
     for (;;) {
         ssize_t lRead = read(lFd, aBuffer, sizeof aBuffer);
         if (lRead < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            int lError = errno;
-            close(lFd);
-            sContent.clear();
-            errno = lError;
-            return FileReadStatus::Failed;
+            lError = errno;
+            break;
         }
         if (lRead == 0) {
+            break;
+        }
+        if (static_cast<std::size_t>(lRead) > lMaxBytes - sContent.size()) {
+            lError = EFBIG;
             break;
         }
         sContent.append(aBuffer, static_cast<size_t>(lRead));
     }
     close(lFd);
-    return FileReadStatus::Read;
+    if (lError != 0) {
+        sContent.clear();
+        errno = lError;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FileReadStatus ReadWholeFile(const std::string &sPath, std::string &sContent) {
+    sContent.clear();
+    int lFd = open(sPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (lFd < 0) {
+        return errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Failed;
+    }
+    return ReadToEnd(lFd, SIZE_MAX, sContent) ? FileReadStatus::Read : FileReadStatus::Failed;
+}
+
+FileReadStatus ReadBoundedFile(const std::string &sPath, std::size_t lMaxBytes,
+                               std::string &sContent) {
+    sContent.clear();
+    // Non-blocking, so that a pipe of that name cannot hold the caller up.
+    int lFd = open(sPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (lFd < 0) {
+        return errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Failed;
+    }
+    struct stat st {};
+    if (fstat(lFd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > lMaxBytes) {
+        int lError = !S_ISREG(st.st_mode) ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : EFBIG;
+        close(lFd);
+        errno = lError;
+        return FileReadStatus::Failed;
+    }
+    sContent.reserve(static_cast<std::size_t>(st.st_size));
+    return ReadToEnd(lFd, lMaxBytes, sContent) ? FileReadStatus::Read : FileReadStatus::Failed;
 }
 
 bool ReplaceFileAtomically(const std::string &sPath, const std::string &sContent) {

@@ -1,6 +1,7 @@
 // Whole-file reads and crash-safe whole-file replacement.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 enum class FileReadStatus { Read, Missing, Failed };
@@ -8,6 +9,13 @@ enum class FileReadStatus { Read, Missing, Failed };
 // Reads the whole file into sContent. Missing when there is no such file; Failed for
 // any other error (no right to read, a folder, an I/O error).
 FileReadStatus ReadWholeFile(const std::string &sPath, std::string &sContent);
+
+// Reads a regular file of at most lMaxBytes into sContent. Missing when there is no
+// such file; Failed, with errno set, when it cannot be read, is a folder (EISDIR) or
+// anything else that is not a regular file (EINVAL), or holds more (EFBIG). Never
+// blocks on a pipe or a device of that name.
+FileReadStatus ReadBoundedFile(const std::string &sPath, std::size_t lMaxBytes,
+                               std::string &sContent);
 
 // Writes sContent to a new file beside sPath (named sPath + ".tmp-..."), flushes it to
 // the disk and renames it over sPath, then flushes the folder. A crash at any moment

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -23,38 +24,39 @@ bool DynamicLibrary::Load() {
         return true;
 
     // Beside the executable first, so that the libraries shipped with the program
-    // win over any of the same name elsewhere.
-    std::string sBeside;
+    // win over any of the same name elsewhere; then in the private folder of an
+    // installed copy; then by name through the system's search path.
+    std::vector<std::string> candidates;
     try {
         const std::string sFolder = ProgramFolder();
-        if (!sFolder.empty())
-            sBeside = sFolder + "/" + m_sFileName;
+        if (!sFolder.empty()) {
+            candidates.push_back(sFolder + "/" + m_sFileName);
+            candidates.push_back(PrivateLibraryFolder() + "/" + m_sFileName);
+        }
     } catch (...) {
-        sBeside.clear();
+        candidates.clear();
     }
+    candidates.push_back(m_sFileName);
     // Functions are bound on their first call: the engine libraries pull in
     // libzip and its crypto library, thousands of whose functions are never
     // called, and binding them all up front would double the time a short
     // listing takes. Each entry point is still looked up (and a missing one
     // reported) by name.
-    std::string sBesideError;
-    if (!sBeside.empty()) {
-        m_pHandle = dlopen(sBeside.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    std::string sErrors;
+    for (const std::string &sCandidate : candidates) {
+        // A file that is not there is no error worth reporting; one that is there
+        // but cannot be loaded is.
+        const bool bByName = sCandidate == m_sFileName;
+        if (!bByName && access(sCandidate.c_str(), F_OK) != 0)
+            continue;
+        m_pHandle = dlopen(sCandidate.c_str(), RTLD_LAZY | RTLD_LOCAL);
         if (m_pHandle != nullptr) {
             m_sLastError.clear();
             return true;
         }
-        sBesideError = SystemLoadError();
+        sErrors += (sErrors.empty() ? "" : "; ") + SystemLoadError();
     }
-
-    m_pHandle = dlopen(m_sFileName.c_str(), RTLD_LAZY | RTLD_LOCAL);
-    if (m_pHandle != nullptr) {
-        m_sLastError.clear();
-        return true;
-    }
-    m_sLastError = SystemLoadError();
-    if (!sBesideError.empty())
-        m_sLastError = sBesideError + "; " + m_sLastError;
+    m_sLastError = sErrors;
     return false;
 }
 

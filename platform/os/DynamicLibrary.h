@@ -16,9 +16,10 @@ public:
     const std::string &FileName() const { return m_sFileName; }
 
     // Loads the library unless it is loaded already: first the file of that name in
-    // the folder that holds the running executable, then by name through the
-    // system's search path. False when neither can be loaded (tried again on the
-    // next call).
+    // the folder that holds the running executable, then in an installed copy's
+    // private library folder (PrivateLibraryFolder), then by name through the
+    // system's search path. False when none can be loaded (tried again on the next
+    // call).
     bool Load();
     bool IsLoaded() const { return m_pHandle != nullptr; }
 

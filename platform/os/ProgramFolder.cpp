@@ -31,9 +31,25 @@ std::string ProgramFolder() {
     return lSlash == 0 ? std::string("/") : sExe.substr(0, lSlash);
 }
 
+std::string PrivateLibraryFolder() {
+    const std::string sFolder = ProgramFolder();
+    if (sFolder.empty()) {
+        return {};
+    }
+    const std::string::size_type lSlash = sFolder.rfind('/');
+    const std::string sParent = lSlash == 0 ? std::string() : sFolder.substr(0, lSlash);
+    return sParent + "/lib/keplo";
+}
+
+bool IsInstalledCopy() {
+    const std::string sLibraries = PrivateLibraryFolder();
+    struct stat st {};
+    return !sLibraries.empty() && stat(sLibraries.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string DefaultWorkFolder() {
     std::string sFolder = ProgramFolder();
-    if (!sFolder.empty()) {
+    if (!sFolder.empty() && !IsInstalledCopy()) {
         std::string sTemp = (sFolder == "/" ? std::string() : sFolder) + "/temp";
         // An installed copy may ship a writable temp folder in a read-only program folder.
         if (IsWritableFolder(sTemp) || IsWritableFolder(sFolder)) {

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/DesktopServices.h"
 #include "support/SettingsKeys.h"
+#include "support/WineGameSearch.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
 #include "support/ui/WindowPlacement.h"
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <exception>
+#include <iostream>
 
 namespace {
 
@@ -95,6 +97,9 @@ void frmSplash::paintEvent(QPaintEvent *) {
 }
 
 int RunWithSplash(QApplication &app, MainWindowFactory makeMainWindow) {
+    // On Linux the game's set-up ran under Wine and recorded the game in the prefix's
+    // registry, not in our store: take it from there before the game check.
+    wine::FindGameInWine(std::cerr);
     frmSplash splash(std::move(makeMainWindow));
     if (!splash.Form_Load())
         return kExitGameNotFound;

@@ -53,6 +53,7 @@ private:
     QPointer<QWidget> m_pMainWindow;
 };
 
-// Starts a program the way both programs start: the splash, then the event loop.
-// Returns the process's exit code (kExitGameNotFound when the game is missing).
+// Starts a program the way both programs start: the game looked for in Wine when the
+// store holds no usable game folder, the splash, then the event loop. Returns the process's exit
+// code (kExitGameNotFound when the game is missing).
 int RunWithSplash(QApplication &app, MainWindowFactory makeMainWindow);

@@ -5,6 +5,8 @@
 #include "tests/testsupport/TestHome.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPointer>
 #include <QTest>
@@ -198,4 +200,36 @@ TEST_F(SplashTest, RunWithSplashEndsWithTheGameNotFoundCodeAndNoMainWindow) {
     EXPECT_EQ(nCode, 1);
     ExpectTheNoGameMessage();
     EXPECT_EQ(m_nMade, 0);
+}
+
+TEST_F(SplashTest, RunWithSplashTakesTheGameFromAWinePrefixBeforeTheGameCheck) {
+    // A player's ~/.wine where the game's set-up recorded the game in the prefix's
+    // registry; our store is empty.
+    const QString sPrefix = m_home.Path() + QStringLiteral("/.wine");
+    const QString sGame = sPrefix + QStringLiteral("/drive_c/Dynamix/Tribes2");
+    ASSERT_TRUE(QDir().mkpath(sGame + QStringLiteral("/GameData/base")));
+    ASSERT_TRUE(QDir().mkpath(sPrefix + QStringLiteral("/dosdevices")));
+    ASSERT_TRUE(
+        QFile::link(QStringLiteral("../drive_c"), sPrefix + QStringLiteral("/dosdevices/c:")));
+    QFile registry(sPrefix + QStringLiteral("/system.reg"));
+    ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
+    registry.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
+                   "[Software\\\\Sierra Online\\\\Setup\\\\Tribes2] 1700000000\n"
+                   "\"directory\"=\"C:\\\\Dynamix\\\\Tribes2\"\n");
+    registry.close();
+    std::string sSeenByMainWindow;
+    MainWindowFactory makeWindow = [&]() -> QWidget * {
+        sSeenByMainWindow = GetRegString(HKEY_LOCAL_MACHINE, kGameKey, "directory", "");
+        ++m_nMade;
+        m_pMade = new QWidget;
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        return m_pMade;
+    };
+
+    const int nCode = RunWithSplash(*qApp, makeWindow);
+
+    EXPECT_EQ(nCode, 0);
+    EXPECT_EQ(m_nMade, 1);
+    EXPECT_TRUE(m_desktop.Messages().empty());
+    EXPECT_EQ(sSeenByMainWindow, QDir(sGame).canonicalPath().toStdString());
 }

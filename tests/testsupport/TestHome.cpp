@@ -3,28 +3,34 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-TestHome::TestHome()
-    : m_dir(QDir::tempPath() + QStringLiteral("/keplo-test-XXXXXX")),
-      m_bHadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")),
-      m_bHadData(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
-      m_sOldConfig(qgetenv("XDG_CONFIG_HOME")), m_sOldData(qgetenv("XDG_DATA_HOME")) {
+TestHome::TestHome() : m_dir(QDir::tempPath() + QStringLiteral("/keplo-test-XXXXXX")) {
     if (!m_dir.isValid())
         ADD_FAILURE() << "Cannot make a temporary folder: " << m_dir.errorString().toStdString();
     QDir(m_dir.path()).mkpath(QStringLiteral("config"));
     QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-    qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toUtf8());
+    Set("HOME", m_dir.path());
+    Set("XDG_CONFIG_HOME", m_dir.path() + QStringLiteral("/config"));
+    Set("XDG_DATA_HOME", m_dir.path() + QStringLiteral("/data"));
+    Set("WINEPREFIX", std::nullopt);
 }
 
 TestHome::~TestHome() {
-    if (m_bHadConfig)
-        qputenv("XDG_CONFIG_HOME", m_sOldConfig);
+    for (const auto &[sName, sOld] : m_saved) {
+        if (sOld)
+            qputenv(sName, *sOld);
+        else
+            qunsetenv(sName);
+    }
+}
+
+void TestHome::Set(const char *sName, const std::optional<QString> &sValue) {
+    m_saved.emplace_back(sName, qEnvironmentVariableIsSet(sName)
+                                    ? std::optional<QByteArray>(qgetenv(sName))
+                                    : std::nullopt);
+    if (sValue)
+        qputenv(sName, sValue->toUtf8());
     else
-        qunsetenv("XDG_CONFIG_HOME");
-    if (m_bHadData)
-        qputenv("XDG_DATA_HOME", m_sOldData);
-    else
-        qunsetenv("XDG_DATA_HOME");
+        qunsetenv(sName);
 }
 
 std::string TestHome::Below(const QString &sRelative) const {

@@ -1,13 +1,16 @@
-// A private home for one test: a temporary folder that XDG_CONFIG_HOME and
-// XDG_DATA_HOME point into while the object lives, so that the settings store and
-// the default work folder of the code under test never reach the user's own. The
-// previous values come back and the folder is removed when it goes away.
+// A private home for one test: a temporary folder that HOME, XDG_CONFIG_HOME and
+// XDG_DATA_HOME point into while the object lives (WINEPREFIX is unset), so that the
+// settings store, the default work folder and the Wine prefixes that the code under
+// test looks at are never the user's own. The previous values come back and the
+// folder is removed when it goes away.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 #include <string>
+#include <vector>
 
 class TestHome {
 public:
@@ -16,16 +19,16 @@ public:
     TestHome(const TestHome &) = delete;
     TestHome &operator=(const TestHome &) = delete;
 
-    // The temporary folder, without a trailing "/".
+    // The temporary folder, without a trailing "/". HOME names it.
     QString Path() const { return m_dir.path(); }
     std::string PathUtf8() const { return m_dir.path().toStdString(); }
     // A path below the folder.
     std::string Below(const QString &sRelative) const;
 
 private:
+    // Sets (or, with nullopt, unsets) the variable, keeping its old value to restore.
+    void Set(const char *sName, const std::optional<QString> &sValue);
+
     QTemporaryDir m_dir;
-    bool m_bHadConfig;
-    bool m_bHadData;
-    QByteArray m_sOldConfig;
-    QByteArray m_sOldData;
+    std::vector<std::pair<const char *, std::optional<QByteArray>>> m_saved;
 };

@@ -1,6 +1,6 @@
 // The main of every window test: a QApplication on Qt's headless "offscreen"
 // platform (unless the caller chose another), and a settings store of the test
-// run's own, so that no test ever reads or writes the user's.
+// run's own (and no Wine prefix chosen), so that no test ever reads or writes the user's.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -14,6 +14,8 @@ int main(int argc, char **argv) {
         return 2;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    // The start-up looks for the game in $WINEPREFIX; tests lay out prefixes of their own.
+    qunsetenv("WINEPREFIX");
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

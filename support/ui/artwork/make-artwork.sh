@@ -4,6 +4,8 @@
 # never needs ImageMagick.
 #   support/ui/artwork/splash.jpg       the splash picture, 400 x 250
 #   support/ui/artwork/keplo-16/32/48.png  the program emblem, used as window icon
+#   support/ui/artwork/keplo-22/24/64/128/256.png  the emblem at the other sizes of
+#                                       the desktop's icon theme (installed with it)
 #   editor/icons/tree1.png .. tree8.png   the tree's 16 x 16 icons
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,6 +35,9 @@ emblem() {
 emblem 16 "$here/keplo-16.png"
 emblem 32 "$here/keplo-32.png"
 emblem 48 "$here/keplo-48.png"
+for size in 22 24 64 128 256; do
+  emblem "$size" "$here/keplo-$size.png"
+done
 
 # A blank page with a folded corner, the ground of most tree icons.
 page=(-fill white -stroke '#6b6b6b' -strokewidth 1 -draw 'polygon 2.5,0.5 10.5,0.5 13.5,3.5 13.5,15.5 2.5,15.5'
