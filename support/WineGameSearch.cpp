@@ -1,5 +1,6 @@
 #include "support/WineGameSearch.h"
 
+#include "platform/os/AtomicFile.h"
 #include "support/SettingsKeys.h"
 #include "support/WinePaths.h"
 #include "support/WineRegistryFile.h"
@@ -7,7 +8,6 @@
 #include "support/modRegistry.h"
 
 #include <ostream>
-#include <sys/stat.h>
 
 namespace wine {
 
@@ -18,11 +18,6 @@ struct Wanted {
     std::string sKey;
     std::string sValue;
 };
-
-bool IsFolder(const std::string &sPath) {
-    struct stat st {};
-    return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // A 64-bit Windows keeps what 32-bit programs write below SOFTWARE in
 // SOFTWARE\Wow6432Node, and so does a 64-bit Wine prefix.
@@ -61,7 +56,8 @@ Registration CheckRegistration(const Prefix &prefix, const Wanted &wanted,
     PrefixFolder folder = FolderInPrefix(prefix.sFolder, value.sText);
     if (folder.sFolder.empty()) {
         found.sProblem = folder.sProblem;
-    } else if (wanted.eProgram == Program::Game && !IsFolder(folder.sFolder + "/GameData/base")) {
+    } else if (wanted.eProgram == Program::Game &&
+               !FolderExists(folder.sFolder + "/GameData/base")) {
         found.sProblem = folder.sFolder + " holds no GameData/base folder";
     } else {
         found.sFolder = folder.sFolder;
@@ -136,7 +132,7 @@ void WriteSkipNotes(const PrefixReport &report, std::ostream &notes) {
 
 bool StoreHoldsUsableGameFolder() {
     const std::string sLong = GetLongFileName(StoredGameFolder());
-    return !sLong.empty() && IsFolder(sLong);
+    return !sLong.empty() && FolderExists(sLong);
 }
 
 StoredFolders StoreFoldersOf(const PrefixReport &report) {

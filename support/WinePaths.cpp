@@ -1,19 +1,14 @@
 #include "support/WinePaths.h"
 
+#include "platform/os/AtomicFile.h"
 #include "support/modOther.h"
 
 #include <cstdlib>
-#include <sys/stat.h>
 #include <vector>
 
 namespace wine {
 
 namespace {
-
-bool IsFolder(const std::string &sPath) {
-    struct stat st {};
-    return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // The parts of the path below the drive, with "." and ".." applied as Windows applies
 // them: by name, before anything is looked up.
@@ -47,7 +42,7 @@ std::string DriveFolder(const std::string &sPrefix, char cDrive, std::string &sP
         return {};
     }
     char *pReal = realpath(sLink.c_str(), nullptr);
-    if (pReal == nullptr || !IsFolder(pReal)) {
+    if (pReal == nullptr || !FolderExists(pReal)) {
         std::free(pReal);
         sProblem = sLink + " leads to no folder";
         return {};
@@ -84,7 +79,7 @@ PrefixFolder FolderInPrefix(const std::string &sPrefix, const std::string &sWind
     const std::string sLong = GetLongFileName(sFolder);
     if (sLong.empty()) {
         found.sProblem = sFolder + " does not exist";
-    } else if (!IsFolder(sLong)) {
+    } else if (!FolderExists(sLong)) {
         found.sProblem = sLong + " is not a folder";
     } else {
         found.sFolder = sLong;

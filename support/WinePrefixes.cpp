@@ -1,26 +1,16 @@
 #include "support/WinePrefixes.h"
 
+#include "platform/os/AtomicFile.h"
 #include "platform/os/UserFolders.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace wine {
 
 namespace {
-
-bool IsFolder(const std::string &sPath) {
-    struct stat st {};
-    return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool Exists(const std::string &sPath) {
-    struct stat st {};
-    return lstat(sPath.c_str(), &st) == 0;
-}
 
 // The path made absolute against the current folder, without a trailing "/".
 std::string Absolute(std::string sPath) {
@@ -47,7 +37,7 @@ std::vector<std::string> SubFolders(const std::string &sParent) {
     }
     while (const dirent *pEntry = readdir(pDir)) {
         std::string sName = pEntry->d_name;
-        if (!sName.empty() && sName[0] != '.' && IsFolder(sParent + "/" + sName)) {
+        if (!sName.empty() && sName[0] != '.' && FolderExists(sParent + "/" + sName)) {
             folders.push_back(sParent + "/" + sName);
         }
     }
@@ -76,7 +66,7 @@ public:
     // Adds each folder inside sParent that holds a registry file.
     void AddLauncherPrefixes(const std::string &sParent, const std::string &sSource) {
         for (const std::string &sFolder : SubFolders(sParent)) {
-            if (Exists(sFolder + "/system.reg")) {
+            if (PathExists(sFolder + "/system.reg")) {
                 Add(sFolder, sSource);
             }
         }
@@ -94,11 +84,11 @@ private:
 std::vector<Prefix> PrefixesToSearch() {
     PrefixList list;
     const char *pWinePrefix = std::getenv("WINEPREFIX");
-    if (pWinePrefix != nullptr && pWinePrefix[0] != '\0' && IsFolder(pWinePrefix)) {
+    if (pWinePrefix != nullptr && pWinePrefix[0] != '\0' && FolderExists(pWinePrefix)) {
         list.Add(Absolute(pWinePrefix), "$WINEPREFIX");
     }
     const std::string sHome = HomeFolder();
-    if (!sHome.empty() && IsFolder(sHome + "/.wine")) {
+    if (!sHome.empty() && FolderExists(sHome + "/.wine")) {
         list.Add(sHome + "/.wine", "~/.wine");
     }
     if (!sHome.empty()) {

@@ -1,5 +1,6 @@
 #include "support/modOther.h"
 
+#include "platform/os/AtomicFile.h"
 #include "support/CaseBlind.h"
 
 #include <cstdlib>
@@ -19,11 +20,6 @@ bool IsHiddenName(std::string_view sName) {
 bool IsRegularFile(const std::string &sPath) {
     struct stat st {};
     return stat(sPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool IsFolder(const std::string &sPath) {
-    struct stat st {};
-    return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Length in bytes of the UTF-8 character that starts at s[lPos].
@@ -153,7 +149,7 @@ std::string GetLongFileName(const std::string &sPath) {
         }
         std::string sName;
         if (sPart == "." || sPart == "..") {
-            if (!IsFolder(sLong)) {
+            if (!FolderExists(sLong)) {
                 return {};
             }
             sName = sPart;
@@ -167,7 +163,7 @@ std::string GetLongFileName(const std::string &sPath) {
     }
     // A path written with a trailing "/" names a folder; given without it, the folder's
     // long form is joined with "/" by the caller.
-    if (sPath.size() > 1 && sPath.back() == '/' && !IsFolder(sLong)) {
+    if (sPath.size() > 1 && sPath.back() == '/' && !FolderExists(sLong)) {
         return {};
     }
     return sLong;

@@ -208,6 +208,11 @@ bool PathExists(const std::string &sPath) {
     return lstat(sPath.c_str(), &st) == 0;
 }
 
+bool FolderExists(const std::string &sPath) {
+    struct stat st {};
+    return stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void SetReplaceHookForTests(ReplaceHook pHook) {
     g_pReplaceHook = pHook;
 }

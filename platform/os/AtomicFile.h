@@ -37,6 +37,9 @@ bool RenameFile(const std::string &sFrom, const std::string &sTo);
 // True when something (file, folder, link) lies at sPath.
 bool PathExists(const std::string &sPath);
 
+// True when sPath is a folder, or a link that leads to one.
+bool FolderExists(const std::string &sPath);
+
 // Called after the temporary file is complete and before it is renamed over the target;
 // lets tests stop a writer at the worst moment. Null (the default) does nothing.
 using ReplaceHook = void (*)(const std::string &sTempPath);

@@ -1,5 +1,6 @@
 #include "platform/os/ProgramFolder.h"
 
+#include "platform/os/AtomicFile.h"
 #include "platform/os/UserFolders.h"
 
 #include <limits.h>
@@ -43,8 +44,7 @@ std::string PrivateLibraryFolder() {
 
 bool IsInstalledCopy() {
     const std::string sLibraries = PrivateLibraryFolder();
-    struct stat st {};
-    return !sLibraries.empty() && stat(sLibraries.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !sLibraries.empty() && FolderExists(sLibraries);
 }
 
 std::string DefaultWorkFolder() {
