@@ -8,13 +8,20 @@
 
 namespace {
 
+const QString kMustSelect = QStringLiteral("message box titled \"Keplo\" (icon Information, "
+                                           "buttons OK): \"You must select a file to edit.\"");
+const QString kCannotEdit =
+    QStringLiteral("message box titled \"Keplo\" (icon Exclamation, buttons OKCancel): \"Cannot "
+                   "edit file. Try changing your Keplo settings.\"");
+const QStringList kEntries = {"scripts/mission.cs",      "gui/main.gui",      "docs/read me.txt",
+                              "textures/skins/base.png", "textures/flag.bmp", "sound/boom.wav",
+                              "data/level.dat"};
+
 class EditFileTest : public WorkflowTest {
 protected:
-    EditFileTest() : m_sBin(m_home.Path() + "/bin"), m_sProgs(m_home.Path() + "/progs") {
-        m_sOldPath = qgetenv("PATH");
+    EditFileTest() {
         QDir().mkpath(m_sProgs);
-        // The desktop's opener and wine are whatever lies in this folder.
-        UsePath(true);
+        UsePath(true); // the desktop's opener and wine are whatever lies in this folder
     }
     ~EditFileTest() override { qputenv("PATH", m_sOldPath); }
 
@@ -25,166 +32,104 @@ protected:
             MakeProgram(m_sBin + "/wine");
         qputenv("PATH", m_sBin.toUtf8());
     }
-    static void MakeProgram(const QString &sPath, const QByteArray &content = "#!/bin/sh\n") {
-        WriteFile(sPath, content);
+    static void MakeProgram(const QString &sPath) {
+        WriteFile(sPath, "#!/bin/sh\n");
         QFile::setPermissions(sPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     static void Configure(const char *sType, const QString &sProgram) {
         SetRegString(HKEY_LOCAL_MACHINE, kProgramTableKey, sType, sProgram.toStdString());
     }
-
-    // The archive unpacked, in edit mode.
-    void Unpack(const QStringList &entries) {
+    // The archive listed, and unpacked (edit mode) unless told otherwise.
+    void Unpack(const QStringList &entries, bool bExtract = true) {
         MakeArchive(QStringLiteral("scripts.vl2"), Texts(entries));
         Load();
         m_pMain->show();
         Choose(QStringLiteral("Scripts"));
-        Click("cmdExtract");
-        ASSERT_EQ(EnabledButtons(), EditButtons());
+        if (bExtract)
+            Click("cmdExtract");
     }
-    QTreeWidgetItem *Node(const QString &sCategory, const QString &sFile = QString()) {
-        const QList<QTreeWidgetItem *> found =
-            Tree()->findItems(sCategory, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        EXPECT_FALSE(found.isEmpty()) << sCategory.toStdString();
-        if (found.isEmpty())
-            return nullptr;
-        QTreeWidgetItem *pCategory = found.first();
-        if (sFile.isEmpty())
-            return pCategory;
-        for (int i = 0; i < pCategory->childCount(); ++i)
-            if (pCategory->child(i)->text(0) == sFile)
-                return pCategory->child(i);
-        ADD_FAILURE() << "no file " << sFile.toStdString();
-        return nullptr;
+    // The node with this text (file names are unique in these archives).
+    QTreeWidgetItem *Node(const QString &sText) {
+        const auto found = Tree()->findItems(sText, Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(found.size(), 1) << sText.toStdString();
+        return found.value(0);
     }
-    void Select(QTreeWidgetItem *pNode) {
-        ASSERT_NE(pNode, nullptr);
-        Tree()->setCurrentItem(pNode);
-        ASSERT_TRUE(pNode->isSelected());
+    void Select(const QString &sText) {
+        Tree()->clearSelection();
+        if (!sText.isEmpty())
+            Tree()->setCurrentItem(Node(sText));
     }
-    QString Unpacked(const QString &sPath) const {
-        return m_sWork + QStringLiteral("/Scripts/") + sPath;
-    }
+    QString Unpacked(const QString &sPath) const { return m_sWork + "/Scripts/" + sPath; }
     static QString OnZ(QString sPath) { return "Z:" + sPath.replace('/', '\\'); }
-
-    void ExpectMessage(const FakeDesktop::Request &request, const char *sText, MsgButtons eButtons,
-                       MsgIcon eIcon) {
-        EXPECT_EQ(request.eKind, FakeDesktop::Kind::MessageBox);
-        EXPECT_EQ(request.sText, QString::fromLatin1(sText));
-        EXPECT_EQ(request.eButtons, eButtons);
-        EXPECT_EQ(request.eIcon, eIcon);
-        EXPECT_EQ(request.sTitle, QStringLiteral("Keplo"));
-    }
-    void ExpectMustSelect(const FakeDesktop::Request &request) {
-        ExpectMessage(request, "You must select a file to edit.", MsgButtons::OK,
-                      MsgIcon::Information);
-    }
-    void ExpectCannotEdit(const FakeDesktop::Request &request) {
-        ExpectMessage(request, "Cannot edit file. Try changing your Keplo settings.",
-                      MsgButtons::OKCancel, MsgIcon::Exclamation);
-    }
-    frmSettings *OpenDialog() {
-        for (QWidget *pWindow : QApplication::topLevelWidgets())
-            if (auto *pDialog = qobject_cast<frmSettings *>(pWindow);
-                pDialog && pDialog->isVisible())
-                return pDialog;
-        return nullptr;
+    QString LastRequest() const { return DescribeRequest(m_desktop.Requests().back()); }
+    static QString Started(const QString &sProgram, const QStringList &arguments) {
+        return DescribeRequest(
+            {FakeDesktop::Kind::StartProgram, {}, {}, {}, {}, {}, {}, {}, sProgram, arguments});
     }
 
-    QString m_sBin;
-    QString m_sProgs;
-    QByteArray m_sOldPath;
+    const QString m_sBin = m_home.Path() + "/bin";
+    const QString m_sProgs = m_home.Path() + "/progs";
+    const QByteArray m_sOldPath = qgetenv("PATH");
 };
 
-const QStringList kEntries = {"scripts/mission.cs",      "gui/main.gui",      "docs/read me.txt",
-                              "textures/skins/base.png", "textures/flag.bmp", "sound/boom.wav",
-                              "data/level.dat"};
-
 TEST_F(EditFileTest, EachFileTypeStartsItsProgramInItsFormOrSaysItCannotEdit) {
-    const QString sProgs = m_sProgs;
-    MakeProgram(sProgs + "/my editor");
-    MakeProgram(sProgs + "/gimp");
-    MakeProgram(sProgs + "/wmplayer.exe.d/play");
-    WriteFile(sProgs + "/Photoshp.exe", "MZ");
-    WriteFile(sProgs + "/WMPLAYER.EXE", "MZ");
-    WriteFile(sProgs + "/notepad.exe", "MZ");
-    const QString sWine = m_sBin + "/wine";
-    struct Case {
-        const char *sCategory;
+    const QString sProgs = m_sProgs, sWine = m_sBin + "/wine";
+    for (const char *sName : {"my editor", "gimp", "wmplayer.exe.d/play"})
+        MakeProgram(sProgs + "/" + sName);
+    for (const char *sName : {"Photoshp.exe", "WMPLAYER.EXE", "notepad.exe"})
+        WriteFile(sProgs + "/" + sName, "MZ"); // Wine runs them: no execute bit needed
+    const QString sCs = Unpacked("scripts/mission.cs"), sPng = Unpacked("textures/skins/base.png");
+    const QString sWav = Unpacked("sound/boom.wav");
+    const struct {
         const char *sFile;
         std::vector<std::pair<const char *, QString>> programs;
-        QString sStarted; // empty: the cannot-edit message
-        QStringList arguments;
-    };
-    const QString sCs = Unpacked("scripts/mission.cs");
-    const QString sPng = Unpacked("textures/skins/base.png");
-    const QString sWav = Unpacked("sound/boom.wav");
-    const Case cases[] = {
+        QString sRequest; // the program start, or the message
+    } cases[] = {
         // Text files: the "TXT" program, else the desktop's opener; never their own type's.
-        {"scripts", "mission.cs", {}, m_sBin + "/xdg-open", {sCs}},
-        {"gui",
-         "main.gui",
+        {"mission.cs", {}, Started(m_sBin + "/xdg-open", {sCs})},
+        {"main.gui",
          {{"TXT", sProgs + "/my editor"}, {"GUI", sProgs + "/gimp"}},
-         sProgs + "/my editor",
-         {Unpacked("gui/main.gui")}},
-        {"docs", "read me.txt", {{"TXT", sProgs + "/gone"}}, {}, {}},
-        {"scripts",
-         "mission.cs",
+         Started(sProgs + "/my editor", {Unpacked("gui/main.gui")})},
+        {"read me.txt", {{"TXT", sProgs + "/gone"}}, kCannotEdit},
+        {"mission.cs",
          {{"TXT", sProgs + "/notepad.exe"}},
-         sWine,
-         {sProgs + "/notepad.exe", OnZ(sCs)}},
+         Started(sWine, {sProgs + "/notepad.exe", OnZ(sCs)})},
         // Other files: their type's program, in the Photoshop, Media Player or general form.
-        {"textures\\skins",
-         "base.png",
+        {"base.png",
          {{"PNG", sProgs + "/Photoshp.exe"}},
-         sWine,
-         {sProgs + "/Photoshp.exe", OnZ(sPng)}},
-        {"textures",
-         "flag.bmp",
+         Started(sWine, {sProgs + "/Photoshp.exe", OnZ(sPng)})},
+        {"flag.bmp",
          {{"BMP", sProgs + "/Photoshp.exe"}},
-         sWine,
-         {sProgs + "/Photoshp.exe", OnZ(Unpacked("textures/flag.bmp"))}},
-        {"sound",
-         "boom.wav",
+         Started(sWine, {sProgs + "/Photoshp.exe", OnZ(Unpacked("textures/flag.bmp"))})},
+        {"boom.wav",
          {{"WAV", sProgs + "/WMPLAYER.EXE"}},
-         sWine,
-         {sProgs + "/WMPLAYER.EXE", "/open", OnZ(sWav)}},
-        {"sound",
-         "boom.wav",
+         Started(sWine, {sProgs + "/WMPLAYER.EXE", "/open", OnZ(sWav)})},
+        {"boom.wav",
          {{"WAV", sProgs + "/wmplayer.exe.d/play"}},
-         sProgs + "/wmplayer.exe.d/play",
-         {"/open", sWav}},
-        {"textures\\skins", "base.png", {{"PNG", sProgs + "/gimp"}}, sProgs + "/gimp", {sPng}},
-        {"data", "level.dat", {}, {}, {}},
-        {"textures\\skins", "base.png", {{"PNG", sProgs}}, {}, {}},
-        {"textures\\skins", "base.png", {{"PNG", sProgs + "/gone"}}, {}, {}},
-        {"textures\\skins", "base.png", {{"PNG", sProgs + "/.gimp"}}, {}, {}},
+         Started(sProgs + "/wmplayer.exe.d/play", {"/open", sWav})},
+        {"base.png", {{"PNG", sProgs + "/gimp"}}, Started(sProgs + "/gimp", {sPng})},
+        // No program, a folder, a missing or a hidden file.
+        {"level.dat", {}, kCannotEdit},
+        {"base.png", {{"PNG", sProgs}}, kCannotEdit},
+        {"base.png", {{"PNG", sProgs + "/gone"}}, kCannotEdit},
+        {"base.png", {{"PNG", sProgs + "/.gimp"}}, kCannotEdit},
     };
     Unpack(kEntries);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.sFile << " " << c.sStarted.toStdString());
-        for (const char *sType : {"TXT", "GUI", "PNG", "BMP", "WAV", "DAT"})
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.sRequest.toStdString());
+        for (const char *sType : {"TXT", "GUI", "PNG", "BMP", "WAV"})
             Configure(sType, QString());
         for (const auto &[sType, sProgram] : c.programs)
             Configure(sType, sProgram);
-        Select(Node(QString::fromLatin1(c.sCategory), QString::fromLatin1(c.sFile)));
-        const std::size_t nBefore = m_desktop.Requests().size();
-        if (c.sStarted.isEmpty())
+        Select(QString::fromLatin1(c.sFile));
+        if (c.sRequest == kCannotEdit)
             m_desktop.AnswerMessage(MsgAnswer::Cancel);
         else
             m_desktop.AnswerStartProgram(true);
-
+        const std::size_t nBefore = m_desktop.Requests().size();
         Click("cmdEditFile");
-
-        ASSERT_EQ(m_desktop.Requests().size(), nBefore + 1);
-        const FakeDesktop::Request &request = m_desktop.Requests().back();
-        if (c.sStarted.isEmpty()) {
-            ExpectCannotEdit(request);
-        } else {
-            EXPECT_EQ(request.eKind, FakeDesktop::Kind::StartProgram);
-            EXPECT_EQ(request.sProgram, c.sStarted);
-            EXPECT_EQ(request.arguments, c.arguments);
-        }
+        EXPECT_EQ(m_desktop.Requests().size(), nBefore + 1);
+        EXPECT_EQ(LastRequest(), c.sRequest);
         EXPECT_TRUE(m_pMain->isEnabled());
     }
 }
@@ -193,99 +138,81 @@ TEST_F(EditFileTest, NothingSelectedAFailedStartOrNoWineSayYouMustSelectAFile) {
     WriteFile(m_sProgs + "/paint.exe", "MZ");
     MakeProgram(m_sProgs + "/gimp");
     Unpack(kEntries);
-    Tree()->clearSelection();
-    m_desktop.AnswerMessage(MsgAnswer::OK);
-    Click("cmdEditFile");
-    ASSERT_EQ(m_desktop.Requests().size(), 1u);
-    ExpectMustSelect(m_desktop.Requests()[0]);
-
-    // A category: nothing at all.
-    Select(Node(QStringLiteral("textures")));
-    Click("cmdEditFile");
-    EXPECT_EQ(m_desktop.Requests().size(), 1u);
-
-    Configure("PNG", m_sProgs + "/gimp");
-    Select(Node(QStringLiteral("textures\\skins"), QStringLiteral("base.png")));
-    m_desktop.AnswerStartProgram(false);
-    m_desktop.AnswerMessage(MsgAnswer::OK);
-    Click("cmdEditFile");
-    ASSERT_EQ(m_desktop.Requests().size(), 3u);
-    ExpectMustSelect(m_desktop.Requests()[2]);
-
-    // A Windows program without wine on PATH cannot start.
-    UsePath(false);
-    Configure("PNG", m_sProgs + "/paint.exe");
-    m_desktop.AnswerMessage(MsgAnswer::OK);
-    Click("cmdEditFile");
-    ASSERT_EQ(m_desktop.Requests().size(), 4u);
-    ExpectMustSelect(m_desktop.Requests()[3]);
+    const QString sPng = Unpacked("textures/skins/base.png");
+    const struct {
+        const char *sSelected;
+        const char *sProgram;
+        bool bWine;
+        QStringList requests; // a start that fails, then the message
+    } cases[] = {
+        {"", "gimp", true, {kMustSelect}},
+        {"textures", "gimp", true, {}}, // a category: nothing at all
+        {"base.png", "gimp", true, {Started(m_sProgs + "/gimp", {sPng}), kMustSelect}},
+        {"base.png", "paint.exe", false, {kMustSelect}},
+    };
+    for (const auto &c : cases) {
+        UsePath(c.bWine);
+        Configure("PNG", m_sProgs + "/" + c.sProgram);
+        Select(QString::fromLatin1(c.sSelected));
+        if (c.requests.size() == 2)
+            m_desktop.AnswerStartProgram(false);
+        if (!c.requests.isEmpty())
+            m_desktop.AnswerMessage(MsgAnswer::OK);
+        const std::size_t nBefore = m_desktop.Requests().size();
+        Click("cmdEditFile");
+        QStringList requests;
+        for (std::size_t i = nBefore; i < m_desktop.Requests().size(); ++i)
+            requests << DescribeRequest(m_desktop.Requests()[i]);
+        EXPECT_EQ(requests, c.requests) << c.sSelected;
+    }
 }
 
 TEST_F(EditFileTest, OkOnCannotEditOpensTheSettingsDialog) {
     Unpack(kEntries);
-    Select(Node(QStringLiteral("data"), QStringLiteral("level.dat")));
+    Select(QStringLiteral("level.dat"));
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Click("cmdEditFile");
-    ExpectCannotEdit(m_desktop.Requests().back());
-    frmSettings *pDialog = OpenDialog();
+    EXPECT_EQ(LastRequest(), kCannotEdit);
+    frmSettings *pDialog = nullptr;
+    for (QWidget *pWindow : QApplication::topLevelWidgets())
+        if (pWindow->isVisible() && qobject_cast<frmSettings *>(pWindow))
+            pDialog = qobject_cast<frmSettings *>(pWindow);
     ASSERT_NE(pDialog, nullptr);
     EXPECT_FALSE(m_pMain->isEnabled());
     QTest::keyClick(pDialog, Qt::Key_Escape);
     EXPECT_TRUE(m_pMain->isEnabled());
-    EXPECT_EQ(OpenDialog(), nullptr);
 }
 
-TEST_F(EditFileTest, DoubleClickEditsAFileOnlyInEditMode) {
+TEST_F(EditFileTest, DoubleClickEditsAFileOnlyInEditModeAndOpenFolderShowsTheCategory) {
     MakeProgram(m_sProgs + "/gimp");
     Configure("BMP", m_sProgs + "/gimp");
-    MakeArchive(QStringLiteral("scripts.vl2"), Texts(kEntries));
-    Load();
-    m_pMain->show();
-    Choose(QStringLiteral("Scripts"));
-    auto doubleClick = [this](QTreeWidgetItem *pNode) {
-        Tree()->scrollToItem(pNode);
+    Unpack(kEntries, false);
+    auto doubleClick = [this](const char *sText) {
+        Tree()->expandAll();
         QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {},
-                           Tree()->visualItemRect(pNode).center());
+                           Tree()->visualItemRect(Node(QString::fromLatin1(sText))).center());
     };
-    // Listed, not unpacked: Edit File is disabled and a double-click does nothing.
-    Node(QStringLiteral("textures"))->setExpanded(true);
-    doubleClick(Node(QStringLiteral("textures"), QStringLiteral("flag.bmp")));
+    doubleClick("flag.bmp"); // listed, not unpacked: Edit File is disabled
     EXPECT_TRUE(m_desktop.Requests().empty());
 
     Click("cmdExtract");
-    Node(QStringLiteral("textures"))->setExpanded(true);
     m_desktop.AnswerStartProgram(true);
-    doubleClick(Node(QStringLiteral("textures"), QStringLiteral("flag.bmp")));
-    ASSERT_EQ(m_desktop.Requests(FakeDesktop::Kind::StartProgram).size(), 1u);
-    EXPECT_EQ(m_desktop.Requests().back().arguments,
-              QStringList{Unpacked(QStringLiteral("textures/flag.bmp"))});
-
-    doubleClick(Node(QStringLiteral("sound")));
+    doubleClick("flag.bmp");
+    EXPECT_EQ(LastRequest(), Started(m_sProgs + "/gimp", {Unpacked("textures/flag.bmp")}));
+    doubleClick("sound"); // a category
     EXPECT_EQ(m_desktop.Requests().size(), 1u);
-}
 
-TEST_F(EditFileTest, OpenFolderShowsTheSelectedCategorysFolder) {
-    Unpack(kEntries);
-    const struct {
-        const char *sCategory;
-        const char *sFile;
-        const char *sOpened;
-    } cases[] = {
-        {"textures\\skins", "base.png", "textures/skins"},
-        {"sound", nullptr, "sound"},
-        {"docs", "read me.txt", "docs"},
-    };
-    for (const auto &c : cases) {
-        Select(Node(QString::fromLatin1(c.sCategory),
-                    c.sFile ? QString::fromLatin1(c.sFile) : QString()));
+    const std::pair<const char *, const char *> folders[] = {
+        {"base.png", "textures/skins"}, {"sound", "sound"}, {"read me.txt", "docs"}};
+    for (const auto &[sSelected, sFolder] : folders) {
+        Select(QString::fromLatin1(sSelected));
         m_desktop.AnswerOpenWithShell(false); // a failure is not reported
         Click("cmdOpenFolder");
-        EXPECT_EQ(m_desktop.Requests().back().eKind, FakeDesktop::Kind::OpenWithShell);
-        EXPECT_EQ(m_desktop.Requests().back().sPath, Unpacked(QString::fromLatin1(c.sOpened)));
+        EXPECT_EQ(m_desktop.Requests().back().sPath, Unpacked(QString::fromLatin1(sFolder)));
     }
-    Tree()->clearSelection();
+    Select(QString());
     Click("cmdOpenFolder");
-    EXPECT_EQ(m_desktop.Requests().size(), 3u);
+    EXPECT_EQ(m_desktop.Requests().size(), 4u);
 }
 
 // The real process start: a path with blanks, quotes, "$", ";" and a leading "-"
@@ -298,35 +225,27 @@ TEST_F(EditFileTest, TheProgramReceivesTheFileAsOneArgumentUnchanged) {
     QDir().mkpath(sOdd);
     ASSERT_TRUE(QFile::copy(QStringLiteral(RECORD_ARGS_PROGRAM), sOdd + "/-record $1; args"));
     WriteFile(sOdd + "/Photoshp.exe", "MZ");
-    SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, kWorkFolderValue,
-                 (m_home.Path() + QStringLiteral("/work; $PATH 'w'")).toStdString());
     m_sWork = m_home.Path() + QStringLiteral("/work; $PATH 'w'");
+    SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, kWorkFolderValue, m_sWork.toStdString());
     Unpack({"textures/-a b $x;'q'\"d\".png", "textures/plain.bmp"});
     Configure("PNG", sOdd + "/-record $1; args");
     Configure("BMP", sOdd + "/Photoshp.exe");
     qputenv("KEPLO_RECORDED_ARGS", sRecorded.toUtf8());
     SetDesktop(nullptr); // the real services start the programs
 
-    const struct {
-        const char *sFile;
-        QStringList arguments;
-    } cases[] = {
-        {"-a b $x;'q'\"d\".png", {Unpacked(QStringLiteral("textures/-a b $x;'q'\"d\".png"))}},
-        {"plain.bmp",
-         {sOdd + "/Photoshp.exe", OnZ(Unpacked(QStringLiteral("textures/plain.bmp")))}},
+    const std::pair<const char *, QStringList> cases[] = {
+        {"-a b $x;'q'\"d\".png", {Unpacked("textures/-a b $x;'q'\"d\".png")}},
+        {"plain.bmp", {sOdd + "/Photoshp.exe", OnZ(Unpacked("textures/plain.bmp"))}},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.sFile);
+    for (const auto &[sFile, expected] : cases) {
         QFile::remove(sRecorded);
-        Select(Node(QStringLiteral("textures"), QString::fromUtf8(c.sFile)));
+        Select(QString::fromUtf8(sFile));
         Click("cmdEditFile");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(sRecorded); }, 10000));
-        QList<QByteArray> recorded = ReadFile(sRecorded).split('\0');
-        recorded.removeLast(); // after the last argument's NUL
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(sRecorded); }, 10000)) << sFile;
         QStringList arguments;
-        for (const QByteArray &argument : recorded)
+        for (const QByteArray &argument : ReadFile(sRecorded).split('\0'))
             arguments << QString::fromUtf8(argument);
-        EXPECT_EQ(arguments, c.arguments);
+        EXPECT_EQ(arguments, expected + QStringList{QString()}) << sFile; // NUL after the last
     }
     SetDesktop(&m_desktop);
     qunsetenv("KEPLO_RECORDED_ARGS");

@@ -18,7 +18,6 @@
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
-#include <map>
 
 namespace {
 
@@ -64,7 +63,7 @@ protected:
     QPointer<frmSettings> m_pDialog;
 };
 
-TEST_F(frmSettingsTest, EveryControlLiesWhereTheFormLaysItOutInTabOrder) {
+TEST_F(frmSettingsTest, EveryControlLiesWhereTheFormLaysItOutInTabOrderWithItsCaption) {
     struct Expected {
         const char *sName;
         const char *sClass;
@@ -122,6 +121,11 @@ TEST_F(frmSettingsTest, EveryControlLiesWhereTheFormLaysItOutInTabOrder) {
         else if (auto *pLabel = qobject_cast<QLabel *>(pControl))
             sCaption = pLabel->text();
         EXPECT_EQ(sCaption, c.sCaption ? QString::fromLatin1(c.sCaption) : sCaption);
+        // A label's access key moves the focus to the box that follows it.
+        if (auto *pLabel = qobject_cast<QLabel *>(pControl); pLabel && sCaption.startsWith('&')) {
+            ASSERT_NE(pLabel->buddy(), nullptr);
+            EXPECT_EQ(pLabel->buddy()->objectName(), QString::fromLatin1((&c)[1].sName));
+        }
         if (pControl->focusPolicy() & Qt::TabFocus)
             focusOrder << pControl->objectName();
     }
@@ -134,18 +138,9 @@ TEST_F(frmSettingsTest, EveryControlLiesWhereTheFormLaysItOutInTabOrder) {
         walked << pWidget->objectName();
     }
     EXPECT_EQ(walked, focusOrder);
-}
 
-TEST_F(frmSettingsTest, CaptionsFitTheLabelsMoveTheFocusToTheirBoxesAndBoxesAreReadOnly) {
-    Open();
     EXPECT_TRUE(CaptionsFit(m_pDialog));
     EXPECT_FALSE(Control<QLabel>("lblInfo")->text().isEmpty());
-    const std::pair<const char *, const char *> buddies[] = {
-        {"Label5", "txtPNG"},   {"Label3", "txtJPG"},  {"Label2", "txtGIF"},
-        {"Label4", "txtBMP"},   {"Label8", "txtText"}, {"Label10", "txtSound"},
-        {"Label11", "txtVideo"}};
-    for (const auto &[sLabel, sBox] : buddies)
-        EXPECT_EQ(Control<QLabel>(sLabel)->buddy(), Box(sBox)) << sLabel;
     for (const char *sBox : kBoxes)
         EXPECT_TRUE(Box(sBox)->isReadOnly()) << sBox;
     EXPECT_EQ(m_pDialog->focusWidget(), Box("txtPNG"));
@@ -153,37 +148,26 @@ TEST_F(frmSettingsTest, CaptionsFitTheLabelsMoveTheFocusToTheirBoxesAndBoxesAreR
     EXPECT_FALSE(Button("cmdApplySettings")->isEnabled());
 }
 
-TEST_F(frmSettingsTest, LoadShowsTheStoredProgramsAndOneValueOfEachPair) {
-    const std::map<std::string, QString> stored = {
-        {"PNG", "/usr/bin/gimp"},    {"JPG", "/opt/jpeg editor/edit"}, {"GIF", ""},
-        {"BMP", "/w/Photoshp.exe"},  {"TXT", "/usr/bin/gedit"},        {"WAV", "/usr/bin/audacity"},
-        {"MP3", "/never/shown/mp3"}, {"AVI", "/usr/bin/vlc"},          {"MPG", "/never/shown/mpg"},
-    };
-    for (const auto &[sName, sProgram] : stored)
-        Store(sName.c_str(), sProgram);
-    Open();
-    const QString shown[] = {"/usr/bin/gimp",   "/opt/jpeg editor/edit", "",
-                             "/w/Photoshp.exe", "/usr/bin/gedit",        "/usr/bin/audacity",
-                             "/usr/bin/vlc"};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(Box(kBoxes[i])->text(), shown[i]) << kBoxes[i];
-}
-
-TEST_F(frmSettingsTest, OkOnAMachineWithoutAProgramTableStoresNineEmptyValuesInOrder) {
+TEST_F(frmSettingsTest, OkWritesNineValuesInOrderAndLoadShowsOneOfEachPair) {
+    // Without a program table: seven empty boxes, and OK stores nine empty values.
     Open();
     for (const char *sBox : kBoxes)
         EXPECT_TRUE(Box(sBox)->text().isEmpty()) << sBox;
     Button("cmdSaveSettings")->click();
-    for (const char *sName : kValueNames)
-        EXPECT_EQ(Stored(sName), QString()) << sName;
-    // The values stand in the store in the order they were written.
     const QByteArray store = StoreBytes();
-    qsizetype nAt = 0;
+    qsizetype nAt = 0; // the values stand in the store in the order they were written
     for (const char *sName : kValueNames) {
-        const qsizetype nFound = store.indexOf(QByteArray("\"") + sName + "\"=\"\"", nAt);
-        ASSERT_GE(nFound, 0) << sName;
-        nAt = nFound + 1;
+        EXPECT_EQ(Stored(sName), QString()) << sName;
+        nAt = store.indexOf(QByteArray("\"") + sName + "\"=\"\"", nAt) + 1;
+        EXPECT_GT(nAt, 0) << sName;
     }
+
+    for (const char *sName : kValueNames)
+        Store(sName, QStringLiteral("/p/") + QLatin1String(sName));
+    Open();
+    const char *const shown[] = {"PNG", "JPG", "GIF", "BMP", "TXT", "WAV", "AVI"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(Box(kBoxes[i])->text(), QStringLiteral("/p/") + QLatin1String(shown[i]));
 }
 
 TEST_F(frmSettingsTest, EachBrowseButtonPicksIntoItsBoxAndOpensAtTheLastPick) {
@@ -200,7 +184,14 @@ TEST_F(frmSettingsTest, EachBrowseButtonPicksIntoItsBoxAndOpensAtTheLastPick) {
         {"cmdSoundbrowse", "Sound Editor...", "txtSound"},
         {"cmdVideobrowse", "Video Editor...", "txtVideo"},
     };
+    Store("PNG", QStringLiteral("/usr/bin/gimp"));
     Open();
+    // A cancelled pick changes nothing.
+    m_desktop.AnswerFile(std::nullopt);
+    Button("cmdPNGbrowse")->click();
+    EXPECT_EQ(Box("txtPNG")->text(), QStringLiteral("/usr/bin/gimp"));
+    EXPECT_FALSE(Button("cmdApplySettings")->isEnabled());
+
     QString sLastPick = QStringLiteral("/usr/bin");
     for (const auto &b : buttons) {
         SCOPED_TRACE(b.sButton);
@@ -224,20 +215,18 @@ TEST_F(frmSettingsTest, EachBrowseButtonPicksIntoItsBoxAndOpensAtTheLastPick) {
     EXPECT_EQ(Stored("MPG"), QStringLiteral("/opt/txtVideo editor/run"));
 }
 
-TEST_F(frmSettingsTest, ACancelledPickChangesNothing) {
-    Store("PNG", QStringLiteral("/usr/bin/gimp"));
+TEST_F(frmSettingsTest, OnlyOkCancelAndEscapeCloseTheDialogAndGiveTheMainWindowBack) {
     Open();
-    m_desktop.AnswerFile(std::nullopt);
-    Button("cmdPNGbrowse")->click();
-    EXPECT_EQ(Box("txtPNG")->text(), QStringLiteral("/usr/bin/gimp"));
-    EXPECT_FALSE(Button("cmdApplySettings")->isEnabled());
-    // The next picker still opens where nothing was picked yet.
-    m_desktop.AnswerFile(std::nullopt);
-    Button("cmdJPGbrowse")->click();
-    EXPECT_EQ(m_desktop.Requests().back().sStartFolder, QStringLiteral("/usr/bin"));
-}
+    EXPECT_FALSE(m_pDialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QCloseEvent request; // the window manager's (Alt+F4, the title bar)
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    QApplication::instance()->notify(m_pDialog, &request);
+    Settle();
+    ASSERT_FALSE(m_pDialog.isNull());
+    EXPECT_TRUE(m_pDialog->isVisible());
+    EXPECT_FALSE(m_main.isEnabled());
+    delete m_pDialog;
 
-TEST_F(frmSettingsTest, OkCancelAndEscapeCloseTheDialogAndGiveTheMainWindowBack) {
     const struct {
         const char *sHow;
         bool bSaved;
@@ -267,18 +256,6 @@ TEST_F(frmSettingsTest, OkCancelAndEscapeCloseTheDialogAndGiveTheMainWindowBack)
         EXPECT_EQ(Stored("WAV"), c.bSaved ? "/usr/bin/audacity" : "/old/wav");
         EXPECT_EQ(Stored("MP3"), c.bSaved ? "/usr/bin/audacity" : "/old/mp3");
     }
-}
-
-TEST_F(frmSettingsTest, TheWindowManagerCannotCloseTheDialog) {
-    Open();
-    EXPECT_FALSE(m_pDialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QCloseEvent request;
-    QSpontaneKeyEvent::setSpontaneous(&request);
-    QApplication::instance()->notify(m_pDialog, &request);
-    Settle();
-    ASSERT_FALSE(m_pDialog.isNull());
-    EXPECT_TRUE(m_pDialog->isVisible());
-    EXPECT_FALSE(m_main.isEnabled());
 }
 
 TEST_F(frmSettingsTest, AStoreThatCannotBeWrittenLosesNothingThatWasThere) {
