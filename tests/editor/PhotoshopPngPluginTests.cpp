@@ -9,6 +9,7 @@ namespace {
 
 class PhotoshopPngPluginTest : public ::testing::Test {
 protected:
+    TestHome m_home;
     // Photoshop's folder ends in "/" as its set-up stores it.
     const QString m_sPhotoshop = m_home.Path() + "/Adobe/Photoshop 6.0/";
     const QString m_sPlugin = m_sPhotoshop + "Plug-Ins/Adobe Photoshop Only/File Formats/Png.8bi";
@@ -25,8 +26,6 @@ protected:
             files << sName + "=" + WorkflowTest::ReadFile(folder.filePath(sName));
         return files;
     }
-
-    TestHome m_home;
 };
 
 TEST_F(PhotoshopPngPluginTest, OutcomeByWhatLiesOnTheDisk) {
