@@ -11,9 +11,6 @@
 #include "platform/desktop/DesktopServices.h"
 #include "ui_frmMain.h"
 
-class frmSettings;
-class QTreeWidgetItem;
-
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
@@ -22,6 +19,9 @@ class QTreeWidgetItem;
 #include <optional>
 #include <string>
 #include <vector>
+
+class frmSettings;
+class QTreeWidgetItem;
 
 class frmMain : public QWidget, private Ui_frmMain {
     Q_OBJECT
