@@ -5,6 +5,7 @@
 #include "editor/CategoryTree.h"
 #include "editor/FileTypes.h"
 #include "editor/UnpackedFiles.h"
+#include "editor/frmSettings.h"
 #include "platform/os/ProgramFolder.h"
 #include "support/GameFolders.h"
 #include "support/ProgramVersion.h"
@@ -15,7 +16,7 @@
 #include "support/ui/CaptionFont.h"
 #include "support/ui/WindowPlacement.h"
 
-#include <QMargins>
+#include <QCloseEvent>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
@@ -29,11 +30,10 @@ static void InitEditorResources() {
 
 namespace {
 
-// The window's outer size is 4095 x 7500 twips. Its client area is what a fixed,
-// single frame (4 pixel borders and a 23 pixel caption) leaves inside that, which
-// gives the controls the same margins on every side that they were laid out with.
+// The window's outer size is 4095 x 7500 twips. Its client area is what a fixed
+// frame leaves inside that, which gives the controls the same margins on every side
+// that they were laid out with.
 constexpr QSize kOuterSize(273, 500);
-constexpr QMargins kFrame(4, 27, 4, 4);
 
 // "Keplo v" + major.minor.revision, each in plain decimal.
 QString Caption() {
@@ -70,15 +70,20 @@ frmMain::frmMain(QWidget *parent)
     connect(cmdSaveChanges, &QPushButton::clicked, this, &frmMain::cmdSaveChanges_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
     connect(cmdSettings, &QPushButton::clicked, this, &frmMain::cmdSettings_Click);
+    connect(cmdEditFile, &QPushButton::clicked, this, &frmMain::cmdEditFile_Click);
+    connect(cmdOpenFolder, &QPushButton::clicked, this, &frmMain::cmdOpenFolder_Click);
+    connect(treArchive, &QTreeWidget::itemDoubleClicked, this, &frmMain::treArchive_DblClick);
 
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    delete m_pSettings;
+}
 
 void frmMain::Form_Load() {
     setWindowTitle(Caption());
-    setFixedSize(kOuterSize.shrunkBy(kFrame));
+    setFixedSize(kOuterSize.shrunkBy(kFixedFrame));
     CentreOnScreen(this, kOuterSize);
     // The unzip and zip components are members: they exist from here on.
     InitGameFolders();
@@ -201,9 +206,10 @@ void frmMain::UpdateButtons() {
 }
 
 void frmMain::OpenSettings() {
-    // Where the settings dialog is opened (the window disables itself, and the
-    // dialog enables and shows it again when it closes). Until that dialog exists,
-    // the Settings button has no visible effect.
+    setEnabled(false);
+    // The dialog enables and shows this window again when it closes.
+    m_pSettings = new frmSettings(this);
+    m_pSettings->show();
 }
 
 void frmMain::OpenChosenArchive() {
@@ -419,4 +425,25 @@ void frmMain::cmdCancel_Click() {
 
 void frmMain::cmdSettings_Click() {
     OpenSettings();
+}
+
+void frmMain::cmdEditFile_Click() {
+    EditSelectedFile();
+}
+
+void frmMain::cmdOpenFolder_Click() {
+    OpenSelectedFolder();
+}
+
+void frmMain::treArchive_DblClick() {
+    if (cmdEditFile->isEnabled())
+        EditSelectedFile();
+}
+
+void frmMain::closeEvent(QCloseEvent *pEvent) {
+    if (pEvent->spontaneous() && !isEnabled()) {
+        pEvent->ignore();
+        return;
+    }
+    QWidget::closeEvent(pEvent);
 }

@@ -12,11 +12,16 @@
 #include "ui_frmMain.h"
 
 #include <QIcon>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
+
+class frmSettings;
+class QTreeWidgetItem;
 
 class frmMain : public QWidget, private Ui_frmMain {
     Q_OBJECT
@@ -73,6 +78,14 @@ public:
     void SaveChanges();
     void RemoveUnpackedFiles();
 
+    // The program the user chose for a file type ("PNG", ".CS"; any case): its value in
+    // the program table, read afresh; empty when none is configured.
+    static std::string GetProgram(const QString &sFileType);
+    // Starts the program configured for the selected file's type on its unpacked file.
+    void EditSelectedFile();
+    // Opens the selected category's unpacked folder in the desktop's file manager.
+    void OpenSelectedFolder();
+
     static constexpr int kTreeIconCount = 8;
 
 private:
@@ -83,6 +96,24 @@ private:
     void cmdSaveChanges_Click();
     void cmdCancel_Click();
     void cmdSettings_Click();
+    void cmdEditFile_Click();
+    void cmdOpenFolder_Click();
+    void treArchive_DblClick();
+    // The window takes no input while it is disabled (busy, or the settings dialog
+    // open): a close request from the window manager is turned away then.
+    void closeEvent(QCloseEvent *pEvent) override;
+
+    // The text editor command: the "TXT" program followed by one blank, or, when none
+    // is configured, the plain text editor fallback followed by one blank.
+    static std::string TextEditorCommand();
+    // The selected node of the tree, or nullptr.
+    QTreeWidgetItem *SelectedNode() const;
+    // The unpacked file of a file node: archive sub-folder + "/" + its category's
+    // text + "/" + its own text; nothing when it has no category or would lie
+    // outside the archive sub-folder.
+    std::optional<std::string> EditedFilePath(const QTreeWidgetItem *pNode) const;
+    // "Cannot edit file...": OK opens the settings dialog.
+    void CannotEditFile();
     // A message box of this window: title "Keplo", one OK button.
     void ShowMessage(const QString &sText, MsgIcon eIcon);
 
@@ -93,4 +124,5 @@ private:
     std::vector<std::string> m_vArchiveList; // filVL2
     QStringList m_lstArchive;                // lstArchive: the entry list
     std::array<QIcon, kTreeIconCount> m_imgIcons16;
+    QPointer<frmSettings> m_pSettings; // the settings dialog while it is open
 };

@@ -1,15 +1,13 @@
 #include "support/modOther.h"
 
 #include "platform/os/AtomicFile.h"
+#include "platform/os/ProgramSearch.h"
 #include "support/CaseBlind.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -170,37 +168,5 @@ std::string GetLongFileName(const std::string &sPath) {
 }
 
 std::string GetWinPath() {
-    const char *sPathVariable = std::getenv("PATH");
-    std::string sSearch;
-    if (sPathVariable != nullptr) {
-        sSearch = sPathVariable;
-    } else {
-        size_t lLength = confstr(_CS_PATH, nullptr, 0);
-        if (lLength > 0) {
-            std::vector<char> aBuffer(lLength);
-            confstr(_CS_PATH, aBuffer.data(), lLength);
-            sSearch = aBuffer.data();
-        }
-    }
-    size_t lStart = 0;
-    while (lStart <= sSearch.size()) {
-        size_t lColon = sSearch.find(':', lStart);
-        if (lColon == std::string::npos) {
-            lColon = sSearch.size();
-        }
-        std::string sFolder = sSearch.substr(lStart, lColon - lStart);
-        lStart = lColon + 1;
-        // Relative entries would name a different folder whenever the current one changes.
-        if (sFolder.empty() || sFolder[0] != '/') {
-            continue;
-        }
-        while (sFolder.size() > 1 && sFolder.back() == '/') {
-            sFolder.pop_back();
-        }
-        std::string sProgram = JoinPath(sFolder, "xdg-open");
-        if (IsRegularFile(sProgram) && access(sProgram.c_str(), X_OK) == 0) {
-            return sFolder;
-        }
-    }
-    return {};
+    return FolderOnPathHolding("xdg-open");
 }

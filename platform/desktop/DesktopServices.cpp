@@ -5,9 +5,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QUrl>
 
 namespace {
@@ -66,6 +68,24 @@ MsgAnswer ClosedAnswer(MsgButtons eButtons) {
 // desktop's native dialogs do not promise.
 constexpr QFileDialog::Options kDialogOptions = QFileDialog::DontUseNativeDialog;
 
+// What the program picker lists: folders to walk through, the files the user may
+// run, and Windows programs (a name ending in ".exe" in any case), which run
+// through Wine whether or not they are marked executable.
+class ProgramFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int nRow, const QModelIndex &parent) const override {
+        const auto *pFiles = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (!pFiles)
+            return true;
+        const QFileInfo info = pFiles->fileInfo(pFiles->index(nRow, 0, parent));
+        return info.isDir() || info.isExecutable() ||
+               info.fileName().endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
+    }
+};
+
 std::optional<QString> Chosen(const QString &sPath) {
     if (sPath.isEmpty())
         return std::nullopt;
@@ -113,12 +133,15 @@ public:
 
     std::optional<QString> GetProgramFileName(QWidget *owner, const QString &sTitle,
                                               const QString &sStartFolder) override {
-        // Linux programs carry no extension: the dialog lists the files the user may run.
+        // Given a file, the dialog opens in its folder with the file selected.
         QFileDialog dialog(owner, sTitle, sStartFolder);
-        dialog.setOptions(kDialogOptions);
+        dialog.setOptions(kDialogOptions | QFileDialog::HideNameFilterDetails);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+        // Linux programs carry no extension: the one filter is the proxy's, and the
+        // name filter only describes it.
+        dialog.setNameFilter(QStringLiteral("Programs (*)"));
+        dialog.setProxyModel(new ProgramFilter(&dialog));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return Chosen(dialog.selectedFiles().constFirst());

@@ -32,7 +32,9 @@ public:
     virtual std::optional<QString> GetSaveFileName(QWidget *owner, const QString &sTitle,
                                                    const QString &sFilter,
                                                    const QString &sStartFolder) = 0;
-    // Lets the user pick a program file (an executable). Cancel gives no value.
+    // Lets the user pick a program: the picker, described as programs, lists the files
+    // the user may run and Windows programs (".exe" in any case). sStartFolder may name
+    // a file, which the picker then opens at. Cancel gives no value.
     virtual std::optional<QString> GetProgramFileName(QWidget *owner, const QString &sTitle,
                                                       const QString &sStartFolder) = 0;
 

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QObject>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -34,7 +35,12 @@ void RemoveCloseCommand(QWidget *pWindow) {
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
     flags &= ~Qt::WindowCloseButtonHint;
     pWindow->setWindowFlags(flags);
-    if (!pWindow->findChild<CloseCommandFilter *>(QString(), Qt::FindDirectChildrenOnly))
+    // The filter has no meta-object of its own, so findChild would take any child for
+    // it: it is looked for by its C++ type.
+    const QObjectList &children = pWindow->children();
+    if (std::none_of(children.begin(), children.end(), [](const QObject *pChild) {
+            return dynamic_cast<const CloseCommandFilter *>(pChild) != nullptr;
+        }))
         pWindow->installEventFilter(new CloseCommandFilter(pWindow));
     if (bVisible)
         pWindow->show();

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -185,4 +186,55 @@ TEST(RealDesktopServices, FileDialogGivesTheChosenFileAndNothingWhenCancelled) {
     });
     EXPECT_EQ(Desktop().GetSaveFileName(nullptr, QStringLiteral("Save"), QString(), home.Path()),
               std::nullopt);
+}
+
+TEST(RealDesktopServices, ProgramPickerListsRunnableFilesAndWindowsProgramsAndOpensAtAFile) {
+    TestHome home;
+    const QString sFolder = home.Path() + QStringLiteral("/programs");
+    QDir().mkpath(sFolder + QStringLiteral("/sub"));
+    const QFile::Permissions runnable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    for (const auto &[sName, permissions] :
+         {std::pair{"tool", runnable}, std::pair{"script.sh", runnable},
+          std::pair{"Paint.EXE", QFile::ReadOwner | QFile::WriteOwner},
+          std::pair{"notes.txt", QFile::ReadOwner | QFile::WriteOwner}}) {
+        QFile file(sFolder + QLatin1Char('/') + QLatin1String(sName));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(permissions);
+    }
+
+    QString sTitle;
+    QStringList listed;
+    QStringList filters;
+    QStringList selected;
+    bool bDetailsHidden = false;
+    QTimer::singleShot(0, [&] {
+        auto *pDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *pList =
+            pDialog ? pDialog->findChild<QListView *>(QStringLiteral("listView")) : nullptr;
+        if (!pList)
+            return;
+        sTitle = pDialog->windowTitle();
+        filters = pDialog->nameFilters();
+        bDetailsHidden = pDialog->testOption(QFileDialog::HideNameFilterDetails);
+        selected = pDialog->selectedFiles();
+        // The folder is read in the background; what shows once it is read is checked below.
+        (void)QTest::qWaitFor(
+            [&] {
+                listed.clear();
+                for (int i = 0; i < pList->model()->rowCount(pList->rootIndex()); ++i)
+                    listed << pList->model()->index(i, 0, pList->rootIndex()).data().toString();
+                return listed.size() >= 4;
+            },
+            5000);
+        listed.sort();
+        pDialog->reject();
+    });
+    EXPECT_EQ(Desktop().GetProgramFileName(nullptr, QStringLiteral("PNG Editor..."),
+                                           sFolder + QStringLiteral("/tool")),
+              std::nullopt);
+    EXPECT_EQ(sTitle, QStringLiteral("PNG Editor..."));
+    EXPECT_EQ(listed, (QStringList{"Paint.EXE", "script.sh", "sub", "tool"}));
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Programs (*)")});
+    EXPECT_TRUE(bDetailsHidden);
+    EXPECT_EQ(selected, QStringList{sFolder + QStringLiteral("/tool")});
 }

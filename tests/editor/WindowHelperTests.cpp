@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QLabel>
 #include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,17 @@ TEST(RemoveCloseCommand, TheWindowManagerCannotCloseTheWindowButTheProgramCan) {
 
     EXPECT_TRUE(dialog.close());
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST(RemoveCloseCommand, AWindowThatAlreadyHoldsControlsLosesItToo) {
+    QDialog dialog;
+    new QLabel(QStringLiteral("A label"), &dialog);
+    RemoveCloseCommand(&dialog);
+    dialog.show();
+    QCloseEvent request;
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    QApplication::instance()->notify(&dialog, &request);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST(RemoveCloseCommand, AVisibleWindowStaysOnTheScreen) {

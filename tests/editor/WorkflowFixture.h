@@ -89,6 +89,8 @@ protected:
         return contents;
     }
 
+public:
+    // Also for tests of files outside the workflow.
     static void WriteFile(const QString &sPath, const QByteArray &data) {
         QDir().mkpath(QFileInfo(sPath).path());
         QFile file(sPath);
@@ -99,6 +101,8 @@ protected:
         QFile file(sPath);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
+
+protected:
     // Every file and folder below sFolder, relative to it, folders ending in "/".
     static QStringList Listing(const QString &sFolder) {
         QStringList items;

@@ -5,6 +5,8 @@
 #include "tests/testsupport/FakeDesktop.h"
 #include "tests/testsupport/TestHome.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <zip.h>
@@ -475,14 +478,28 @@ TEST_F(frmMainTest, ChoosingAnArchiveAlreadyUnpackedGoesStraightToEditMode) {
     EXPECT_FALSE(Control<QPushButton>(QStringLiteral("cmdExtract"))->isEnabled());
 }
 
-TEST_F(frmMainTest, SettingsButtonStaysEnabledAndOpensNoBoxYet) {
+TEST_F(frmMainTest, SettingsOpensTheDialogAndTheWindowTakesNoInputUntilItCloses) {
     InstallGame();
     Load();
-    QPushButton *pSettings = Control<QPushButton>(QStringLiteral("cmdSettings"));
-    ASSERT_TRUE(pSettings->isEnabled());
-    pSettings->click();
+    m_pMain->show();
+    Control<QPushButton>(QStringLiteral("cmdSettings"))->click();
+    QWidget *pDialog = nullptr;
+    for (QWidget *pWindow : QApplication::topLevelWidgets())
+        if (pWindow->objectName() == QLatin1String("frmSettings") && pWindow->isVisible())
+            pDialog = pWindow;
+    ASSERT_NE(pDialog, nullptr);
+    EXPECT_FALSE(m_pMain->isEnabled());
+    EXPECT_TRUE(pDialog->isEnabled());
+
+    // The window manager's close request is turned away while the window is disabled.
+    QCloseEvent request;
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    QApplication::instance()->notify(m_pMain.get(), &request);
+    EXPECT_TRUE(m_pMain->isVisible());
+
+    pDialog->findChild<QPushButton *>(QStringLiteral("cmdCancelSettings"))->click();
+    EXPECT_TRUE(m_pMain->isEnabled());
     EXPECT_TRUE(m_desktop.Requests().empty());
-    EXPECT_TRUE(pSettings->isEnabled());
 }
 
 TEST_F(frmMainTest, StartUpShowsNoMessageBox) {
