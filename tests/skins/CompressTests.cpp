@@ -115,7 +115,7 @@ TEST_F(CompressTest, TheReplaceQuestionReplacesExtendsOrLeavesEverythingAsItWas)
                           Case{MsgAnswer::No, {"old.txt", "textures/skins/new.png"}, false},
                           Case{MsgAnswer::Cancel, {"old.txt"}, true}}) {
         SCOPED_TRACE(static_cast<int>(c.eAnswer));
-        MakeArchive(Archive("team.vl2"), {{"old.txt", "old"}});
+        WriteArchive(Archive("team.vl2"), {{"old.txt", "old"}});
         Load();
         m_nBoxesSeen = m_desktop.Messages().size();
         Add(Skin("new.png"));
@@ -169,7 +169,7 @@ TEST_F(CompressTest, AnArchiveThatWasNotWrittenIsSaidSoAndTheCollectionStays) {
     EXPECT_FALSE(QFileInfo::exists(Archive("empty.vl2")));
 
     Add(Skin("red.png"));
-    MakeArchive(Archive("team.vl2"), {{"old.txt", "old"}});
+    WriteArchive(Archive("team.vl2"), {{"old.txt", "old"}});
     {
         ReadOnlyFolder readOnly(m_home.Path() + QStringLiteral("/out"));
         if (!readOnly.Ready())

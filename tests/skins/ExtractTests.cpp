@@ -56,11 +56,11 @@ TEST_F(ExtractTest, ChecksRunInOrderAndTheFirstFailingOneEndsTheClick) {
 }
 
 TEST_F(ExtractTest, EveryEntryArrivesFlatInTheFolderAndTheLastOfANameWins) {
-    MakeArchive(m_sArchive, {{"textures/skins/a.png", "a"},
-                             {"textures/skins/b.png", "b"},
-                             {"textures/", ""},
-                             {"other/place/a.png", "second a"},
-                             {"readme.txt", "read me"}});
+    WriteArchive(m_sArchive, {{"textures/skins/a.png", "a"},
+                              {"textures/skins/b.png", "b"},
+                              {"textures/", ""},
+                              {"other/place/a.png", "second a"},
+                              {"readme.txt", "read me"}});
     WriteFile(m_sFolder + QStringLiteral("/b.png"), "an older b");
     Load();
     Choose(m_sArchive, m_sFolder);
@@ -122,7 +122,7 @@ TEST_F(ExtractTest, HostileEntryNamesNeverReachOutsideTheFolder) {
 TEST_F(ExtractTest, AnExtractionTheEngineCouldNotDoIsSaidSoAndTheArchiveStaysChosen) {
     WriteFile(m_sArchive, "not a zip archive at all");
     const QString sGood = m_home.Path() + QStringLiteral("/downloads/good.vl2");
-    MakeArchive(sGood, {{"textures/skins/a.png", "a"}});
+    WriteArchive(sGood, {{"textures/skins/a.png", "a"}});
     Load();
     Choose(m_sArchive, m_sFolder);
     m_desktop.AnswerMessage(MsgAnswer::OK);

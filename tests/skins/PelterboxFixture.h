@@ -1,29 +1,24 @@
 // A game, a work folder and Pelterbox's main window for the window tests: the
-// window is driven through its controls, the desktop through the scripted fake,
-// and archives are made and read back with libzip.
+// window is driven through its controls and the desktop through the scripted fake.
 #pragma once
 
 #include "skins/frmMain.h"
 #include "support/modRegistry.h"
 #include "tests/testsupport/FakeDesktop.h"
+#include "tests/testsupport/TestFiles.h"
 #include "tests/testsupport/TestHome.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
-#include <map>
 #include <memory>
 #include <ostream>
-#include <utility>
 #include <vector>
-#include <zip.h>
 
 // Texts in failure messages as text.
 inline void PrintTo(const QString &sText, std::ostream *pOut) {
@@ -40,8 +35,6 @@ struct ExpectedBox {
 
 class PelterboxTest : public ::testing::Test {
 protected:
-    using Entries = std::vector<std::pair<QString, QByteArray>>;
-
     PelterboxTest() {
         m_sGame = m_home.Path() + QStringLiteral("/Tribes2");
         m_sBase = m_sGame + QStringLiteral("/GameData/base");
@@ -82,65 +75,6 @@ protected:
     void ExpectIdle() {
         EXPECT_TRUE(m_pMain->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    }
-
-    // An archive holding the entries in this order.
-    static void MakeArchive(const QString &sPath, const Entries &entries) {
-        QDir().mkpath(QFileInfo(sPath).path());
-        int nError = 0;
-        zip_t *pZip = zip_open(sPath.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &nError);
-        ASSERT_NE(pZip, nullptr);
-        for (const auto &[sName, data] : entries) {
-            zip_source_t *pSource = zip_source_buffer(pZip, data.constData(),
-                                                      static_cast<zip_uint64_t>(data.size()), 0);
-            ASSERT_GE(zip_file_add(pZip, sName.toUtf8().constData(), pSource, 0), 0);
-        }
-        ASSERT_EQ(zip_close(pZip), 0);
-    }
-    // Every entry of an archive with its bytes; empty when it cannot be read.
-    static std::map<QString, QByteArray> ReadArchive(const QString &sPath) {
-        std::map<QString, QByteArray> contents;
-        int nError = 0;
-        zip_t *pZip = zip_open(sPath.toUtf8().constData(), ZIP_RDONLY | ZIP_CHECKCONS, &nError);
-        if (!pZip)
-            return contents;
-        for (zip_int64_t i = 0; i < zip_get_num_entries(pZip, 0); ++i) {
-            zip_stat_t st;
-            zip_stat_index(pZip, static_cast<zip_uint64_t>(i), 0, &st);
-            QByteArray data(static_cast<qsizetype>(st.size), '\0');
-            if (zip_file_t *pFile = zip_fopen_index(pZip, static_cast<zip_uint64_t>(i), 0)) {
-                zip_fread(pFile, data.data(), st.size);
-                zip_fclose(pFile);
-            }
-            contents[QString::fromUtf8(st.name)] = data;
-        }
-        zip_discard(pZip);
-        return contents;
-    }
-
-    static void WriteFile(const QString &sPath, const QByteArray &data) {
-        QDir().mkpath(QFileInfo(sPath).path());
-        QFile file(sPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << sPath.toStdString();
-        file.write(data);
-    }
-    static QByteArray ReadFile(const QString &sPath) {
-        QFile file(sPath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    // Every file and folder below sFolder, relative to it, folders ending in "/".
-    static QStringList Listing(const QString &sFolder) {
-        QStringList items;
-        QDirIterator it(sFolder,
-                        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo info = it.nextFileInfo();
-            items << QDir(sFolder).relativeFilePath(info.filePath()) +
-                         (info.isDir() ? QStringLiteral("/") : QString());
-        }
-        items.sort();
-        return items;
     }
 
     QString Staged(const QString &sName) const {

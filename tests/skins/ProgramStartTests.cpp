@@ -6,7 +6,7 @@
 
 TEST_F(PelterboxTest, BothProgramsStartWithArgumentsTheyDoNotKnow) {
     const QString sArchive = m_home.Path() + QStringLiteral("/pack.vl2");
-    MakeArchive(sArchive, {{"textures/skins/a.png", "a"}});
+    WriteArchive(sArchive, {{"textures/skins/a.png", "a"}});
     struct Case {
         const char *sProgram;
         QStringList arguments;

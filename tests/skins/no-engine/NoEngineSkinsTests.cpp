@@ -6,7 +6,7 @@ TEST_F(PelterboxTest, WithoutTheEngineNothingIsSaidToBeCompressedOrExtracted) {
     const QString sSkin = m_home.Path() + QStringLiteral("/red.png");
     const QString sArchive = m_home.Path() + QStringLiteral("/pack.vl2");
     WriteFile(sSkin, "png");
-    MakeArchive(sArchive, {{"textures/skins/a.png", "a"}});
+    WriteArchive(sArchive, {{"textures/skins/a.png", "a"}});
     Load();
 
     Type("txtCompressPng", sSkin);
