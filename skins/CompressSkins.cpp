@@ -54,18 +54,15 @@ void frmMain::cmdCompressPngBrowse_Click() {
 void frmMain::cmdCompressAdd_Click() {
     const QString sTyped = txtCompressPng->text();
     if (sTyped.isEmpty()) {
-        ShowMessage(QStringLiteral("File does not exist!\n\n") + sTyped, MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        WarnFileMissing(sTyped);
         return;
     }
     if (!EndsWithUpper(sTyped, QStringLiteral(".PNG"))) {
-        ShowMessage(QStringLiteral("Please select a PNG file."), MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        Warn(QStringLiteral("Please select a PNG file."));
         return;
     }
     if (FileExists(sTyped.toStdString()) != 1) {
-        ShowMessage(QStringLiteral("File does not exist!\n\n") + sTyped, MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        WarnFileMissing(sTyped);
         return;
     }
     CollectSkin(sTyped.toStdString(), FileTitle(sTyped));

@@ -25,18 +25,15 @@ void frmMain::cmdExtract_Click() {
     const QString sArchive = txtExtractVL2->text();
     const QString sFolder = txtExtractFolder->text();
     if (sArchive.isEmpty() || !EndsWithUpper(sArchive, QStringLiteral(".VL2"))) {
-        ShowMessage(QStringLiteral("Please select a VL2 file to extract."), MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        Warn(QStringLiteral("Please select a VL2 file to extract."));
         return;
     }
     if (sFolder.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select a folder."), MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        Warn(QStringLiteral("Please select a folder."));
         return;
     }
     if (FileExists(sArchive.toStdString()) == 0) {
-        ShowMessage(QStringLiteral("File does not exist!\n\n") + sArchive, MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        WarnFileMissing(sArchive);
         return;
     }
 

@@ -26,13 +26,11 @@ void frmMain::cmdInstall_Click() {
     const QString sArchive = txtInstallVL2->text();
     QString sName = txtInstallName->text();
     if (sArchive.isEmpty() || !EndsWithUpper(sArchive, QStringLiteral(".VL2"))) {
-        ShowMessage(QStringLiteral("Please select a VL2 file to install."), MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        Warn(QStringLiteral("Please select a VL2 file to install."));
         return;
     }
     if (FileExists(sArchive.toStdString()) == 0) {
-        ShowMessage(QStringLiteral("File does not exist!\n\n") + sArchive, MsgButtons::OK,
-                    MsgIcon::Exclamation);
+        WarnFileMissing(sArchive);
         return;
     }
     for (const QString &sForbidden : m_sForbiddenNameChars) {

@@ -188,3 +188,11 @@ std::optional<QString> frmMain::ShowOpenDialog(const QString &sTitle,
 MsgAnswer frmMain::ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon) {
     return Desktop().MessageBox(this, sText, eButtons, eIcon, QStringLiteral("Keplo Pelterbox"));
 }
+
+void frmMain::Warn(const QString &sText) {
+    ShowMessage(sText, MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+void frmMain::WarnFileMissing(const QString &sPath) {
+    Warn(QStringLiteral("File does not exist!\n\n") + sPath);
+}

@@ -91,6 +91,10 @@ private:
     std::optional<QString> ShowOpenDialog(const QString &sTitle, const QString &sDesignFilter);
     // A message box of this window, titled "Keplo Pelterbox".
     MsgAnswer ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon);
+    // The warning about input that cannot be used: exclamation icon, OK button.
+    void Warn(const QString &sText);
+    // The warning about a path that names no file.
+    void WarnFileMissing(const QString &sPath);
 
     std::string m_sGameFolder;
     std::string m_sGameBaseFolder;

@@ -39,11 +39,7 @@ protected:
         m_sGame = m_home.Path() + QStringLiteral("/Tribes2");
         m_sBase = m_sGame + QStringLiteral("/GameData/base");
         m_sWork = m_home.Path() + QStringLiteral("/work");
-        QDir().mkpath(m_sBase);
-        SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Sierra Online\\Setup\\Tribes2", "directory",
-                     m_sGame.toStdString());
-        SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo",
-                     "tempdir", m_sWork.toStdString());
+        RegisterGame(m_sGame, m_sWork);
     }
 
     void Load() { m_pMain = std::make_unique<frmMain>(); }

@@ -29,3 +29,7 @@ private:
     QByteArray m_sOldConfig;
     QByteArray m_sOldData;
 };
+
+// Registers sGameFolder as the game's folder in the settings store in force, making
+// its GameData/base, and sWorkFolder (not made) as the work folder.
+void RegisterGame(const QString &sGameFolder, const QString &sWorkFolder);
