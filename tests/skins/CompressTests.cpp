@@ -8,8 +8,8 @@
 namespace {
 
 const QString kAlreadyExists = QStringLiteral(
-    " already exists. Replace file?\n\nClick YES to replace this file\nClick NO to add skins to "
-    "VL2 archive\nClick CANCEL to choose another filename.");
+    "team.vl2 already exists. Replace file?\n\nClick YES to replace this file\nClick NO to add "
+    "skins to VL2 archive\nClick CANCEL to choose another filename.");
 
 class CompressTest : public PelterboxTest {
 protected:
@@ -24,42 +24,42 @@ protected:
         Type("txtCompressPng", sPath);
         Click("cmdCompressAdd");
     }
-    // Compress to sArchive, answering the replace question with eAnswer when asked.
-    void Compress(const QString &sArchive, std::optional<MsgAnswer> eAnswer = std::nullopt) {
+    // Compresses into sArchive, answering the replace question when one is given,
+    // and OK to every box after it.
+    void Compress(const QString &sArchive, std::optional<MsgAnswer> eReplace = std::nullopt,
+                  int nBoxes = 1) {
         m_desktop.AnswerFile(sArchive);
-        if (eAnswer)
-            m_desktop.AnswerMessage(*eAnswer);
-        if (eAnswer != MsgAnswer::Cancel)
+        if (eReplace)
+            m_desktop.AnswerMessage(*eReplace);
+        for (int i = 0; i < nBoxes && eReplace != MsgAnswer::Cancel; ++i)
             m_desktop.AnswerMessage(MsgAnswer::OK);
         Click("cmdCompress");
     }
-    QString Archive(const char *sName) const {
+    QString Out(const char *sName) const {
         return m_home.Path() + QStringLiteral("/out/") + QString::fromLatin1(sName);
+    }
+    ExpectedBox Compressed(const char *sName) const {
+        return {"Skins compressed successfully.\n\n" + Out(sName), MsgIcon::Information};
+    }
+    ExpectedBox NotCompressed(const char *sName) const {
+        return {"Skins were NOT compressed successfully.\n\n" + Out(sName), MsgIcon::Critical};
     }
 };
 
 } // namespace
 
 TEST_F(CompressTest, AddChecksTheTypedPathInOrder) {
-    struct Case {
-        QString sTyped;
-        ExpectedBox box;
-    };
-    const QString sMissing = m_home.Path() + QStringLiteral("/mine/missing.png");
-    const QString sFolder = m_home.Path() + QStringLiteral("/mine/folder.png");
-    QDir().mkpath(sFolder);
+    const QString sMissing = m_home.Path() + QStringLiteral("/missing.png");
     Load();
-    for (const Case &c :
-         {Case{"", {"File does not exist!\n\n", MsgIcon::Exclamation}},
-          Case{Skin("a.png") + " ", {"Please select a PNG file.", MsgIcon::Exclamation}},
-          Case{Skin("a.bmp"), {"Please select a PNG file.", MsgIcon::Exclamation}},
-          Case{sMissing, {"File does not exist!\n\n" + sMissing, MsgIcon::Exclamation}},
-          Case{sFolder, {"File does not exist!\n\n" + sFolder, MsgIcon::Exclamation}}}) {
-        SCOPED_TRACE(c.sTyped.toStdString());
+    for (const auto &[sTyped, box] :
+         {std::pair<QString, ExpectedBox>{"", {"File does not exist!\n\n", MsgIcon::Exclamation}},
+          {Skin("a.png") + " ", {"Please select a PNG file.", MsgIcon::Exclamation}},
+          {Skin("a.bmp"), {"Please select a PNG file.", MsgIcon::Exclamation}},
+          {sMissing, {"File does not exist!\n\n" + sMissing, MsgIcon::Exclamation}}}) {
         m_desktop.AnswerMessage(MsgAnswer::OK);
-        Add(c.sTyped);
-        ExpectBoxes({c.box});
-        EXPECT_EQ(Box("txtCompressPng")->text(), c.sTyped);
+        Add(sTyped);
+        ExpectBoxes({box});
+        EXPECT_EQ(Box("txtCompressPng")->text(), sTyped);
     }
     EXPECT_EQ(SkinList()->count(), 0);
     EXPECT_FALSE(QFileInfo::exists(m_sWork + QStringLiteral("/pelterbox")));
@@ -68,74 +68,58 @@ TEST_F(CompressTest, AddChecksTheTypedPathInOrder) {
 TEST_F(CompressTest, CollectedSkinsAreStagedAndListedInOrderAndRemoveTakesTheSelectedOne) {
     Load();
     Add(Skin("c/Red.png"));
-    EXPECT_EQ(Box("txtCompressPng")->text(), QString());
     Add(Skin("blue.PnG"));
     m_desktop.AnswerFile(Skin("d/red.png"));
     Click("cmdCompressPngBrowse");
     Add(Skin("e/Red.png")); // the same name again: one staged copy, two entries
-    ExpectBoxes({});
+    EXPECT_EQ(Box("txtCompressPng")->text(), QString());
     EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "Red.png", "red.png", "Red.png"}));
     EXPECT_EQ(SkinList()->currentRow(), 1); // the first entry, selected before the others came
     EXPECT_EQ(ReadFile(Staged("Red.png")), QByteArray("png e/Red.png"));
-    EXPECT_EQ(ReadFile(Staged("red.png")), QByteArray("png d/red.png"));
-    const auto dialog = m_desktop.Requests(FakeDesktop::Kind::OpenFile).front();
-    EXPECT_EQ(dialog.sTitle, QStringLiteral("Select Skin"));
-    EXPECT_EQ(dialog.sFilter, QStringLiteral("Tribes 2 Skins (*.PNG)"));
+    const FakeDesktop::Request dialog = m_desktop.Requests(FakeDesktop::Kind::OpenFile).front();
+    EXPECT_EQ(dialog.sTitle + dialog.sFilter, QStringLiteral("Select SkinTribes 2 Skins (*.PNG)"));
 
-    SkinList()->setCurrentRow(1);
     Click("cmdCompressRemove");
     EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "red.png", "Red.png"}));
     EXPECT_TRUE(SkinList()->selectedItems().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(Staged("Red.png")));
     Click("cmdCompressRemove"); // nothing selected: nothing happens
     EXPECT_EQ(ListedSkins().size(), 3);
 
-    Compress(Archive("team.vl2"));
-    EXPECT_EQ(ReadArchive(Archive("team.vl2")),
+    Compress(Out("team.vl2"));
+    ExpectBoxes({Compressed("team.vl2")});
+    // The second Red.png went with the first: its staged copy is gone.
+    EXPECT_EQ(ReadArchive(Out("team.vl2")),
               (std::map<QString, QByteArray>{{"textures/skins/blue.PnG", "png blue.PnG"},
                                              {"textures/skins/red.png", "png d/red.png"}}));
-    ExpectBoxes(
-        {{"Skins compressed successfully.\n\n" + Archive("team.vl2"), MsgIcon::Information}});
     EXPECT_EQ(SkinList()->count(), 0);
     EXPECT_EQ(Listing(m_sWork + QStringLiteral("/pelterbox/textures/skins")), QStringList());
-    // The save dialog starts with no file name and does not ask about a file itself.
-    const auto save = m_desktop.Requests(FakeDesktop::Kind::SaveFile).front();
-    EXPECT_EQ(save.sTitle, QStringLiteral("Save As"));
-    EXPECT_EQ(save.sFilter, QStringLiteral("VL2 file (*.vl2)"));
-    EXPECT_EQ(save.sStartFolder, QString());
+    const FakeDesktop::Request save = m_desktop.Requests(FakeDesktop::Kind::SaveFile).front();
+    EXPECT_EQ(save.sTitle + save.sFilter + save.sStartFolder,
+              QStringLiteral("Save AsVL2 file (*.vl2)"));
 }
 
 TEST_F(CompressTest, TheReplaceQuestionReplacesExtendsOrLeavesEverythingAsItWas) {
-    struct Case {
-        MsgAnswer eAnswer;
-        QStringList entries;
-        bool bListKept;
-    };
-    for (const Case &c : {Case{MsgAnswer::Yes, {"textures/skins/new.png"}, false},
-                          Case{MsgAnswer::No, {"old.txt", "textures/skins/new.png"}, false},
-                          Case{MsgAnswer::Cancel, {"old.txt"}, true}}) {
-        SCOPED_TRACE(static_cast<int>(c.eAnswer));
-        WriteArchive(Archive("team.vl2"), {{"old.txt", "old"}});
+    for (const auto &[eAnswer, entries] :
+         {std::pair<MsgAnswer, QStringList>{MsgAnswer::Yes, {"textures/skins/new.png"}},
+          {MsgAnswer::No, {"old.txt", "textures/skins/new.png"}},
+          {MsgAnswer::Cancel, {"old.txt"}}}) {
+        WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
         Load();
-        m_nBoxesSeen = m_desktop.Messages().size();
         Add(Skin("new.png"));
-        Compress(Archive("team.vl2"), c.eAnswer);
-        const ExpectedBox question{"team.vl2" + kAlreadyExists, MsgIcon::Question,
-                                   MsgButtons::YesNoCancel};
-        const ExpectedBox success{"Skins compressed successfully.\n\n" + Archive("team.vl2"),
-                                  MsgIcon::Information};
-        if (c.bListKept)
+        Compress(Out("team.vl2"), eAnswer);
+        const ExpectedBox question{kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel};
+        const bool bCancelled = eAnswer == MsgAnswer::Cancel;
+        if (bCancelled)
             ExpectBoxes({question});
         else
-            ExpectBoxes({question, success});
-        QStringList entries;
-        for (const auto &[sName, data] : ReadArchive(Archive("team.vl2")))
-            entries << sName;
-        EXPECT_EQ(entries, c.entries);
-        EXPECT_EQ(SkinList()->count(), c.bListKept ? 1 : 0);
-        EXPECT_EQ(QFileInfo::exists(Staged("new.png")), c.bListKept);
+            ExpectBoxes({question, Compressed("team.vl2")});
+        QStringList written;
+        for (const auto &[sName, data] : ReadArchive(Out("team.vl2")))
+            written << sName;
+        EXPECT_EQ(written, entries);
+        EXPECT_EQ(SkinList()->count(), bCancelled ? 1 : 0);
+        EXPECT_EQ(QFileInfo::exists(Staged("new.png")), bCancelled);
         EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")), QStringList{"team.vl2"});
-        ExpectIdle();
     }
 }
 
@@ -144,61 +128,48 @@ TEST_F(CompressTest, InstallingAfterCompressionCopiesTheArchiveIntoTheGameUnderI
     for (bool bInstall : {false, true}) {
         Control<QCheckBox>(QStringLiteral("chkCompressInstall"))->setChecked(bInstall);
         Add(Skin("red.png"));
-        Compress(Archive(bInstall ? "installed.vl2" : "kept.vl2"));
+        Compress(Out(bInstall ? "installed.vl2" : "kept.vl2"));
     }
     EXPECT_EQ(Listing(m_sBase), QStringList{"installed.vl2"});
-    EXPECT_EQ(ReadFile(m_sBase + QStringLiteral("/installed.vl2")),
-              ReadFile(Archive("installed.vl2")));
-
-    // Saved straight into the game: installed already, nothing to copy.
+    EXPECT_EQ(ReadFile(m_sBase + QStringLiteral("/installed.vl2")), ReadFile(Out("installed.vl2")));
+    // Saved straight into the game: installed already.
     Add(Skin("blue.png"));
-    m_desktop.AnswerFile(m_sBase + QStringLiteral("/installed.vl2"));
-    m_desktop.AnswerMessage(MsgAnswer::No);
-    m_desktop.AnswerMessage(MsgAnswer::OK);
-    Click("cmdCompress");
+    Compress(m_sBase + QStringLiteral("/installed.vl2"), MsgAnswer::No);
     EXPECT_EQ(ReadArchive(m_sBase + QStringLiteral("/installed.vl2")).size(), 2u);
     EXPECT_EQ(m_desktop.Messages().back().eIcon, MsgIcon::Information);
 }
 
 TEST_F(CompressTest, AnArchiveThatWasNotWrittenIsSaidSoAndTheCollectionStays) {
     Load();
-    // Nothing collected: nothing to write.
-    Compress(Archive("empty.vl2"));
-    ExpectBoxes({{"Skins were NOT compressed successfully.\n\n" + Archive("empty.vl2"),
-                  MsgIcon::Critical}});
-    EXPECT_FALSE(QFileInfo::exists(Archive("empty.vl2")));
-
+    Compress(Out("empty.vl2")); // nothing collected: nothing to write
     Add(Skin("red.png"));
-    WriteArchive(Archive("team.vl2"), {{"old.txt", "old"}});
+    WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
     {
         ReadOnlyFolder readOnly(m_home.Path() + QStringLiteral("/out"));
         if (!readOnly.Ready())
             GTEST_SKIP() << "the archive folder cannot be made read-only here";
-        Compress(Archive("new.vl2"));
-        Compress(Archive("team.vl2"), MsgAnswer::Yes);
+        Compress(Out("new.vl2"));
+        Compress(Out("team.vl2"), MsgAnswer::Yes);
     }
-    ExpectBoxes(
-        {{"Skins were NOT compressed successfully.\n\n" + Archive("new.vl2"), MsgIcon::Critical},
-         {"team.vl2" + kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel},
-         {"Skins were NOT compressed successfully.\n\n" + Archive("team.vl2"), MsgIcon::Critical}});
-    EXPECT_EQ(ReadArchive(Archive("team.vl2")).size(), 1u);
+    ExpectBoxes({NotCompressed("empty.vl2"),
+                 NotCompressed("new.vl2"),
+                 {kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel},
+                 NotCompressed("team.vl2")});
+    EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")), QStringList{"team.vl2"});
+    EXPECT_EQ(ReadArchive(Out("team.vl2")).size(), 1u);
     EXPECT_EQ(ListedSkins(), QStringList{"red.png"});
     EXPECT_TRUE(QFileInfo::exists(Staged("red.png")));
     ExpectIdle();
 
-    // Another name works at once, with the skins already collected; an install
-    // that then fails is told after the success.
+    // Another name works at once with the skins collected; an install that then
+    // fails is told after the success.
     Control<QCheckBox>(QStringLiteral("chkCompressInstall"))->setChecked(true);
     {
         ReadOnlyFolder readOnly(m_sBase);
-        m_desktop.AnswerFile(Archive("other.vl2"));
-        m_desktop.AnswerMessage(MsgAnswer::OK);
-        m_desktop.AnswerMessage(MsgAnswer::OK);
-        Click("cmdCompress");
+        Compress(Out("other.vl2"), std::nullopt, 2);
     }
     ExpectBoxes(
-        {{"Skins compressed successfully.\n\n" + Archive("other.vl2"), MsgIcon::Information},
-         {"Skins were NOT installed successfully.", MsgIcon::Critical}});
-    EXPECT_EQ(ReadArchive(Archive("other.vl2")).size(), 1u);
+        {Compressed("other.vl2"), {"Skins were NOT installed successfully.", MsgIcon::Critical}});
+    EXPECT_EQ(ReadArchive(Out("other.vl2")).size(), 1u);
     EXPECT_EQ(Listing(m_sBase), QStringList());
 }

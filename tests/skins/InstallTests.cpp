@@ -4,15 +4,13 @@
 #include "tests/testsupport/ReadOnlyFolder.h"
 
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
 class InstallTest : public PelterboxTest {
 protected:
-    InstallTest() {
-        m_sArchive = m_home.Path() + QStringLiteral("/downloads/pack.vl2");
-        WriteFile(m_sArchive, "the skin archive's bytes");
-    }
+    InstallTest() { WriteFile(m_sArchive, "the skin archive's bytes"); }
     // Types both boxes and clicks Install Skins, answering the one box it shows.
     void Install(const QString &sArchive, const QString &sName) {
         Type("txtInstallVL2", sArchive);
@@ -20,90 +18,71 @@ protected:
         m_desktop.AnswerMessage(MsgAnswer::OK);
         Click("cmdInstall");
     }
-    QString m_sArchive;
+    const QString m_sArchive = m_home.Path() + QStringLiteral("/downloads/pack.vl2");
 };
-
-const QString kBadName =
-    QStringLiteral("A filename cannot contain any of the following characters:\n\t\\/:*?\"<>|");
 
 } // namespace
 
 TEST_F(InstallTest, ChecksRunInOrderAndTheFirstFailingOneEndsTheClick) {
-    struct Case {
-        QString sArchive, sName;
-        ExpectedBox box;
-    };
     const QString sMissing = m_home.Path() + QStringLiteral("/missing.VL2");
-    const QString sHidden = m_home.Path() + QStringLiteral("/downloads/.hidden.vl2");
-    WriteFile(sHidden, "x");
-    std::vector<Case> cases = {
-        {"", "a/b", {"Please select a VL2 file to install.", MsgIcon::Exclamation}},
-        {m_home.Path() + "/pack.zip",
-         "a",
-         {"Please select a VL2 file to install.", MsgIcon::Exclamation}},
-        {m_sArchive + " ", "a", {"Please select a VL2 file to install.", MsgIcon::Exclamation}},
-        {sMissing, "a/b", {"File does not exist!\n\n" + sMissing, MsgIcon::Exclamation}},
-        {sHidden, "a", {"File does not exist!\n\n" + sHidden, MsgIcon::Exclamation}},
-    };
+    const ExpectedBox noVl2{"Please select a VL2 file to install.", MsgIcon::Exclamation};
+    const ExpectedBox badName{
+        "A filename cannot contain any of the following characters:\n\t\\/:*?\"<>|",
+        MsgIcon::Critical};
+    std::vector<std::tuple<QString, QString, ExpectedBox>> cases = {
+        {"", "a/b", noVl2},
+        {m_home.Path() + "/pack.zip", "a", noVl2},
+        {m_sArchive + " ", "a", noVl2},
+        {sMissing, "a/b", {"File does not exist!\n\n" + sMissing, MsgIcon::Exclamation}}};
     for (const char *sName : {"a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"})
-        cases.push_back({m_sArchive, QString::fromLatin1(sName), {kBadName, MsgIcon::Critical}});
+        cases.emplace_back(m_sArchive, QString::fromLatin1(sName), badName);
     Load();
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.sArchive.toStdString() + " as " + c.sName.toStdString());
-        Install(c.sArchive, c.sName);
-        ExpectBoxes({c.box});
-        EXPECT_EQ(Box("txtInstallVL2")->text(), c.sArchive);
-        EXPECT_EQ(Box("txtInstallName")->text(), c.sName);
+    for (const auto &[sArchive, sName, box] : cases) {
+        SCOPED_TRACE(sArchive.toStdString() + " as " + sName.toStdString());
+        Install(sArchive, sName);
+        ExpectBoxes({box});
+        EXPECT_EQ(Box("txtInstallVL2")->text(), sArchive);
+        EXPECT_EQ(Box("txtInstallName")->text(), sName);
     }
     EXPECT_EQ(Listing(m_sBase), QStringList());
 }
 
 TEST_F(InstallTest, InstallsUnderTheTypedNameWithOneVl2EndingAndReplacesWithoutAsking) {
-    struct Case {
-        const char *sTyped, *sInstalled;
-    };
     WriteFile(m_sBase + QStringLiteral("/MySkins.vl2"), "an older archive");
     Load();
-    for (const Case &c : {Case{"MySkins.VL2", "MySkins.vl2"}, Case{"x.vl2.vl2", "x.vl2.vl2"},
-                          Case{"", ".vl2"}, Case{" my skins. v2", " my skins. v2.vl2"}}) {
-        SCOPED_TRACE(c.sTyped);
-        Install(m_sArchive, QString::fromLatin1(c.sTyped));
+    for (const char *sTyped : {"MySkins.VL2", "x.vl2.vl2", "", " my skins. v2"}) {
+        Install(m_sArchive, QString::fromLatin1(sTyped));
         ExpectBoxes({{"Skins installed successfully.", MsgIcon::Information}});
-        EXPECT_EQ(ReadFile(m_sBase + QLatin1Char('/') + QString::fromLatin1(c.sInstalled)),
-                  ReadFile(m_sArchive));
-        EXPECT_EQ(Box("txtInstallVL2")->text(), QString());
-        EXPECT_EQ(Box("txtInstallName")->text(), QString());
+        EXPECT_EQ(Box("txtInstallVL2")->text() + Box("txtInstallName")->text(), QString());
         EXPECT_EQ(m_pMain->DefaultButton()->objectName(), QStringLiteral("cmdInstallVL2browse"));
     }
-    EXPECT_EQ(Listing(m_sBase),
-              (QStringList{" my skins. v2.vl2", ".vl2", "MySkins.vl2", "x.vl2.vl2"}));
+    const QStringList installed = {" my skins. v2.vl2", ".vl2", "MySkins.vl2", "x.vl2.vl2"};
+    EXPECT_EQ(Listing(m_sBase), installed);
+    for (const QString &sName : installed)
+        EXPECT_EQ(ReadFile(m_sBase + QLatin1Char('/') + sName), ReadFile(m_sArchive));
 }
 
 TEST_F(InstallTest, BrowseFillsThePathAndProposesANameOnlyWhenNoneIsTyped) {
+    const QString sOther = m_home.Path() + QStringLiteral("/other.VL2");
     Load();
     m_desktop.AnswerFile(m_sArchive);
     Click("cmdInstallVL2browse");
-    EXPECT_EQ(Box("txtInstallVL2")->text(), m_sArchive);
     EXPECT_EQ(Box("txtInstallName")->text(), QStringLiteral("pack"));
-
     Type("txtInstallName", QStringLiteral("mine"));
-    m_desktop.AnswerFile(m_home.Path() + QStringLiteral("/other.VL2"));
-    m_desktop.AnswerFile(std::nullopt);
+    m_desktop.AnswerFile(sOther);
+    m_desktop.AnswerFile(std::nullopt); // cancelled: nothing changes
     Click("cmdInstallVL2browse");
     Click("cmdInstallVL2browse");
-    EXPECT_EQ(Box("txtInstallVL2")->text(), m_home.Path() + QStringLiteral("/other.VL2"));
+    EXPECT_EQ(Box("txtInstallVL2")->text(), sOther);
     EXPECT_EQ(Box("txtInstallName")->text(), QStringLiteral("mine"));
-
-    const auto dialogs = m_desktop.Requests(FakeDesktop::Kind::OpenFile);
-    ASSERT_EQ(dialogs.size(), 3u);
-    for (const FakeDesktop::Request &dialog : dialogs) {
-        EXPECT_EQ(dialog.sTitle, QStringLiteral("Select VL2 file"));
-        EXPECT_EQ(dialog.sFilter, QStringLiteral("VL2 files (*.VL2)"));
+    // Each time the dialog offers the file it gave last.
+    QStringList offered;
+    for (const FakeDesktop::Request &dialog : m_desktop.Requests(FakeDesktop::Kind::OpenFile)) {
+        EXPECT_EQ(dialog.sTitle + dialog.sFilter,
+                  QStringLiteral("Select VL2 fileVL2 files (*.VL2)"));
+        offered << dialog.sStartFolder;
     }
-    // The dialog offers the file it gave last.
-    EXPECT_EQ(dialogs[0].sStartFolder, QString());
-    EXPECT_EQ(dialogs[1].sStartFolder, m_sArchive);
-    EXPECT_EQ(dialogs[2].sStartFolder, m_home.Path() + QStringLiteral("/other.VL2"));
+    EXPECT_EQ(offered, (QStringList{QString(), m_sArchive, sOther}));
 }
 
 TEST_F(InstallTest, ACopyThatFailsLeavesTheGameAsItWasAndTheBoxesFilled) {
@@ -116,22 +95,20 @@ TEST_F(InstallTest, ACopyThatFailsLeavesTheGameAsItWasAndTheBoxesFilled) {
             GTEST_SKIP() << "the game base folder cannot be made read-only here";
         Install(m_sArchive, QStringLiteral("MySkins.vl2"));
     }
-    ExpectBoxes({{"Skins were NOT installed successfully.", MsgIcon::Critical}});
+    // A read-only archive is not replaced either, though a rename could.
+    ASSERT_EQ(chmod(sOld.toUtf8().constData(), 0444), 0);
+    Install(m_sArchive, QStringLiteral("MySkins.vl2"));
+    const ExpectedBox failed{"Skins were NOT installed successfully.", MsgIcon::Critical};
+    ExpectBoxes({failed, failed});
     EXPECT_EQ(Box("txtInstallVL2")->text(), m_sArchive);
     EXPECT_EQ(Box("txtInstallName")->text(), QStringLiteral("MySkins"));
     EXPECT_EQ(Listing(m_sBase), QStringList{"MySkins.vl2"});
-    EXPECT_EQ(ReadFile(sOld), QByteArray("the archive the game has now"));
-
-    // A read-only archive is not replaced either, though a rename could.
-    ASSERT_EQ(chmod(sOld.toUtf8().constData(), 0444), 0);
-    Install(m_sArchive, QStringLiteral("MySkins"));
-    ExpectBoxes({{"Skins were NOT installed successfully.", MsgIcon::Critical}});
     EXPECT_EQ(ReadFile(sOld), QByteArray("the archive the game has now"));
 
     // Without the game's folder nothing is installed anywhere.
     QDir(m_sGame).removeRecursively();
     Load();
     Install(m_sArchive, QStringLiteral("MySkins"));
-    ExpectBoxes({{"Skins were NOT installed successfully.", MsgIcon::Critical}});
+    ExpectBoxes({failed});
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("MySkins.vl2")));
 }

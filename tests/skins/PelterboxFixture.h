@@ -9,7 +9,6 @@
 #include "tests/testsupport/TestHome.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -26,7 +25,7 @@ inline void PrintTo(const QString &sText, std::ostream *pOut) {
 }
 
 // A message box as a test expects it; every box of the window is titled
-// "Keplo Pelterbox" and has one OK button unless said otherwise.
+// "Keplo Pelterbox".
 struct ExpectedBox {
     QString sText;
     MsgIcon eIcon;
@@ -35,10 +34,10 @@ struct ExpectedBox {
 
 class PelterboxTest : public ::testing::Test {
 protected:
-    PelterboxTest() {
-        m_sGame = m_home.Path() + QStringLiteral("/Tribes2");
-        m_sBase = m_sGame + QStringLiteral("/GameData/base");
-        m_sWork = m_home.Path() + QStringLiteral("/work");
+    PelterboxTest()
+        : m_sGame(m_home.Path() + QStringLiteral("/Tribes2")),
+          m_sBase(m_sGame + QStringLiteral("/GameData/base")),
+          m_sWork(m_home.Path() + QStringLiteral("/work")) {
         RegisterGame(m_sGame, m_sWork);
     }
 
@@ -51,10 +50,16 @@ protected:
     }
     QLineEdit *Box(const char *sName) { return Control<QLineEdit>(QString::fromLatin1(sName)); }
     QListWidget *SkinList() { return Control<QListWidget>(QStringLiteral("lstCompressSkins")); }
+    QStringList ListedSkins() {
+        QStringList names;
+        for (int i = 0; i < SkinList()->count(); ++i)
+            names << SkinList()->item(i)->text();
+        return names;
+    }
     void Type(const char *sName, const QString &sText) { Box(sName)->setText(sText); }
     void Click(const char *sName) { Control<QPushButton>(QString::fromLatin1(sName))->click(); }
 
-    // Every box shown since the last call, compared with the expected ones in order.
+    // The boxes shown since the last call, compared with the expected ones in order.
     void ExpectBoxes(const std::vector<ExpectedBox> &expected) {
         const std::vector<FakeDesktop::Request> shown = m_desktop.Messages();
         ASSERT_EQ(shown.size(), m_nBoxesSeen + expected.size());
@@ -72,15 +77,8 @@ protected:
         EXPECT_TRUE(m_pMain->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
-
     QString Staged(const QString &sName) const {
         return m_sWork + QStringLiteral("/pelterbox/textures/skins/") + sName;
-    }
-    QStringList ListedSkins() {
-        QStringList names;
-        for (int i = 0; i < SkinList()->count(); ++i)
-            names << SkinList()->item(i)->text();
-        return names;
     }
 
     TestHome m_home;
