@@ -3,6 +3,8 @@
 // with "\" (entry-list lines, node texts) become "/" paths here.
 #pragma once
 
+#include "support/FileSteps.h"
+
 #include <QString>
 #include <optional>
 #include <string>
@@ -14,16 +16,6 @@ std::optional<std::string> PathBelow(const std::string &sFolder, const QString &
 // Adds owner read and write to a regular file (not through a symbolic link);
 // clears nothing.
 void MakeOwnerWritable(const std::string &sPath);
-
-// Deletes the file sPath; a folder is left alone.
-void RemoveFile(const std::string &sPath);
-
-// Deletes every file directly in sFolder whose name does not start with "."
-// (the pattern sFolder + "/*"); folders are left alone.
-void DeleteLooseFiles(const std::string &sFolder);
-
-// Removes sFolder when it is empty.
-void RemoveFolder(const std::string &sFolder);
 
 // Removes every folder below sFolder that holds nothing (folders that only hold
 // empty folders included), deepest first, then sFolder itself when it is empty.

@@ -4,8 +4,11 @@
 // types that Keplo keeps out of its tree, a mission, and an interiors.vl2 that the
 // archive chooser leaves out. Every shown file is a real, valid file of its type.
 //
-// An archive that exists already is left alone, so running the tool again never
-// undoes a user's edits to the demo.
+// <folder>/downloads/ receives what a player gets from friends, for trying
+// Pelterbox: a skin archive to install (demoteam.vl2) and loose PNG skins to pack.
+//
+// An archive or file that exists already is left alone, so running the tool again
+// never undoes a user's edits to the demo.
 #include <zip.h>
 
 #include <cmath>
@@ -15,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -271,6 +275,20 @@ std::vector<Archive> DemoArchives() {
     };
 }
 
+// A skin archive as players share them: every skin below textures/skins.
+Archive DemoSkinArchive() {
+    return {"demoteam.vl2",
+            {{"textures/skins/demoorange.lmale.png", Png(64, 64, {230, 130, 30})},
+             {"textures/skins/demoorange.lfemale.png", Png(64, 64, {240, 150, 50})},
+             {"textures/skins/demopurple.hmale.png", Png(64, 64, {130, 50, 170})}}};
+}
+
+// Loose skins of the player's own, waiting to be packed.
+std::vector<Entry> DemoLooseSkins() {
+    return {{"demoyellow.lmale.png", Png(64, 64, {220, 200, 40})},
+            {"democyan.mfemale.png", Png(64, 64, {40, 190, 200})}};
+}
+
 // ---- Writing --------------------------------------------------------------------
 
 struct ZipDiscard {
@@ -314,32 +332,73 @@ bool WriteArchive(const std::filesystem::path &path, const Archive &archive) {
     return true;
 }
 
+// Writes a loose file that does not exist yet; false with a message when it cannot,
+// leaving no part of it behind (a second run would keep it).
+bool WriteNewFile(const std::filesystem::path &path, const Bytes &data) {
+    std::FILE *pFile = std::fopen(path.c_str(), "wbx");
+    bool bWritten = pFile && std::fwrite(data.data(), 1, data.size(), pFile) == data.size();
+    if (pFile && std::fclose(pFile) != 0)
+        bWritten = false;
+    if (!bWritten) {
+        std::fprintf(stderr, "keplo-demo: cannot write %s\n", path.c_str());
+        if (pFile)
+            std::remove(path.c_str());
+    }
+    return bWritten;
+}
+
+// Makes folder; false with a message when it cannot.
+bool MakeFolder(const std::filesystem::path &folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || !std::filesystem::is_directory(folder)) {
+        std::fprintf(stderr, "keplo-demo: cannot create the folder %s: %s\n", folder.c_str(),
+                     error ? error.message().c_str() : "a file of that name is in the way");
+        return false;
+    }
+    return true;
+}
+
+bool Exists(const std::filesystem::path &path) {
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path)))
+        return false;
+    std::printf("kept    %s\n", path.c_str());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
     if (argc != 2 || argv[1][0] == '\0') {
         std::fprintf(stderr, "usage: keplo-demo <folder>\n"
                              "Builds a small demo game in <folder>, with its archives in "
-                             "<folder>/GameData/base.\n");
+                             "<folder>/GameData/base and skins to try in <folder>/downloads.\n");
         return 2;
     }
     const std::filesystem::path base = std::filesystem::path(argv[1]) / "GameData" / "base";
-    std::error_code error;
-    std::filesystem::create_directories(base, error);
-    if (error || !std::filesystem::is_directory(base)) {
-        std::fprintf(stderr, "keplo-demo: cannot create the folder %s: %s\n", base.c_str(),
-                     error ? error.message().c_str() : "a file of that name is in the way");
+    const std::filesystem::path downloads = std::filesystem::path(argv[1]) / "downloads";
+    if (!MakeFolder(base) || !MakeFolder(downloads))
         return 1;
-    }
 
     int nFailed = 0;
-    for (const Archive &archive : DemoArchives()) {
-        const std::filesystem::path path = base / archive.sFileName;
-        if (std::filesystem::exists(std::filesystem::symlink_status(path))) {
-            std::printf("kept    %s\n", path.c_str());
+    std::vector<std::pair<std::filesystem::path, Archive>> archives;
+    for (Archive &archive : DemoArchives())
+        archives.emplace_back(base, std::move(archive));
+    archives.emplace_back(downloads, DemoSkinArchive());
+    for (const auto &[folder, archive] : archives) {
+        const std::filesystem::path path = folder / archive.sFileName;
+        if (Exists(path))
             continue;
-        }
         if (WriteArchive(path, archive))
+            std::printf("created %s\n", path.c_str());
+        else
+            ++nFailed;
+    }
+    for (const Entry &skin : DemoLooseSkins()) {
+        const std::filesystem::path path = downloads / skin.sName;
+        if (Exists(path))
+            continue;
+        if (WriteNewFile(path, skin.data))
             std::printf("created %s\n", path.c_str());
         else
             ++nFailed;

@@ -127,8 +127,11 @@ public:
     std::optional<QString> GetSaveFileName(QWidget *owner, const QString &sTitle,
                                            const QString &sFilter,
                                            const QString &sStartFolder) override {
-        return Chosen(QFileDialog::getSaveFileName(owner, sTitle, sStartFolder, sFilter, nullptr,
-                                                   kDialogOptions));
+        // The programs ask their own question about a file that exists (and may add to
+        // it rather than replace it), so the dialog does not ask first.
+        return Chosen(
+            QFileDialog::getSaveFileName(owner, sTitle, sStartFolder, sFilter, nullptr,
+                                         kDialogOptions | QFileDialog::DontConfirmOverwrite));
     }
 
     std::optional<QString> GetProgramFileName(QWidget *owner, const QString &sTitle,

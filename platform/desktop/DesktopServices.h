@@ -25,7 +25,8 @@ public:
                                  MsgIcon eIcon, const QString &sTitle) = 0;
 
     // File dialogs. sFilter is a Qt filter ("PNG images (*.png)"); patterns match without
-    // regard to case. Cancel gives no value.
+    // regard to case. sStartFolder may name a file, which the dialog then offers. The save
+    // dialog does not ask about a file that exists: its caller does. Cancel gives no value.
     virtual std::optional<QString> GetOpenFileName(QWidget *owner, const QString &sTitle,
                                                    const QString &sFilter,
                                                    const QString &sStartFolder) = 0;

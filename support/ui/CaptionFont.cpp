@@ -1,8 +1,11 @@
 #include "support/ui/CaptionFont.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QRadioButton>
+#include <QStyle>
 #include <QWidget>
 
 namespace {
@@ -29,12 +32,25 @@ bool Fits(const QWidget *pControl, const QString &sText, int nPadX, int nPadY) {
            metrics.height() + nPadY <= pControl->height();
 }
 
+// Room a button takes beside its caption: a check box's box and the gap after it, or
+// a push button's frame.
+int ButtonPaddingX(const QAbstractButton *pButton) {
+    const QStyle *pStyle = pButton->style();
+    if (qobject_cast<const QCheckBox *>(pButton))
+        return pStyle->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, pButton) +
+               pStyle->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, pButton);
+    if (qobject_cast<const QRadioButton *>(pButton))
+        return pStyle->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, pButton) +
+               pStyle->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, pButton);
+    return kButtonPaddingX;
+}
+
 } // namespace
 
 bool CaptionsFit(const QWidget *pWindow) {
     for (const QAbstractButton *pButton : pWindow->findChildren<QAbstractButton *>()) {
         const QString sShown = QString(pButton->text()).remove(QLatin1Char('&'));
-        if (!sShown.isEmpty() && !Fits(pButton, sShown, kButtonPaddingX, kButtonPaddingY))
+        if (!sShown.isEmpty() && !Fits(pButton, sShown, ButtonPaddingX(pButton), kButtonPaddingY))
             return false;
     }
     for (const QLabel *pLabel : pWindow->findChildren<QLabel *>())

@@ -23,7 +23,7 @@ protected:
         QStringList files;
         const QDir folder = QFileInfo(m_sPlugin).dir();
         for (const QString &sName : folder.entryList(QDir::Files | QDir::Hidden))
-            files << sName + "=" + WorkflowTest::ReadFile(folder.filePath(sName));
+            files << sName + "=" + ReadFile(folder.filePath(sName));
         return files;
     }
 };
@@ -52,11 +52,11 @@ TEST_F(PhotoshopPngPluginTest, OutcomeByWhatLiesOnTheDisk) {
         QDir().mkpath(m_sKeplo);
         Register(c.sRegistered ? m_sPhotoshop.chopped(1) + c.sRegistered : QString());
         if (c.bKeplo)
-            WorkflowTest::WriteFile(m_sKeplo + "/Png.8bi", "keplo");
+            WriteFile(m_sKeplo + "/Png.8bi", "keplo");
         if (c.bBackup)
-            WorkflowTest::WriteFile(m_sPlugin + ".bak", "backup");
+            WriteFile(m_sPlugin + ".bak", "backup");
         if (c.bPlugin)
-            WorkflowTest::WriteFile(m_sPlugin, "photoshop");
+            WriteFile(m_sPlugin, "photoshop");
         if (c.bReadOnly)
             QFile::setPermissions(m_sPlugin, QFile::ReadOwner);
         for (int nRun = 0; nRun < 2; ++nRun) { // again gives the same outcome
@@ -75,8 +75,8 @@ TEST_F(PhotoshopPngPluginTest, PickingPhotoshpExeAsThePngEditorSwitchesAtOnceEve
 
     // No plug-in lies beside the test program, so the switch restores the backup.
     Register(m_sPhotoshop);
-    WorkflowTest::WriteFile(m_sPlugin + ".bak", "backup");
-    WorkflowTest::WriteFile(m_sPlugin, "photoshop");
+    WriteFile(m_sPlugin + ".bak", "backup");
+    WriteFile(m_sPlugin, "photoshop");
     FakeDesktop desktop;
     QWidget main;
     const struct {
@@ -93,7 +93,7 @@ TEST_F(PhotoshopPngPluginTest, PickingPhotoshpExeAsThePngEditorSwitchesAtOnceEve
         desktop.AnswerFile(QString::fromLatin1(p.sPick));
         pDialog->findChild<QPushButton *>(QString::fromLatin1(p.sButton))->click();
         pDialog->findChild<QPushButton *>(QStringLiteral("cmdCancelSettings"))->click();
-        EXPECT_EQ(WorkflowTest::ReadFile(m_sPlugin), p.sAfter) << p.sPick;
+        EXPECT_EQ(ReadFile(m_sPlugin), p.sAfter) << p.sPick;
         delete pDialog;
     }
 }

@@ -6,6 +6,7 @@
 #include "editor/frmMain.h"
 #include "support/modRegistry.h"
 #include "tests/testsupport/FakeDesktop.h"
+#include "tests/testsupport/TestFiles.h"
 #include "tests/testsupport/TestHome.h"
 
 #include <QApplication>
@@ -27,33 +28,18 @@
 
 class WorkflowTest : public ::testing::Test {
 protected:
-    using Entries = std::vector<std::pair<QString, QByteArray>>;
+    using Entries = ArchiveEntries;
 
     WorkflowTest() {
         m_sGame = m_home.Path() + QStringLiteral("/Tribes2");
         m_sBase = m_sGame + QStringLiteral("/GameData/base");
         m_sWork = m_home.Path() + QStringLiteral("/work");
-        QDir().mkpath(m_sBase);
-        SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Sierra Online\\Setup\\Tribes2", "directory",
-                     m_sGame.toStdString());
-        SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Halvane\\Game Editors\\Tribes2\\Keplo",
-                     "tempdir", m_sWork.toStdString());
+        RegisterGame(m_sGame, m_sWork);
     }
 
     // An archive in the game base folder holding the entries in this order.
     void MakeArchive(const QString &sFileName, const Entries &entries) {
-        const QString sPath = m_sBase + QLatin1Char('/') + sFileName;
-        int nError = 0;
-        zip_t *pZip = zip_open(sPath.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &nError);
-        ASSERT_NE(pZip, nullptr);
-        // zip_close reads the entries' bytes, which live until this call returns.
-        for (const auto &[sName, data] : entries) {
-            zip_source_t *pSource = zip_source_buffer(pZip, data.constData(),
-                                                      static_cast<zip_uint64_t>(data.size()), 0);
-            ASSERT_GE(zip_file_add(pZip, sName.toUtf8().constData(), pSource, 0), 0)
-                << sName.toStdString();
-        }
-        ASSERT_EQ(zip_close(pZip), 0);
+        WriteArchive(m_sBase + QLatin1Char('/') + sFileName, entries);
     }
     // Entries with a short text each, named after the entry.
     static Entries Texts(const QStringList &names) {
@@ -61,60 +47,6 @@ protected:
         for (const QString &sName : names)
             entries.emplace_back(sName, "text of " + sName.toUtf8() + "\n");
         return entries;
-    }
-
-    // Every file entry of an archive with its bytes, by name.
-    static std::map<QString, QByteArray> ReadArchive(const QString &sPath) {
-        std::map<QString, QByteArray> contents;
-        int nError = 0;
-        zip_t *pZip = zip_open(sPath.toUtf8().constData(), ZIP_RDONLY, &nError);
-        EXPECT_NE(pZip, nullptr) << sPath.toStdString();
-        if (!pZip)
-            return contents;
-        const zip_int64_t nEntries = zip_get_num_entries(pZip, 0);
-        for (zip_int64_t i = 0; i < nEntries; ++i) {
-            zip_stat_t st;
-            zip_stat_index(pZip, static_cast<zip_uint64_t>(i), 0, &st);
-            QByteArray data(static_cast<qsizetype>(st.size), '\0');
-            zip_file_t *pFile = zip_fopen_index(pZip, static_cast<zip_uint64_t>(i), 0);
-            EXPECT_NE(pFile, nullptr);
-            if (pFile) {
-                EXPECT_EQ(zip_fread(pFile, data.data(), st.size),
-                          static_cast<zip_int64_t>(st.size));
-                zip_fclose(pFile);
-            }
-            contents[QString::fromUtf8(st.name)] = data;
-        }
-        zip_discard(pZip);
-        return contents;
-    }
-
-public:
-    // Also for tests of files outside the workflow.
-    static void WriteFile(const QString &sPath, const QByteArray &data) {
-        QDir().mkpath(QFileInfo(sPath).path());
-        QFile file(sPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << sPath.toStdString();
-        file.write(data);
-    }
-    static QByteArray ReadFile(const QString &sPath) {
-        QFile file(sPath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
-protected:
-    // Every file and folder below sFolder, relative to it, folders ending in "/".
-    static QStringList Listing(const QString &sFolder) {
-        QStringList items;
-        QDirIterator it(sFolder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo info = it.nextFileInfo();
-            items << QDir(sFolder).relativeFilePath(info.filePath()) +
-                         (info.isDir() ? QStringLiteral("/") : QString());
-        }
-        items.sort();
-        return items;
     }
 
     void Load() { m_pMain = std::make_unique<frmMain>(); }

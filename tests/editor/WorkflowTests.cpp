@@ -2,57 +2,12 @@
 // category tree, Extract, Save Changes and Cancel.
 #include "tests/editor/WorkflowFixture.h"
 
+#include "tests/testsupport/ReadOnlyFolder.h"
+
 #include <QTreeWidgetItemIterator>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-// Keeps new files out of a folder while it lives: the folder is made read-only,
-// and for root, whom permissions do not stop, immutable. Ready() is false when
-// neither can be arranged on this file system.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString &sFolder) : m_sFolder(sFolder.toStdString()) {
-        if (geteuid() != 0) {
-            m_bReady = chmod(m_sFolder.c_str(), 0555) == 0;
-            return;
-        }
-        const int fd = open(m_sFolder.c_str(), O_RDONLY | O_DIRECTORY);
-        int nFlags = 0;
-        if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &nFlags) == 0) {
-            nFlags |= FS_IMMUTABLE_FL;
-            m_bImmutable = m_bReady = ioctl(fd, FS_IOC_SETFLAGS, &nFlags) == 0;
-        }
-        if (fd >= 0)
-            close(fd);
-    }
-    ~ReadOnlyFolder() {
-        if (m_bImmutable) {
-            const int fd = open(m_sFolder.c_str(), O_RDONLY | O_DIRECTORY);
-            int nFlags = 0;
-            if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &nFlags) == 0) {
-                nFlags &= ~FS_IMMUTABLE_FL;
-                ioctl(fd, FS_IOC_SETFLAGS, &nFlags);
-            }
-            if (fd >= 0)
-                close(fd);
-        } else if (m_bReady) {
-            chmod(m_sFolder.c_str(), 0755);
-        }
-    }
-    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
-    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
-    bool Ready() const { return m_bReady; }
-
-private:
-    std::string m_sFolder;
-    bool m_bReady = false;
-    bool m_bImmutable = false;
-};
 
 mode_t ModeOf(const QString &sPath) {
     struct stat st {};

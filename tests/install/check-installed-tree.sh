@@ -25,13 +25,15 @@ DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 usr=$root/usr
 
 # The layout.
-for f in bin/keplo bin/keplo-reg lib/keplo/libpakreader.so lib/keplo/libpakwriter.so \
+for f in bin/keplo bin/pelterbox bin/keplo-reg lib/keplo/libpakreader.so lib/keplo/libpakwriter.so \
   share/applications/com.halvane.Keplo.desktop share/metainfo/com.halvane.Keplo.metainfo.xml \
+  share/applications/com.halvane.Pelterbox.desktop share/metainfo/com.halvane.Pelterbox.metainfo.xml \
   share/mime/packages/keplo.xml share/man/man1/keplo-reg.1.gz; do
   [ -f "$usr/$f" ] || fail "$f is not installed"
 done
-for size in 16 22 24 32 48 64 128 256; do
-  icon=$usr/share/icons/hicolor/${size}x$size/apps/keplo.png
+for icon in keplo:{16,22,24,32,48,64,128,256} pelterbox:{16,32,48}; do
+  size=${icon#*:}
+  icon=$usr/share/icons/hicolor/${size}x$size/apps/${icon%:*}.png
   [ -f "$icon" ] || fail "no ${size}x$size icon"
   # A PNG's width and height are the big-endian words at bytes 16 and 20.
   [ "$(od -An -tu4 --endian=big -j16 -N8 "$icon" | tr -s ' ')" = " $size $size" ] ||
@@ -115,8 +117,6 @@ comes_up() {
     fail "$program chose the work folder $(stored "$work_key" tempdir)"
 }
 comes_up keplo
-if [ -x "$usr/bin/pelterbox" ]; then
-  comes_up pelterbox
-fi
+comes_up pelterbox
 [ ! -e "$usr/bin/temp" ] || fail "a program wrote into the installed tree"
 echo "The installed tree in $root checks out."

@@ -1,5 +1,8 @@
 #include "tests/testsupport/TestHome.h"
 
+#include "support/SettingsKeys.h"
+#include "support/modRegistry.h"
+
 #include <QDir>
 #include <gtest/gtest.h>
 
@@ -35,4 +38,10 @@ void TestHome::Set(const char *sName, const std::optional<QString> &sValue) {
 
 std::string TestHome::Below(const QString &sRelative) const {
     return (m_dir.path() + QLatin1Char('/') + sRelative).toStdString();
+}
+
+void RegisterGame(const QString &sGameFolder, const QString &sWorkFolder) {
+    QDir().mkpath(sGameFolder + QStringLiteral("/GameData/base"));
+    SetRegString(HKEY_LOCAL_MACHINE, kGameSetupKey, kGameFolderValue, sGameFolder.toStdString());
+    SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, kWorkFolderValue, sWorkFolder.toStdString());
 }

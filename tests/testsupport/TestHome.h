@@ -32,3 +32,7 @@ private:
     QTemporaryDir m_dir;
     std::vector<std::pair<const char *, std::optional<QByteArray>>> m_saved;
 };
+
+// Registers sGameFolder as the game's folder in the settings store in force, making
+// its GameData/base, and sWorkFolder (not made) as the work folder.
+void RegisterGame(const QString &sGameFolder, const QString &sWorkFolder);

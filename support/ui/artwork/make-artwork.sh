@@ -7,10 +7,13 @@
 #   support/ui/artwork/keplo-22/24/64/128/256.png  the emblem at the other sizes of
 #                                       the desktop's icon theme (installed with it)
 #   editor/icons/tree1.png .. tree8.png   the tree's 16 x 16 icons
+#   skins/icons/pelterbox-16/32/48.png   Pelterbox's emblem, its window icon
+#   skins/icons/extract-16/32.png        the picture on Pelterbox's Extract button
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 icons=$here/../../../editor/icons
-mkdir -p "$icons"
+skins=$here/../../../skins/icons
+mkdir -p "$icons" "$skins"
 font=DejaVu-Sans-Bold
 plain=DejaVu-Sans
 
@@ -23,13 +26,13 @@ convert -size 400x250 gradient:'#0b1d3a'-'#2f5d8a' \
   -fill '#7f9bbd' -font "$plain" -pointsize 11 -draw "text 163,230 'Archive editor and skin installer'" \
   -quality 92 "$here/splash.jpg"
 
-# The emblem: a gold ring with a "K", on transparent ground.
+# The emblem: a gold ring with a letter ("K" for Keplo), on transparent ground.
 emblem() {
-  local size=$1 out=$2
+  local size=$1 out=$2 letter=${3:-K} ground=${4:-#1c3f6e}
   local c=$((size / 2)) r=$((size / 2 - 1)) w=$((size / 10 + 1)) p=$((size * 3 / 4))
   convert -size "${size}x${size}" xc:none \
-    -fill '#1c3f6e' -stroke '#e8b83a' -strokewidth "$w" -draw "circle $c,$c $c,$((c - r + w / 2))" \
-    -stroke none -fill white -font "$font" -pointsize "$p" -gravity center -draw "text 0,0 'K'" \
+    -fill "$ground" -stroke '#e8b83a' -strokewidth "$w" -draw "circle $c,$c $c,$((c - r + w / 2))" \
+    -stroke none -fill white -font "$font" -pointsize "$p" -gravity center -draw "text 0,0 '$letter'" \
     "PNG32:$out"
 }
 emblem 16 "$here/keplo-16.png"
@@ -86,3 +89,21 @@ draw "$icons/tree7.png" "${page[@]}" \
 draw "$icons/tree8.png" "${page[@]}" \
   -stroke '#5a6a80' -draw 'line 4,5 9,5' -draw 'line 4,7 11,7' -draw 'line 4,9 11,9' \
   -draw 'line 4,11 11,11' -draw 'line 4,13 9,13'
+
+# Pelterbox's emblem: the ring with a "P" on a dark red ground.
+emblem 16 "$skins/pelterbox-16.png" P '#7a1f2b'
+emblem 32 "$skins/pelterbox-32.png" P '#7a1f2b'
+emblem 48 "$skins/pelterbox-48.png" P '#7a1f2b'
+
+# The Extract button: a skin archive (a box with a zipper down its front) and a
+# green arrow carrying a skin out of it; drawn at 32 and scaled to 16.
+convert -size 32x32 xc:none \
+  -fill '#c98a2e' -stroke '#6b4512' -strokewidth 1 -draw 'polygon 3.5,11.5 19.5,11.5 19.5,29.5 3.5,29.5' \
+  -fill '#e6b25a' -draw 'polygon 3.5,11.5 7.5,6.5 23.5,6.5 19.5,11.5' \
+  -fill '#a86d1f' -draw 'polygon 19.5,11.5 23.5,6.5 23.5,24.5 19.5,29.5' \
+  -stroke '#4a300c' -draw 'line 11.5,12 11.5,28' \
+  -stroke none -fill '#f2e2b8' -draw 'rectangle 10,14 13,15' -draw 'rectangle 10,18 13,19' \
+  -draw 'rectangle 10,22 13,23' \
+  -fill '#2f9a3f' -stroke '#145224' -draw 'polygon 22.5,13.5 26.5,13.5 26.5,20.5 30.5,20.5 24.5,28.5 18.5,20.5 22.5,20.5' \
+  "PNG32:$skins/extract-32.png"
+convert "$skins/extract-32.png" -resize 16x16 "PNG32:$skins/extract-16.png"

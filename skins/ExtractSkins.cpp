@@ -1,0 +1,66 @@
+// The Extract Skins tab: unpacks every file of an archive flat into a folder the
+// user picks, and offers to show that folder.
+#include "archive/ArchiveError.h"
+#include "skins/SkinNames.h"
+#include "skins/frmMain.h"
+#include "support/modOther.h"
+#include "support/ui/BusyState.h"
+#include "support/ui/modBrowseFolders.h"
+#include "support/ui/modWindows.h"
+
+void frmMain::cmdExtractVL2Browse_Click() {
+    const std::optional<QString> sChosen =
+        ShowOpenDialog(QStringLiteral("Select VL2 file"), QStringLiteral("VL2 files | *.VL2"));
+    if (sChosen)
+        txtExtractVL2->setText(*sChosen);
+}
+
+void frmMain::cmdExtractFolderBrowse_Click() {
+    const QString sFolder = BrowseForFolder(this, QStringLiteral("Please select a folder."));
+    if (!sFolder.isEmpty())
+        txtExtractFolder->setText(sFolder);
+}
+
+void frmMain::cmdExtract_Click() {
+    const QString sArchive = txtExtractVL2->text();
+    const QString sFolder = txtExtractFolder->text();
+    if (sArchive.isEmpty() || !EndsWithUpper(sArchive, QStringLiteral(".VL2"))) {
+        Warn(QStringLiteral("Please select a VL2 file to extract."));
+        return;
+    }
+    if (sFolder.isEmpty()) {
+        Warn(QStringLiteral("Please select a folder."));
+        return;
+    }
+    if (FileExists(sArchive.toStdString()) == 0) {
+        WarnFileMissing(sArchive);
+        return;
+    }
+
+    bool bExtracted = false;
+    {
+        BusyState busy(this);
+        try {
+            // A new archive path forgets any listing, so every entry is extracted.
+            m_cUnzip.SetZipFile(sArchive.toStdString());
+            m_cUnzip.SetPromptToOverwrite(false);
+            m_cUnzip.SetUseFolderNames(false);
+            m_cUnzip.SetUnzipFolder(sFolder.toStdString());
+            // Any complaint of the engine (an unreadable archive, a folder it could
+            // not write, an entry it refused as unsafe) means that not every file
+            // arrived.
+            bExtracted = !m_cUnzip.Unzip();
+        } catch (const ArchiveError &) {
+            bExtracted = false;
+        }
+    }
+    if (!bExtracted) {
+        ShowMessage(QStringLiteral("Skins were NOT extracted successfully.\n\n") + sArchive,
+                    MsgButtons::OK, MsgIcon::Critical);
+        return;
+    }
+    txtExtractVL2->clear();
+    if (ShowMessage(QStringLiteral("Skins extracted successfully. View skins?\n"),
+                    MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
+        OpenWithShell(sFolder);
+}

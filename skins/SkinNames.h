@@ -1,0 +1,24 @@
+// The name rules of Pelterbox's three tabs: extension tests, file titles, the name
+// proposed for an install, and the characters a name to install under may not hold.
+#pragma once
+
+#include <QString>
+
+// The characters that no file name may hold, in the order the window keeps them:
+// backslash, slash, colon, asterisk, question mark, double quote, less-than,
+// greater-than, vertical bar.
+inline constexpr char kForbiddenNameChars[] = "\\/:*?\"<>|";
+
+// Whether the last characters of sText, upper-cased, are sUpperEnding (".VL2",
+// ".PNG"). A text shorter than the ending never is.
+bool EndsWithUpper(const QString &sText, const QString &sUpperEnding);
+
+// The file name of a path: what follows its last "/", the whole text when it has none.
+QString FileTitle(const QString &sPath);
+
+// The install name proposed for an archive: its file title without the last four
+// characters (the extension), "pack" for pack.vl2.
+QString ProposedInstallName(const QString &sPath);
+
+// The install name as used: a ".vl2" ending typed in any case is removed, once.
+QString InstallName(const QString &sTyped);

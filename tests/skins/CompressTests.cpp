@@ -1,0 +1,175 @@
+// The Compress Skins tab: collecting skins into the staging folder and the list,
+// removing them, and packing them into new, replaced and extended archives.
+#include "tests/skins/PelterboxFixture.h"
+#include "tests/testsupport/ReadOnlyFolder.h"
+
+#include <QCheckBox>
+
+namespace {
+
+const QString kAlreadyExists = QStringLiteral(
+    "team.vl2 already exists. Replace file?\n\nClick YES to replace this file\nClick NO to add "
+    "skins to VL2 archive\nClick CANCEL to choose another filename.");
+
+class CompressTest : public PelterboxTest {
+protected:
+    CompressTest() { QDir().mkpath(m_home.Path() + QStringLiteral("/out")); }
+    // A PNG skin in the player's own folder, its bytes naming it.
+    QString Skin(const QString &sRelative) {
+        const QString sPath = m_home.Path() + QStringLiteral("/mine/") + sRelative;
+        WriteFile(sPath, "png " + sRelative.toUtf8());
+        return sPath;
+    }
+    void Add(const QString &sPath) {
+        Type("txtCompressPng", sPath);
+        Click("cmdCompressAdd");
+    }
+    // Compresses into sArchive, answering the replace question when one is given,
+    // and OK to every box after it.
+    void Compress(const QString &sArchive, std::optional<MsgAnswer> eReplace = std::nullopt,
+                  int nBoxes = 1) {
+        m_desktop.AnswerFile(sArchive);
+        if (eReplace)
+            m_desktop.AnswerMessage(*eReplace);
+        for (int i = 0; i < nBoxes && eReplace != MsgAnswer::Cancel; ++i)
+            m_desktop.AnswerMessage(MsgAnswer::OK);
+        Click("cmdCompress");
+    }
+    QString Out(const char *sName) const {
+        return m_home.Path() + QStringLiteral("/out/") + QString::fromLatin1(sName);
+    }
+    ExpectedBox Compressed(const char *sName) const {
+        return {"Skins compressed successfully.\n\n" + Out(sName), MsgIcon::Information};
+    }
+    ExpectedBox NotCompressed(const char *sName) const {
+        return {"Skins were NOT compressed successfully.\n\n" + Out(sName), MsgIcon::Critical};
+    }
+};
+
+} // namespace
+
+TEST_F(CompressTest, AddChecksTheTypedPathInOrder) {
+    const QString sMissing = m_home.Path() + QStringLiteral("/missing.png");
+    Load();
+    for (const auto &[sTyped, box] :
+         {std::pair<QString, ExpectedBox>{"", {"File does not exist!\n\n", MsgIcon::Exclamation}},
+          {Skin("a.png") + " ", {"Please select a PNG file.", MsgIcon::Exclamation}},
+          {Skin("a.bmp"), {"Please select a PNG file.", MsgIcon::Exclamation}},
+          {sMissing, {"File does not exist!\n\n" + sMissing, MsgIcon::Exclamation}}}) {
+        m_desktop.AnswerMessage(MsgAnswer::OK);
+        Add(sTyped);
+        ExpectBoxes({box});
+        EXPECT_EQ(Box("txtCompressPng")->text(), sTyped);
+    }
+    EXPECT_EQ(SkinList()->count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(m_sWork + QStringLiteral("/pelterbox")));
+}
+
+TEST_F(CompressTest, CollectedSkinsAreStagedAndListedInOrderAndRemoveTakesTheSelectedOne) {
+    Load();
+    Add(Skin("c/Red.png"));
+    Add(Skin("blue.PnG"));
+    m_desktop.AnswerFile(Skin("d/red.png"));
+    Click("cmdCompressPngBrowse");
+    Add(Skin("e/Red.png")); // the same name again: one staged copy, two entries
+    EXPECT_EQ(Box("txtCompressPng")->text(), QString());
+    EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "Red.png", "red.png", "Red.png"}));
+    EXPECT_EQ(SkinList()->currentRow(), 1); // the first entry, selected before the others came
+    EXPECT_EQ(ReadFile(Staged("Red.png")), QByteArray("png e/Red.png"));
+    const FakeDesktop::Request dialog = m_desktop.Requests(FakeDesktop::Kind::OpenFile).front();
+    EXPECT_EQ(dialog.sTitle + dialog.sFilter, QStringLiteral("Select SkinTribes 2 Skins (*.PNG)"));
+
+    Click("cmdCompressRemove");
+    EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "red.png", "Red.png"}));
+    EXPECT_TRUE(SkinList()->selectedItems().isEmpty());
+    Click("cmdCompressRemove"); // nothing selected: nothing happens
+    EXPECT_EQ(ListedSkins().size(), 3);
+
+    Compress(Out("team.vl2"));
+    ExpectBoxes({Compressed("team.vl2")});
+    // The second Red.png went with the first: its staged copy is gone.
+    EXPECT_EQ(ReadArchive(Out("team.vl2")),
+              (std::map<QString, QByteArray>{{"textures/skins/blue.PnG", "png blue.PnG"},
+                                             {"textures/skins/red.png", "png d/red.png"}}));
+    EXPECT_EQ(SkinList()->count(), 0);
+    EXPECT_EQ(Listing(m_sWork + QStringLiteral("/pelterbox/textures/skins")), QStringList());
+    const FakeDesktop::Request save = m_desktop.Requests(FakeDesktop::Kind::SaveFile).front();
+    EXPECT_EQ(save.sTitle + save.sFilter + save.sStartFolder,
+              QStringLiteral("Save AsVL2 file (*.vl2)"));
+}
+
+TEST_F(CompressTest, TheReplaceQuestionReplacesExtendsOrLeavesEverythingAsItWas) {
+    for (const auto &[eAnswer, entries] :
+         {std::pair<MsgAnswer, QStringList>{MsgAnswer::Yes, {"textures/skins/new.png"}},
+          {MsgAnswer::No, {"old.txt", "textures/skins/new.png"}},
+          {MsgAnswer::Cancel, {"old.txt"}}}) {
+        WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
+        Load();
+        Add(Skin("new.png"));
+        Compress(Out("team.vl2"), eAnswer);
+        const ExpectedBox question{kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel};
+        const bool bCancelled = eAnswer == MsgAnswer::Cancel;
+        if (bCancelled)
+            ExpectBoxes({question});
+        else
+            ExpectBoxes({question, Compressed("team.vl2")});
+        QStringList written;
+        for (const auto &[sName, data] : ReadArchive(Out("team.vl2")))
+            written << sName;
+        EXPECT_EQ(written, entries);
+        EXPECT_EQ(SkinList()->count(), bCancelled ? 1 : 0);
+        EXPECT_EQ(QFileInfo::exists(Staged("new.png")), bCancelled);
+        EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")), QStringList{"team.vl2"});
+    }
+}
+
+TEST_F(CompressTest, InstallingAfterCompressionCopiesTheArchiveIntoTheGameUnderItsName) {
+    Load();
+    for (bool bInstall : {false, true}) {
+        Control<QCheckBox>(QStringLiteral("chkCompressInstall"))->setChecked(bInstall);
+        Add(Skin("red.png"));
+        Compress(Out(bInstall ? "installed.vl2" : "kept.vl2"));
+    }
+    EXPECT_EQ(Listing(m_sBase), QStringList{"installed.vl2"});
+    EXPECT_EQ(ReadFile(m_sBase + QStringLiteral("/installed.vl2")), ReadFile(Out("installed.vl2")));
+    // Saved straight into the game: installed already.
+    Add(Skin("blue.png"));
+    Compress(m_sBase + QStringLiteral("/installed.vl2"), MsgAnswer::No);
+    EXPECT_EQ(ReadArchive(m_sBase + QStringLiteral("/installed.vl2")).size(), 2u);
+    EXPECT_EQ(m_desktop.Messages().back().eIcon, MsgIcon::Information);
+}
+
+TEST_F(CompressTest, AnArchiveThatWasNotWrittenIsSaidSoAndTheCollectionStays) {
+    Load();
+    Compress(Out("empty.vl2")); // nothing collected: nothing to write
+    Add(Skin("red.png"));
+    WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
+    {
+        ReadOnlyFolder readOnly(m_home.Path() + QStringLiteral("/out"));
+        if (!readOnly.Ready())
+            GTEST_SKIP() << "the archive folder cannot be made read-only here";
+        Compress(Out("new.vl2"));
+        Compress(Out("team.vl2"), MsgAnswer::Yes);
+    }
+    ExpectBoxes({NotCompressed("empty.vl2"),
+                 NotCompressed("new.vl2"),
+                 {kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel},
+                 NotCompressed("team.vl2")});
+    EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")), QStringList{"team.vl2"});
+    EXPECT_EQ(ReadArchive(Out("team.vl2")).size(), 1u);
+    EXPECT_EQ(ListedSkins(), QStringList{"red.png"});
+    EXPECT_TRUE(QFileInfo::exists(Staged("red.png")));
+    ExpectIdle();
+
+    // Another name works at once with the skins collected; an install that then
+    // fails is told after the success.
+    Control<QCheckBox>(QStringLiteral("chkCompressInstall"))->setChecked(true);
+    {
+        ReadOnlyFolder readOnly(m_sBase);
+        Compress(Out("other.vl2"), std::nullopt, 2);
+    }
+    ExpectBoxes(
+        {Compressed("other.vl2"), {"Skins were NOT installed successfully.", MsgIcon::Critical}});
+    EXPECT_EQ(ReadArchive(Out("other.vl2")).size(), 1u);
+    EXPECT_EQ(Listing(m_sBase), QStringList());
+}
