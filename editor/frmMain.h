@@ -15,8 +15,11 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
+
+class ChangeMarks;
 
 class frmMain : public QWidget, private Ui_frmMain {
     Q_OBJECT
@@ -72,6 +75,9 @@ public:
     // files; when the archive could not be written, keeps them and says so.
     void SaveChanges();
     void RemoveUnpackedFiles();
+    // Brings the tree's marks of the files changed since Extract up to date, as the
+    // window does when it becomes active again.
+    void RefreshChangeMarks();
 
     static constexpr int kTreeIconCount = 8;
 
@@ -83,6 +89,9 @@ private:
     void cmdSaveChanges_Click();
     void cmdCancel_Click();
     void cmdSettings_Click();
+    // While the chosen archive is unpacked, marks in the tree what changed since
+    // Extract; otherwise marks nothing.
+    void FollowChanges();
     // A message box of this window: title "Keplo", one OK button.
     void ShowMessage(const QString &sText, MsgIcon eIcon);
 
@@ -93,4 +102,5 @@ private:
     std::vector<std::string> m_vArchiveList; // filVL2
     QStringList m_lstArchive;                // lstArchive: the entry list
     std::array<QIcon, kTreeIconCount> m_imgIcons16;
+    std::unique_ptr<ChangeMarks> m_pChangeMarks;
 };

@@ -1,12 +1,14 @@
-// A private home for one test: a temporary folder that XDG_CONFIG_HOME and
-// XDG_DATA_HOME point into while the object lives, so that the settings store and
-// the default work folder of the code under test never reach the user's own. The
-// previous values come back and the folder is removed when it goes away.
+// A private home for one test: a temporary folder that XDG_CONFIG_HOME, XDG_DATA_HOME
+// and XDG_STATE_HOME point into while the object lives, so that the settings store,
+// the default work folder and the state the code under test keeps never reach the
+// user's own. The previous values come back and the folder is removed when it goes
+// away.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <array>
 #include <string>
 
 class TestHome {
@@ -23,9 +25,13 @@ public:
     std::string Below(const QString &sRelative) const;
 
 private:
+    // One XDG variable as it was before this home replaced it.
+    struct SavedVariable {
+        const char *sName;
+        bool bWasSet;
+        QByteArray sValue;
+    };
+
     QTemporaryDir m_dir;
-    bool m_bHadConfig;
-    bool m_bHadData;
-    QByteArray m_sOldConfig;
-    QByteArray m_sOldData;
+    std::array<SavedVariable, 3> m_saved;
 };

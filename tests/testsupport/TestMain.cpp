@@ -1,6 +1,6 @@
 // The main of every window test: a QApplication on Qt's headless "offscreen"
-// platform (unless the caller chose another), and a settings store of the test
-// run's own, so that no test ever reads or writes the user's.
+// platform (unless the caller chose another), and a settings store and a state
+// folder of the test run's own, so that no test ever reads or writes the user's.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -14,6 +14,7 @@ int main(int argc, char **argv) {
         return 2;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_STATE_HOME", (home.path() + QStringLiteral("/state")).toUtf8());
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,123 @@
+#include "editor/ChangeScan.h"
+
+#include <QUtf8StringView>
+#include <algorithm>
+#include <fcntl.h>
+#include <map>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+std::string_view FolderOf(std::string_view sPath) {
+    const std::size_t lSlash = sPath.rfind('/');
+    return lSlash == std::string_view::npos ? std::string_view() : sPath.substr(0, lSlash);
+}
+
+// What the zip engine cannot be handed as a file specification that names exactly
+// this file: its own separator, or a name it would refuse.
+bool UsableAsSpecification(const std::string &sRelative) {
+    return sRelative.find('\\') == std::string::npos &&
+           QUtf8StringView(sRelative.data(), static_cast<qsizetype>(sRelative.size()))
+               .isValidUtf8();
+}
+
+} // namespace
+
+ChangeScan::ChangeScan(ExtractSnapshot snapshot) : m_snapshot(std::move(snapshot)) {
+    std::map<std::string, std::vector<std::size_t>, std::less<>> byFolder;
+    std::set<std::string, std::less<>> folders{std::string()};
+    for (std::size_t i = 0; i < m_snapshot.entries.size(); ++i) {
+        std::string_view sFolder = FolderOf(m_snapshot.entries[i].sPath);
+        byFolder[std::string(sFolder)].push_back(i);
+        while (!sFolder.empty() && folders.emplace(sFolder).second)
+            sFolder = FolderOf(sFolder);
+    }
+    for (auto &[sFolder, indexes] : byFolder)
+        m_byFolder.push_back({sFolder, std::move(indexes)});
+    m_sFolders.assign(folders.begin(), folders.end());
+}
+
+std::size_t ChangeScan::Find(std::string_view sPath) const {
+    const auto &entries = m_snapshot.entries;
+    const auto found = std::lower_bound(
+        entries.begin(), entries.end(), sPath,
+        [](const SnapshotEntry &entry, std::string_view s) { return entry.sPath < s; });
+    if (found == entries.end() || found->sPath != sPath)
+        return npos;
+    return static_cast<std::size_t>(found - entries.begin());
+}
+
+std::vector<bool> ChangeScan::ChangedEntries() const {
+    std::vector<bool> changed(m_snapshot.entries.size(), false);
+    for (const FolderEntries &folder : m_byFolder) {
+        const std::string sFolder = folder.sFolder.empty()
+                                        ? m_snapshot.sSubFolder
+                                        : m_snapshot.sSubFolder + "/" + folder.sFolder;
+        // One open folder for all its files spares looking up its path for each.
+        const int nFd = open(sFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (const std::size_t i : folder.entryIndexes) {
+            const SnapshotEntry &entry = m_snapshot.entries[i];
+            if (nFd < 0) {
+                // A folder that is gone took its files with it; one that cannot be
+                // opened hides whether they changed.
+                changed[i] = errno != ENOENT && errno != ENOTDIR;
+                continue;
+            }
+            const char *sName =
+                entry.sPath.c_str() + (folder.sFolder.empty() ? 0 : folder.sFolder.size() + 1);
+            const FileStamp now = StampIn(nFd, sName);
+            changed[i] = now.eKind != StampKind::Missing && !m_snapshot.Unchanged(entry, now);
+        }
+        if (nFd >= 0)
+            close(nFd);
+    }
+    return changed;
+}
+
+bool ChangeScan::HiddenItemTaken(const std::string &sRelative) const {
+    const auto &entries = m_snapshot.entries;
+    const auto below = std::lower_bound(
+        entries.begin(), entries.end(), sRelative,
+        [](const SnapshotEntry &entry, const std::string &s) { return entry.sPath < s; });
+    if (below == entries.end())
+        return false;
+    if (below->sPath == sRelative)
+        return true;
+    // The first path after sRelative + "/" starts with it when anything lies below.
+    const auto inside = std::lower_bound(
+        below, entries.end(), sRelative + "/",
+        [](const SnapshotEntry &entry, const std::string &s) { return entry.sPath < s; });
+    return inside != entries.end() && inside->sPath.starts_with(sRelative + "/");
+}
+
+ChangeScan::SaveFiles ChangeScan::FilesToSave() const {
+    SaveFiles result;
+    const bool bAllRead = WalkFolderTree(m_snapshot.sSubFolder, [&](const FolderItem &item) {
+        if (item.sName[0] == '.' && !HiddenItemTaken(item.sRelative))
+            return false;
+        switch (item.eKind) {
+        case StampKind::Folder:
+            return true;
+        case StampKind::Regular:
+            break;
+        default:
+            // Links and special files: what the engine makes of them is for it to say.
+            result.bComplete = false;
+            return false;
+        }
+        if (!UsableAsSpecification(item.sRelative)) {
+            result.bComplete = false;
+            return false;
+        }
+        const std::size_t i = Find(item.sRelative);
+        if (i != npos &&
+            m_snapshot.Unchanged(m_snapshot.entries[i], StampIn(item.nFolderFd, item.sName)))
+            return false;
+        result.files.push_back(item.sRelative);
+        return false;
+    });
+    if (!bAllRead)
+        result.bComplete = false;
+    return result;
+}
