@@ -11,8 +11,10 @@
 //       unpacked files); the zip component's write-back alone on the same folder,
 //       handed the changed script as Save hands it ("window-save component") and
 //       handed "*" ("window-save component-all"); the removal of the unpacked files
-//       alone, as Cancel does it ("window-save removal"); and the whole Save Changes
-//       with nothing changed ("window-save unchanged").
+//       alone, as Cancel does it ("window-save removal"); the whole Save Changes
+//       with nothing changed ("window-save unchanged") and, of that, what takes
+//       the write-back's place: finding that nothing changed ("window-save
+//       unchanged-check").
 //   window-bench marks ARCHIVE [--runs N]
 //       Extracts ARCHIVE, changes three files and times bringing the tree's marks of
 //       the files changed since Extract up to date, as the window does when it
@@ -26,6 +28,7 @@
 #include "bench/CategoryWalk.h"
 #include "editor/CategoryTree.h"
 #include "editor/FileTypes.h"
+#include "editor/SavePlan.h"
 #include "editor/frmMain.h"
 #include "platform/os/LocalTimeZone.h"
 #include "support/GameFolders.h"
@@ -286,6 +289,17 @@ void SaveJob(const QString &sArchive, int nRuns) {
     if (QFileInfo(extracted.Listed()).lastModified() != lastWritten)
         Fail("Save Changes with nothing changed wrote the archive");
 
+    // What Save does in place of the write-back when nothing changed: finding that out.
+    SavePlan::Kind eKind = SavePlan::Kind::Files;
+    const double dUnchangedCheck = Best(
+        nRuns, [&] { extracted.Prepare(); },
+        [&] {
+            eKind = PlanSave(extracted.SubFolder().toStdString(), extracted.Listed().toStdString())
+                        .eKind;
+        });
+    if (eKind != SavePlan::Kind::Nothing)
+        Fail("Save would write the archive although nothing changed");
+
     cZip oZip;
     auto writeBack = [&](const std::string &sSpec) {
         oZip.SetZipFile(extracted.Listed().toStdString());
@@ -306,6 +320,7 @@ void SaveJob(const QString &sArchive, int nRuns) {
 
     std::printf("window-save window %.4f\n", dWindow);
     std::printf("window-save unchanged %.4f\n", dUnchanged);
+    std::printf("window-save unchanged-check %.4f\n", dUnchangedCheck);
     std::printf("window-save component %.4f\n", dComponent);
     std::printf("window-save component-all %.4f\n", dComponentAll);
     std::printf("window-save removal %.4f\n", dRemove);

@@ -57,6 +57,9 @@ void ChangeMarks::Follow(const std::string &sSubFolder) {
             m_nodes.emplace_back(*it, lEntry);
     }
     m_marked.assign(m_nodes.size(), false);
+    m_shown.assign(m_pScan->Snapshot().entries.size(), false);
+    for (const auto &node : m_nodes)
+        m_shown[node.second] = true;
     WatchFolders();
     Refresh();
 }
@@ -67,6 +70,7 @@ void ChangeMarks::Stop() {
         SetMarked(i, false);
     m_nodes.clear();
     m_marked.clear();
+    m_shown.clear();
     m_pScan.reset();
     const QStringList watched = m_watcher.directories();
     if (!watched.isEmpty())
@@ -76,7 +80,7 @@ void ChangeMarks::Stop() {
 void ChangeMarks::Refresh() {
     if (!m_pScan)
         return;
-    const std::vector<bool> changed = m_pScan->ChangedEntries();
+    const std::vector<bool> changed = m_pScan->ChangedEntries(&m_shown);
     for (std::size_t i = 0; i < m_nodes.size(); ++i)
         SetMarked(i, changed[m_nodes[i].second]);
 }

@@ -52,6 +52,9 @@ private:
     // Every file node that stands for an entry of the snapshot, with that entry.
     std::vector<std::pair<QTreeWidgetItem *, std::size_t>> m_nodes;
     std::vector<bool> m_marked; // per node of m_nodes
+    // Per entry of the snapshot: whether a node stands for it. Files the tree
+    // does not show are never looked at.
+    std::vector<bool> m_shown;
     QFileSystemWatcher m_watcher;
     // Lets a burst of folder changes (a program saving through temporary files)
     // settle into one refresh.

@@ -2,6 +2,7 @@
 
 #include <QUtf8StringView>
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <map>
 #include <set>
@@ -48,30 +49,63 @@ std::size_t ChangeScan::Find(std::string_view sPath) const {
     return static_cast<std::size_t>(found - entries.begin());
 }
 
-std::vector<bool> ChangeScan::ChangedEntries() const {
-    std::vector<bool> changed(m_snapshot.entries.size(), false);
-    for (const FolderEntries &folder : m_byFolder) {
-        const std::string sFolder = folder.sFolder.empty()
-                                        ? m_snapshot.sSubFolder
-                                        : m_snapshot.sSubFolder + "/" + folder.sFolder;
-        // One open folder for all its files spares looking up its path for each.
-        const int nFd = open(sFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        for (const std::size_t i : folder.entryIndexes) {
-            const SnapshotEntry &entry = m_snapshot.entries[i];
-            if (nFd < 0) {
-                // A folder that is gone took its files with it; one that cannot be
-                // opened hides whether they changed.
-                changed[i] = errno != ENOENT && errno != ENOTDIR;
-                continue;
-            }
-            const char *sName =
-                entry.sPath.c_str() + (folder.sFolder.empty() ? 0 : folder.sFolder.size() + 1);
-            const FileStamp now = StampIn(nFd, sName);
-            changed[i] = now.eKind != StampKind::Missing && !m_snapshot.Unchanged(entry, now);
+std::vector<ChangeScan::EntryState>
+ChangeScan::EntryStates(const std::vector<bool> *pWanted) const {
+    std::vector<EntryState> states(m_snapshot.entries.size(), EntryState::NotLooked);
+    auto wanted = [pWanted](std::size_t i) { return !pWanted || (*pWanted)[i]; };
+    for (const FolderEntries &folder : m_byFolder)
+        if (std::any_of(folder.entryIndexes.begin(), folder.entryIndexes.end(), wanted))
+            LookAtFolder(folder, wanted, states);
+    return states;
+}
+
+template <class Wanted>
+void ChangeScan::LookAtFolder(const FolderEntries &folder, const Wanted &wanted,
+                              std::vector<EntryState> &states) const {
+    const std::string sFolder = folder.sFolder.empty()
+                                    ? m_snapshot.sSubFolder
+                                    : m_snapshot.sSubFolder + "/" + folder.sFolder;
+    // One open folder for all its files spares looking up its path for each.
+    const int nFd = open(sFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder that is gone took its files with it; one that cannot be opened
+    // hides whether they changed.
+    const EntryState eUnreachable =
+        nFd < 0 && errno != ENOENT && errno != ENOTDIR ? EntryState::Odd : EntryState::Gone;
+    const std::size_t lNameAt = folder.sFolder.empty() ? 0 : folder.sFolder.size() + 1;
+    for (const std::size_t i : folder.entryIndexes) {
+        if (!wanted(i))
+            continue;
+        if (nFd < 0) {
+            states[i] = eUnreachable;
+            continue;
         }
-        if (nFd >= 0)
-            close(nFd);
+        const SnapshotEntry &entry = m_snapshot.entries[i];
+        const FileStamp now = StampIn(nFd, entry.sPath.c_str() + lNameAt);
+        switch (now.eKind) {
+        case StampKind::Missing:
+            states[i] = EntryState::Gone;
+            break;
+        case StampKind::Regular:
+            states[i] =
+                m_snapshot.Unchanged(entry, now) ? EntryState::Untouched : EntryState::Changed;
+            break;
+        case StampKind::Folder:
+            states[i] = EntryState::NowFolder;
+            break;
+        default:
+            states[i] = EntryState::Odd;
+            break;
+        }
     }
+    if (nFd >= 0)
+        close(nFd);
+}
+
+std::vector<bool> ChangeScan::ChangedEntries(const std::vector<bool> *pWanted) const {
+    const std::vector<EntryState> states = EntryStates(pWanted);
+    std::vector<bool> changed(states.size(), false);
+    for (std::size_t i = 0; i < states.size(); ++i)
+        changed[i] = states[i] == EntryState::Changed || states[i] == EntryState::Odd;
     return changed;
 }
 
@@ -93,29 +127,40 @@ bool ChangeScan::HiddenItemTaken(const std::string &sRelative) const {
 
 ChangeScan::SaveFiles ChangeScan::FilesToSave() const {
     SaveFiles result;
+    auto take = [&result](const std::string &sRelative) {
+        if (UsableAsSpecification(sRelative))
+            result.files.push_back(sRelative);
+        else
+            result.bComplete = false;
+    };
+    // The files Extract left: what their stamps say.
+    const std::vector<EntryState> states = EntryStates(nullptr);
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        const SnapshotEntry &entry = m_snapshot.entries[i];
+        if (states[i] == EntryState::Odd)
+            result.bComplete = false;
+        else if (states[i] == EntryState::Changed && entry.stamp.eKind == StampKind::Regular)
+            take(entry.sPath);
+    }
+    // Everything else below the folder that "*" takes is added; the folder's
+    // listing tells it without looking at any file.
     const bool bAllRead = WalkFolderTree(m_snapshot.sSubFolder, [&](const FolderItem &item) {
         if (item.sName[0] == '.' && !HiddenItemTaken(item.sRelative))
             return false;
         switch (item.eKind) {
         case StampKind::Folder:
             return true;
-        case StampKind::Regular:
-            break;
+        case StampKind::Regular: {
+            const std::size_t i = Find(item.sRelative);
+            if (i == npos || m_snapshot.entries[i].stamp.eKind != StampKind::Regular)
+                take(item.sRelative);
+            return false;
+        }
         default:
             // Links and special files: what the engine makes of them is for it to say.
             result.bComplete = false;
             return false;
         }
-        if (!UsableAsSpecification(item.sRelative)) {
-            result.bComplete = false;
-            return false;
-        }
-        const std::size_t i = Find(item.sRelative);
-        if (i != npos &&
-            m_snapshot.Unchanged(m_snapshot.entries[i], StampIn(item.nFolderFd, item.sName)))
-            return false;
-        result.files.push_back(item.sRelative);
-        return false;
     });
     if (!bAllRead)
         result.bComplete = false;

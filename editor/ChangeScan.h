@@ -6,6 +6,7 @@
 #include "editor/ExtractSnapshot.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,11 @@ public:
     std::size_t Find(std::string_view sPath) const;
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-    // Per entry of the snapshot: true when a file is there that may have been
-    // written since Extract; false for one clearly untouched and for one that is gone.
-    std::vector<bool> ChangedEntries() const;
+    // Per entry of the snapshot: true when something is there that may have been
+    // written since Extract; false for a file clearly untouched, and for one that is
+    // gone or has become a folder.
+    // With wanted, only the entries it sets are looked at; the others read false.
+    std::vector<bool> ChangedEntries(const std::vector<bool> *pWanted = nullptr) const;
 
     // The folders that hold the entries' files and every folder between them and the
     // archive sub-folder, as paths below it ("" for the sub-folder itself).
@@ -40,6 +43,21 @@ public:
     SaveFiles FilesToSave() const;
 
 private:
+    enum class EntryState : std::uint8_t {
+        NotLooked, // not wanted
+        Gone,      // nothing there (its folder included)
+        Untouched, // clearly the file Extract left
+        Changed,   // a regular file that may have been written since
+        NowFolder, // a folder where the file was
+        Odd,       // a link, a special file, or a folder that cannot be read
+    };
+    struct FolderEntries;
+
+    std::vector<EntryState> EntryStates(const std::vector<bool> *pWanted) const;
+    template <class Wanted>
+    void LookAtFolder(const FolderEntries &folder, const Wanted &wanted,
+                      std::vector<EntryState> &states) const;
+
     // Whether a walk over the folder takes the item at sRelative whose own name
     // starts with ".": as the zip engine does, only when an entry lies there or below.
     bool HiddenItemTaken(const std::string &sRelative) const;
