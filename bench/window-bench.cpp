@@ -241,20 +241,37 @@ private:
     QString m_sSubFolder;
 };
 
-// The chooser lists the archives that are there when the window starts.
-void PutInGame(const QString &sArchive, const BenchGame &game) {
-    if (!QFile::copy(sArchive, game.sBase + QStringLiteral("/bench.vl2")))
-        Fail("cannot copy " + sArchive.toStdString());
-}
+// A game of its own holding a copy of an archive, and Keplo's window on it, shown
+// as the user sees it: progress and the tree are painted.
+class WindowOnCopy {
+public:
+    explicit WindowOnCopy(const QString &sArchive)
+        : m_game(MakeGame(m_home)), m_bInGame(PutInGame(sArchive, m_game)),
+          extracted(window, sArchive, m_game) {
+        window.show();
+    }
+
+private:
+    // The chooser lists the archives that are there when the window starts.
+    static bool PutInGame(const QString &sArchive, const BenchGame &game) {
+        if (!QFile::copy(sArchive, game.sBase + QStringLiteral("/bench.vl2")))
+            Fail("cannot copy " + sArchive.toStdString());
+        return true;
+    }
+
+    QTemporaryDir m_home;
+    BenchGame m_game;
+    bool m_bInGame;
+
+public:
+    frmMain window;
+    ExtractedCopy extracted;
+};
 
 void SaveJob(const QString &sArchive, int nRuns) {
-    QTemporaryDir home;
-    const BenchGame game = MakeGame(home);
-    PutInGame(sArchive, game);
-    frmMain window;
-    // Shown, as the user sees it: progress and the tree are painted.
-    window.show();
-    ExtractedCopy extracted(window, sArchive, game);
+    WindowOnCopy copy(sArchive);
+    frmMain &window = copy.window;
+    ExtractedCopy &extracted = copy.extracted;
     QPushButton *pSave = Control<QPushButton>(&window, "cmdSaveChanges");
     QPushButton *pCancel = Control<QPushButton>(&window, "cmdCancel");
     QLabel *pStatus = Control<QLabel>(&window, "lblStatus");
@@ -327,12 +344,9 @@ void SaveJob(const QString &sArchive, int nRuns) {
 }
 
 void MarksJob(const QString &sArchive, int nRuns) {
-    QTemporaryDir home;
-    const BenchGame game = MakeGame(home);
-    PutInGame(sArchive, game);
-    frmMain window;
-    window.show();
-    ExtractedCopy extracted(window, sArchive, game);
+    WindowOnCopy copy(sArchive);
+    frmMain &window = copy.window;
+    ExtractedCopy &extracted = copy.extracted;
     extracted.Prepare();
     for (int i = 0; i < 3; ++i)
         extracted.Change(extracted.Script(i));

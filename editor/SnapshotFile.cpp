@@ -35,14 +35,12 @@ std::uint64_t Fnv1a(std::string_view bytes) {
 class Writer {
 public:
     void Bytes(std::string_view bytes) { m_sOut.append(bytes); }
-    void U64(std::uint64_t l) {
-        for (int i = 0; i < 8; ++i)
+    template <class T> void Unsigned(T l) {
+        for (std::size_t i = 0; i < sizeof(T); ++i)
             m_sOut.push_back(static_cast<char>((l >> (8 * i)) & 0xFF));
     }
-    void U32(std::uint32_t l) {
-        for (int i = 0; i < 4; ++i)
-            m_sOut.push_back(static_cast<char>((l >> (8 * i)) & 0xFF));
-    }
+    void U64(std::uint64_t l) { Unsigned(l); }
+    void U32(std::uint32_t l) { Unsigned(l); }
     void I64(std::int64_t l) { U64(static_cast<std::uint64_t>(l)); }
     void Text(const std::string &s) {
         U32(static_cast<std::uint32_t>(s.size()));
@@ -84,20 +82,15 @@ public:
         m_lAt += lCount;
         return part;
     }
-    std::uint64_t U64() {
-        const std::string_view b = Bytes(8);
-        std::uint64_t l = 0;
+    template <class T> T Unsigned() {
+        const std::string_view b = Bytes(sizeof(T));
+        T l = 0;
         for (std::size_t i = 0; i < b.size(); ++i)
-            l |= static_cast<std::uint64_t>(static_cast<unsigned char>(b[i])) << (8 * i);
+            l |= static_cast<T>(static_cast<T>(static_cast<unsigned char>(b[i])) << (8 * i));
         return l;
     }
-    std::uint32_t U32() {
-        const std::string_view b = Bytes(4);
-        std::uint32_t l = 0;
-        for (std::size_t i = 0; i < b.size(); ++i)
-            l |= static_cast<std::uint32_t>(static_cast<unsigned char>(b[i])) << (8 * i);
-        return l;
-    }
+    std::uint64_t U64() { return Unsigned<std::uint64_t>(); }
+    std::uint32_t U32() { return Unsigned<std::uint32_t>(); }
     std::int64_t I64() { return static_cast<std::int64_t>(U64()); }
     std::string Text() {
         const std::uint32_t lLength = U32();
