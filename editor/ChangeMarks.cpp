@@ -17,7 +17,7 @@ constexpr int kSettleMilliseconds = 150;
 } // namespace
 
 ChangeMarks::ChangeMarks(QWidget *pWindow, QTreeWidget *pTree)
-    : QObject(pWindow), m_pWindow(pWindow), m_pTree(pTree) {
+    : m_pWindow(pWindow), m_pTree(pTree) {
     m_pTree->setItemDelegate(new ChangeMarkDelegate(m_pTree));
     m_pWindow->installEventFilter(this);
     m_settle.setSingleShot(true);
