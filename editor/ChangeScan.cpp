@@ -65,8 +65,9 @@ void ChangeScan::LookAtFolder(const FolderEntries &folder, const Wanted &wanted,
     const std::string sFolder = folder.sFolder.empty()
                                     ? m_snapshot.sSubFolder
                                     : m_snapshot.sSubFolder + "/" + folder.sFolder;
-    // One open folder for all its files spares looking up its path for each.
-    const int nFd = open(sFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // One open folder for all its files spares looking up its path for each; it is
+    // opened only as a place to look things up in, which costs the least.
+    const int nFd = open(sFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     // A folder that is gone took its files with it; one that cannot be opened
     // hides whether they changed.
     const EntryState eUnreachable =
@@ -83,7 +84,9 @@ void ChangeScan::LookAtFolder(const FolderEntries &folder, const Wanted &wanted,
         const FileStamp now = StampIn(nFd, entry.sPath.c_str() + lNameAt);
         switch (now.eKind) {
         case StampKind::Missing:
-            states[i] = EntryState::Gone;
+            // Only a name that is not there is gone; one that may not be looked
+            // at could be anything.
+            states[i] = errno == ENOENT || errno == ENOTDIR ? EntryState::Gone : EntryState::Odd;
             break;
         case StampKind::Regular:
             states[i] =

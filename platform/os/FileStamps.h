@@ -44,7 +44,8 @@ struct FileStamp {
 
 // The stamp of sPath itself, or with bFollowLink of what a link there leads to.
 FileStamp StampOf(const std::string &sPath, bool bFollowLink = false);
-// The stamp of sName in the open folder nFolderFd (a link is not followed).
+// The stamp of sName in the open folder nFolderFd (a link is not followed). When it
+// reads Missing, errno says why (ENOENT: nothing there).
 FileStamp StampIn(int nFolderFd, const char *sName);
 
 // "Now" on the clock of the file system that holds sFolder: the change time of a
