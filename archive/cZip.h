@@ -90,8 +90,12 @@ public:
     // 1-based; any other index raises error 9 (subscript out of range).
     std::string FileSpec(std::int32_t nIndex) const;
 
-    // ---- Operations. At most 1022 specifications; more raise error 9 before the
-    // archive is touched. The engine's result is not returned (see LastEngineResult).
+    // The most specifications one Zip or Delete takes: the name list's slots less
+    // the null and the empty text that end it.
+    static constexpr std::int32_t kMostFileSpecs = ENGINE_NAME_LIST_SLOTS - 2;
+
+    // ---- Operations. At most kMostFileSpecs (1022) specifications; more raise error 9
+    // before the archive is touched. The engine's result is not returned (see LastEngineResult).
     void Zip();
     // Removes the entries named by the specifications from the archive.
     void Delete();

@@ -7,19 +7,28 @@
 //       entry ("window-list walk"), the baseline.
 //   window-bench save ARCHIVE [--runs N]
 //       Extracts a fresh copy of ARCHIVE, changes one script and times the whole
-//       Save Changes ("window-save window": packing and removing the unpacked
-//       files), then the zip component's write-back alone on the same folder
-//       ("window-save component"), and the removal of the unpacked files alone,
-//       as Cancel does it ("window-save removal").
+//       Save Changes ("window-save window": packing what changed and removing the
+//       unpacked files); the zip component's write-back alone on the same folder,
+//       handed the changed script as Save hands it ("window-save component") and
+//       handed "*" ("window-save component-all"); the removal of the unpacked files
+//       alone, as Cancel does it ("window-save removal"); the whole Save Changes
+//       with nothing changed ("window-save unchanged") and, of that, what takes
+//       the write-back's place: finding that nothing changed ("window-save
+//       unchanged-check").
+//   window-bench marks ARCHIVE [--runs N]
+//       Extracts ARCHIVE, changes three files and times bringing the tree's marks of
+//       the files changed since Extract up to date, as the window does when it
+//       becomes active again ("window-marks refresh").
 //
 // Each figure is printed as "<job> <what> <best seconds>" after one untimed
-// warm-up run. The window runs on Qt's offscreen platform with a settings store
-// and game folder of its own in a temporary folder.
+// warm-up run. The window runs on Qt's offscreen platform with a settings store,
+// state folder and game folder of its own in a temporary folder.
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
 #include "bench/CategoryWalk.h"
+#include "editor/CategoryTree.h"
 #include "editor/FileTypes.h"
-#include "editor/UnpackedFiles.h"
+#include "editor/SavePlan.h"
 #include "editor/frmMain.h"
 #include "platform/os/LocalTimeZone.h"
 #include "support/GameFolders.h"
@@ -29,6 +38,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -36,6 +46,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -175,80 +186,182 @@ void ListJob(const QString &sArchive, int nRuns, int nWalkRuns) {
     std::printf("window-list walk %.4f\n", dWalk);
 }
 
-void SaveJob(const QString &sArchive, int nRuns) {
-    QTemporaryDir home;
-    const BenchGame game = MakeGame(home);
-    const QString sListed = game.sBase + QStringLiteral("/bench.vl2");
-    const QString sSubFolder = game.sWork + QStringLiteral("/Bench");
-    // The chooser lists the archives that are there when the window starts.
-    if (!QFile::copy(sArchive, sListed))
-        Fail("cannot copy " + sArchive.toStdString());
+// A fresh copy of sArchive in the game, chosen and extracted in the window: the
+// state every Save and Cancel starts from.
+class ExtractedCopy {
+public:
+    ExtractedCopy(frmMain &window, const QString &sArchive, const BenchGame &game)
+        : m_window(window), m_sArchive(sArchive),
+          m_sListed(game.sBase + QStringLiteral("/bench.vl2")),
+          m_sSubFolder(game.sWork + QStringLiteral("/Bench")) {}
 
-    frmMain window;
-    // Shown, as the user sees it: progress and the tree are painted.
-    window.show();
-    QPushButton *pExtract = Control<QPushButton>(&window, "cmdExtract");
-    QPushButton *pSave = Control<QPushButton>(&window, "cmdSaveChanges");
-    QPushButton *pCancel = Control<QPushButton>(&window, "cmdCancel");
-    QLabel *pStatus = Control<QLabel>(&window, "lblStatus");
-    std::string sChanged;
+    const QString &Listed() const { return m_sListed; }
+    const QString &SubFolder() const { return m_sSubFolder; }
 
-    // A fresh copy of the archive, listed, extracted, with one script changed.
-    auto prepare = [&] {
+    void Prepare() {
         // The component's write-back leaves the unpacked files in place.
+        QPushButton *pCancel = Control<QPushButton>(&m_window, "cmdCancel");
         if (pCancel->isEnabled())
             pCancel->click();
-        QFile::remove(sListed);
-        if (!QFile::copy(sArchive, sListed))
-            Fail("cannot copy " + sArchive.toStdString());
-        Choose(window, QStringLiteral("Bench"));
+        QFile::remove(m_sListed);
+        if (!QFile::copy(m_sArchive, m_sListed))
+            Fail("cannot copy " + m_sArchive.toStdString());
+        Choose(m_window, QStringLiteral("Bench"));
+        QPushButton *pExtract = Control<QPushButton>(&m_window, "cmdExtract");
         if (!pExtract->isEnabled())
             Fail("Extract is not offered after listing");
         pExtract->click();
-        if (!pSave->isEnabled())
+        if (!Control<QPushButton>(&m_window, "cmdSaveChanges")->isEnabled())
             Fail("the window did not enter edit mode");
-        if (sChanged.empty()) {
-            for (const QString &sLine : window.EntryList())
-                if (sLine.startsWith(QStringLiteral("scripts\\")) &&
-                    sLine.endsWith(QStringLiteral(".cs"))) {
-                    sChanged = PathBelow(sSubFolder.toStdString(), sLine).value_or("");
-                    break;
-                }
-            if (sChanged.empty())
-                Fail("the archive holds no script to change");
-        }
-        QFile file(QString::fromStdString(sChanged));
+    }
+
+    // The path below the sub-folder of the nIndex-th entry that is a script.
+    std::string Script(int nIndex) const {
+        int nSeen = 0;
+        for (const QString &sLine : m_window.EntryList())
+            if (sLine.startsWith(QStringLiteral("scripts\\")) &&
+                sLine.endsWith(QStringLiteral(".cs")) && nSeen++ == nIndex) {
+                QString sPath = sLine;
+                return sPath.replace(QLatin1Char('\\'), QLatin1Char('/')).toStdString();
+            }
+        Fail("the archive holds too few scripts to change");
+    }
+
+    void Change(const std::string &sRelative) const {
+        QFile file(m_sSubFolder + QLatin1Char('/') + QString::fromStdString(sRelative));
         if (!file.open(QIODevice::Append))
-            Fail("cannot change " + sChanged);
+            Fail("cannot change " + sRelative);
         file.write("// changed\n");
+    }
+
+private:
+    frmMain &m_window;
+    QString m_sArchive;
+    QString m_sListed;
+    QString m_sSubFolder;
+};
+
+// A game of its own holding a copy of an archive, and Keplo's window on it, shown
+// as the user sees it: progress and the tree are painted.
+class WindowOnCopy {
+public:
+    explicit WindowOnCopy(const QString &sArchive)
+        : m_game(MakeGame(m_home)), m_bInGame(PutInGame(sArchive, m_game)),
+          extracted(window, sArchive, m_game) {
+        window.show();
+    }
+
+private:
+    // The chooser lists the archives that are there when the window starts.
+    static bool PutInGame(const QString &sArchive, const BenchGame &game) {
+        if (!QFile::copy(sArchive, game.sBase + QStringLiteral("/bench.vl2")))
+            Fail("cannot copy " + sArchive.toStdString());
+        return true;
+    }
+
+    QTemporaryDir m_home;
+    BenchGame m_game;
+    bool m_bInGame;
+
+public:
+    frmMain window;
+    ExtractedCopy extracted;
+};
+
+void SaveJob(const QString &sArchive, int nRuns) {
+    WindowOnCopy copy(sArchive);
+    frmMain &window = copy.window;
+    ExtractedCopy &extracted = copy.extracted;
+    QPushButton *pSave = Control<QPushButton>(&window, "cmdSaveChanges");
+    QPushButton *pCancel = Control<QPushButton>(&window, "cmdCancel");
+    QLabel *pStatus = Control<QLabel>(&window, "lblStatus");
+    extracted.Prepare();
+    const std::string sChanged = extracted.Script(0);
+    auto prepareChanged = [&] {
+        extracted.Prepare();
+        extracted.Change(sChanged);
+    };
+    auto saved = [&] {
+        if (!pStatus->text().endsWith(QStringLiteral("was created successfully")) ||
+            QFileInfo::exists(extracted.SubFolder()))
+            Fail("Save Changes did not write the archive and remove the unpacked files");
     };
 
-    const double dWindow = Best(nRuns, prepare, [&] {
+    const double dWindow = Best(nRuns, prepareChanged, [&] {
         pSave->click();
-        if (!pStatus->text().endsWith(QStringLiteral("was created successfully")) ||
-            QFileInfo::exists(sSubFolder))
-            Fail("Save Changes did not write the archive and remove the unpacked files");
+        saved();
     });
 
+    QDateTime lastWritten;
+    const double dUnchanged = Best(
+        nRuns,
+        [&] {
+            extracted.Prepare();
+            lastWritten = QFileInfo(extracted.Listed()).lastModified();
+        },
+        [&] {
+            pSave->click();
+            saved();
+        });
+    if (QFileInfo(extracted.Listed()).lastModified() != lastWritten)
+        Fail("Save Changes with nothing changed wrote the archive");
+
+    // What Save does in place of the write-back when nothing changed: finding that out.
+    SavePlan::Kind eKind = SavePlan::Kind::Files;
+    const double dUnchangedCheck = Best(
+        nRuns, [&] { extracted.Prepare(); },
+        [&] {
+            eKind = PlanSave(extracted.SubFolder().toStdString(), extracted.Listed().toStdString())
+                        .eKind;
+        });
+    if (eKind != SavePlan::Kind::Nothing)
+        Fail("Save would write the archive although nothing changed");
+
     cZip oZip;
-    const double dComponent = Best(nRuns, prepare, [&] {
-        oZip.SetZipFile(sListed.toStdString());
-        oZip.SetBasePath(sSubFolder.toStdString() + "/");
+    auto writeBack = [&](const std::string &sSpec) {
+        oZip.SetZipFile(extracted.Listed().toStdString());
+        oZip.SetBasePath(extracted.SubFolder().toStdString() + "/");
         oZip.ClearFileSpecs();
-        oZip.AddFileSpec("*");
+        oZip.AddFileSpec(sSpec);
         oZip.SetStoreFolderNames(true);
         oZip.SetRecurseSubDirs(true);
         oZip.Zip();
         if (oZip.LastEngineResult() != 0)
             Fail("the zip component failed");
-    });
-    const double dRemove = Best(nRuns, prepare, [&] { pCancel->click(); });
-    if (QFileInfo::exists(sSubFolder))
+    };
+    const double dComponent = Best(nRuns, prepareChanged, [&] { writeBack(sChanged); });
+    const double dComponentAll = Best(nRuns, prepareChanged, [&] { writeBack("*"); });
+    const double dRemove = Best(nRuns, prepareChanged, [&] { pCancel->click(); });
+    if (QFileInfo::exists(extracted.SubFolder()))
         Fail("Cancel left unpacked files behind");
 
     std::printf("window-save window %.4f\n", dWindow);
+    std::printf("window-save unchanged %.4f\n", dUnchanged);
+    std::printf("window-save unchanged-check %.4f\n", dUnchangedCheck);
     std::printf("window-save component %.4f\n", dComponent);
+    std::printf("window-save component-all %.4f\n", dComponentAll);
     std::printf("window-save removal %.4f\n", dRemove);
+}
+
+void MarksJob(const QString &sArchive, int nRuns) {
+    WindowOnCopy copy(sArchive);
+    frmMain &window = copy.window;
+    ExtractedCopy &extracted = copy.extracted;
+    extracted.Prepare();
+    for (int i = 0; i < 3; ++i)
+        extracted.Change(extracted.Script(i));
+
+    const double dRefresh = Best(
+        nRuns, [] {}, [&] { window.RefreshChangeMarks(); });
+    int nMarked = 0;
+    for (QTreeWidgetItemIterator it(Control<QTreeWidget>(&window, "treArchive")); *it; ++it)
+        nMarked += (*it)->data(0, kChangedSinceExtractRole).toBool();
+    if (nMarked != 3)
+        Fail("the tree marks " + std::to_string(nMarked) + " files, not the 3 changed");
+    Control<QPushButton>(&window, "cmdCancel")->click();
+
+    std::printf("window-marks entries %lld\n", static_cast<long long>(window.EntryList().size()));
+    std::printf("window-marks refresh %.4f\n", dRefresh);
 }
 
 } // namespace
@@ -264,11 +377,12 @@ int main(int argc, char **argv) {
         Fail("cannot make a temporary folder");
     qputenv("XDG_CONFIG_HOME", (config.path() + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (config.path() + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_STATE_HOME", (config.path() + QStringLiteral("/state")).toUtf8());
 
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() < 3)
-        Fail("usage: window-bench list|save ARCHIVE [--runs N] [--walk-runs N]");
+        Fail("usage: window-bench list|save|marks ARCHIVE [--runs N] [--walk-runs N]");
     int nRuns = 3;
     int nWalkRuns = 1;
     for (qsizetype i = 3; i + 1 < args.size(); i += 2) {
@@ -286,6 +400,8 @@ int main(int argc, char **argv) {
         ListJob(sArchive, nRuns, nWalkRuns);
     else if (args.at(1) == QLatin1String("save"))
         SaveJob(sArchive, nRuns);
+    else if (args.at(1) == QLatin1String("marks"))
+        MarksJob(sArchive, nRuns);
     else
         Fail("unknown job " + args.at(1).toStdString());
     return 0;

@@ -15,12 +15,14 @@
 #include <QTreeWidgetItem>
 #include <vector>
 
-// Data roles every node carries (column 0).
+// Data roles of the nodes (column 0).
 enum CategoryTreeRole : int {
     // Its icon number (1 to 8): 8 marks a text file.
     kIconNumberRole = Qt::UserRole + 1,
     // Its place in the order the nodes were added, counting from 0.
     kNodeOrderRole = Qt::UserRole + 2,
+    // Set (true) on a file node while its file has changed since Extract.
+    kChangedSinceExtractRole = Qt::UserRole + 3,
 };
 
 // A tree node with its text, icon and icon number, not yet in any tree.

@@ -3,7 +3,10 @@
 #include "archive/ArchiveError.h"
 #include "editor/ArchiveNames.h"
 #include "editor/CategoryTree.h"
+#include "editor/ChangeMarks.h"
 #include "editor/FileTypes.h"
+#include "editor/SavePlan.h"
+#include "editor/SnapshotFile.h"
 #include "editor/UnpackedFiles.h"
 #include "editor/frmSettings.h"
 #include "platform/os/ProgramFolder.h"
@@ -63,6 +66,7 @@ frmMain::frmMain(QWidget *parent)
     setWindowIcon(ProgramIcon());
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));
+    m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive);
 
     // The chooser's click: the user picked an entry (the same one again included).
     connect(drpVL2File, &QComboBox::activated, this, &frmMain::drpVL2File_Click);
@@ -217,6 +221,8 @@ void frmMain::OpenChosenArchive() {
 }
 
 void frmMain::ListArchive(const std::string &sArchivePath) {
+    // The marks point at the nodes that are about to go.
+    m_pChangeMarks->Stop();
     m_lstArchive.clear();
     treArchive->clear();
     QString sFailure;
@@ -265,6 +271,8 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
 void frmMain::cmdExtract_Click() {
     lblStatus->setText(QStringLiteral("Please wait. Extracting files..."));
     const QString sArchive = QString::fromStdString(ArchiveFileName());
+    // The archive as it is unpacked: Save later knows whether it is still that file.
+    const FileStamp archive = StampOf(ArchivePath(), true);
     QString sFailure;
     std::string sTarget;
     {
@@ -282,9 +290,16 @@ void frmMain::cmdExtract_Click() {
                        QString::fromStdString(e.Description());
         }
         MakeUnpackedFilesWritable();
+        // What was unpacked is recorded for Save and the tree's marks; after a
+        // failure nothing is known about the folder.
+        if (sFailure.isEmpty())
+            RecordExtractSnapshot(sTarget, archive, m_lstArchive);
+        else
+            RemoveExtractSnapshot(sTarget);
     }
     lblStatus->setText(QStringLiteral("Select a file to edit."));
     UpdateButtons();
+    FollowChanges();
     if (!sFailure.isEmpty())
         ShowMessage(sFailure + QStringLiteral("\n\n") + QString::fromStdString(sTarget),
                     MsgIcon::Critical);
@@ -327,14 +342,24 @@ void frmMain::SaveChanges() {
     {
         BusyState busy(this);
         try {
-            m_cZ.SetZipFile(sArchivePath);
-            m_cZ.SetBasePath(sSubFolder + "/");
-            m_cZ.ClearFileSpecs();
-            m_cZ.AddFileSpec("*");
-            m_cZ.SetStoreFolderNames(true);
-            m_cZ.SetRecurseSubDirs(true);
-            m_cZ.Zip();
-            bWritten = m_cZ.LastEngineResult() == 0;
+            const SavePlan plan = PlanSave(sSubFolder, sArchivePath);
+            if (plan.eKind == SavePlan::Kind::Nothing) {
+                // Nothing changed since Extract: the archive is left exactly as it is.
+                bWritten = true;
+            } else {
+                m_cZ.SetZipFile(sArchivePath);
+                m_cZ.SetBasePath(sSubFolder + "/");
+                m_cZ.ClearFileSpecs();
+                if (plan.eKind == SavePlan::Kind::Files)
+                    for (const std::string &sFile : plan.sFiles)
+                        m_cZ.AddFileSpec(sFile);
+                else
+                    m_cZ.AddFileSpec("*");
+                m_cZ.SetStoreFolderNames(true);
+                m_cZ.SetRecurseSubDirs(true);
+                m_cZ.Zip();
+                bWritten = m_cZ.LastEngineResult() == 0;
+            }
         } catch (const ArchiveError &) {
             bWritten = false;
         }
@@ -354,9 +379,13 @@ void frmMain::SaveChanges() {
                              QString::fromStdString(sArchivePath)),
                     MsgIcon::Critical);
     }
+    FollowChanges();
 }
 
 void frmMain::RemoveUnpackedFiles() {
+    // Whatever stays behind is no longer what Extract unpacked.
+    if (const std::string sSubFolder = ArchiveSubFolder(); !sSubFolder.empty())
+        RemoveExtractSnapshot(sSubFolder);
     const std::string sProbe = ProbeFile();
     if (sProbe.empty() || FileExists(sProbe) != 1) {
         UpdateButtons();
@@ -403,6 +432,18 @@ void frmMain::RemoveUnpackedFiles() {
     UpdateButtons();
 }
 
+void frmMain::FollowChanges() {
+    const std::string sProbe = ProbeFile();
+    if (!sProbe.empty() && FileExists(sProbe) == 1)
+        m_pChangeMarks->Follow(ArchiveSubFolder());
+    else
+        m_pChangeMarks->Stop();
+}
+
+void frmMain::RefreshChangeMarks() {
+    m_pChangeMarks->Refresh();
+}
+
 void frmMain::ShowMessage(const QString &sText, MsgIcon eIcon) {
     Desktop().MessageBox(this, sText, MsgButtons::OK, eIcon, QStringLiteral("Keplo"));
 }
@@ -412,6 +453,7 @@ void frmMain::drpVL2File_Click() {
         return;
     OpenChosenArchive();
     UpdateButtons();
+    FollowChanges();
 }
 
 void frmMain::cmdSaveChanges_Click() {
@@ -419,8 +461,11 @@ void frmMain::cmdSaveChanges_Click() {
 }
 
 void frmMain::cmdCancel_Click() {
-    BusyState busy(this);
-    RemoveUnpackedFiles();
+    {
+        BusyState busy(this);
+        RemoveUnpackedFiles();
+    }
+    FollowChanges();
 }
 
 void frmMain::cmdSettings_Click() {

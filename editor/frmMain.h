@@ -16,10 +16,12 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class ChangeMarks;
 class frmSettings;
 class QTreeWidgetItem;
 
@@ -77,6 +79,9 @@ public:
     // files; when the archive could not be written, keeps them and says so.
     void SaveChanges();
     void RemoveUnpackedFiles();
+    // Brings the tree's marks of the files changed since Extract up to date, as the
+    // window does when it becomes active again.
+    void RefreshChangeMarks();
 
     // The program the user chose for a file type ("PNG", ".CS"; any case): its value in
     // the program table, read afresh; empty when none is configured.
@@ -114,6 +119,9 @@ private:
     std::optional<std::string> EditedFilePath(const QTreeWidgetItem *pNode) const;
     // "Cannot edit file...": OK opens the settings dialog.
     void CannotEditFile();
+    // While the chosen archive is unpacked, marks in the tree what changed since
+    // Extract; otherwise marks nothing.
+    void FollowChanges();
     // A message box of this window: title "Keplo", one OK button.
     void ShowMessage(const QString &sText, MsgIcon eIcon);
 
@@ -125,4 +133,5 @@ private:
     QStringList m_lstArchive;                // lstArchive: the entry list
     std::array<QIcon, kTreeIconCount> m_imgIcons16;
     QPointer<frmSettings> m_pSettings; // the settings dialog while it is open
+    std::unique_ptr<ChangeMarks> m_pChangeMarks;
 };

@@ -41,3 +41,7 @@ std::string ConfigHome() {
 std::string DataHome() {
     return XdgFolder("XDG_DATA_HOME", "/.local/share");
 }
+
+std::string StateHome() {
+    return XdgFolder("XDG_STATE_HOME", "/.local/state");
+}

@@ -11,3 +11,7 @@ std::string ConfigHome();
 
 // $XDG_DATA_HOME when it is an absolute path, else HomeFolder() + "/.local/share".
 std::string DataHome();
+
+// $XDG_STATE_HOME when it is an absolute path, else HomeFolder() + "/.local/state": what a
+// program keeps between runs that is neither a setting nor the user's data.
+std::string StateHome();

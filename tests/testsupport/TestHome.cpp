@@ -13,7 +13,9 @@ TestHome::TestHome() : m_dir(QDir::tempPath() + QStringLiteral("/keplo-test-XXXX
     QDir(m_dir.path()).mkpath(QStringLiteral("data"));
     Set("HOME", m_dir.path());
     Set("XDG_CONFIG_HOME", m_dir.path() + QStringLiteral("/config"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("state"));
     Set("XDG_DATA_HOME", m_dir.path() + QStringLiteral("/data"));
+    Set("XDG_STATE_HOME", m_dir.path() + QStringLiteral("/state"));
     Set("WINEPREFIX", std::nullopt);
 }
 

@@ -1,8 +1,8 @@
-// A private home for one test: a temporary folder that HOME, XDG_CONFIG_HOME and
-// XDG_DATA_HOME point into while the object lives (WINEPREFIX is unset), so that the
-// settings store, the default work folder and the Wine prefixes that the code under
-// test looks at are never the user's own. The previous values come back and the
-// folder is removed when it goes away.
+// A private home for one test: a temporary folder that HOME, XDG_CONFIG_HOME,
+// XDG_DATA_HOME and XDG_STATE_HOME point into while the object lives (WINEPREFIX is
+// unset), so that the settings store, the default work folder, the state the code
+// under test keeps and the Wine prefixes it looks at are never the user's own. The
+// previous values come back and the folder is removed when it goes away.
 #pragma once
 
 #include <QByteArray>

@@ -1,6 +1,7 @@
 // The main of every window test: a QApplication on Qt's headless "offscreen"
-// platform (unless the caller chose another), and a settings store of the test
-// run's own (and no Wine prefix chosen), so that no test ever reads or writes the user's.
+// platform (unless the caller chose another), and a settings store and a state
+// folder of the test run's own (and no Wine prefix chosen), so that no test ever
+// reads or writes the user's.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
     // The start-up looks for the game in $WINEPREFIX; tests lay out prefixes of their own.
     qunsetenv("WINEPREFIX");
+    qputenv("XDG_STATE_HOME", (home.path() + QStringLiteral("/state")).toUtf8());
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
