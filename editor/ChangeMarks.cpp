@@ -23,6 +23,8 @@ ChangeMarks::ChangeMarks(QWidget *pWindow, QTreeWidget *pTree)
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMilliseconds);
     connect(&m_settle, &QTimer::timeout, this, [this] {
+        if (PutOffWhileDisabled())
+            return;
         WatchFolders();
         Refresh();
     });
@@ -66,6 +68,7 @@ void ChangeMarks::Follow(const std::string &sSubFolder) {
 
 void ChangeMarks::Stop() {
     m_settle.stop();
+    m_bRefreshDue = false;
     for (std::size_t i = 0; i < m_nodes.size(); ++i)
         SetMarked(i, false);
     m_nodes.clear();
@@ -83,6 +86,13 @@ void ChangeMarks::Refresh() {
     const std::vector<bool> changed = m_pScan->ChangedEntries(&m_shown);
     for (std::size_t i = 0; i < m_nodes.size(); ++i)
         SetMarked(i, changed[m_nodes[i].second]);
+}
+
+bool ChangeMarks::PutOffWhileDisabled() {
+    if (m_pWindow->isEnabled())
+        return false;
+    m_bRefreshDue = true;
+    return true;
 }
 
 void ChangeMarks::SetMarked(std::size_t lNode, bool bMarked) {
@@ -123,7 +133,14 @@ void ChangeMarks::WatchFolders() {
 }
 
 bool ChangeMarks::eventFilter(QObject *pWatched, QEvent *pEvent) {
-    if (pWatched == m_pWindow && pEvent->type() == QEvent::WindowActivate)
+    if (pWatched == m_pWindow && pEvent->type() == QEvent::WindowActivate && !PutOffWhileDisabled())
         Refresh();
+    // Enabled again: the refresh that waited follows once the handler that enabled the
+    // window has done what it does next.
+    if (pWatched == m_pWindow && pEvent->type() == QEvent::EnabledChange && m_bRefreshDue &&
+        m_pWindow->isEnabled()) {
+        m_bRefreshDue = false;
+        m_settle.start();
+    }
     return QObject::eventFilter(pWatched, pEvent);
 }

@@ -3,7 +3,9 @@
 // The nodes keep their texts, icons and order. The marks are brought up to date
 // when the window becomes active again (the user comes back from the program they
 // edited in) and shortly after a folder of the unpacked files changes (a file was
-// added, removed or renamed over another).
+// added, removed or renamed over another). While the window is disabled (busy with
+// a job that writes or removes those files, or behind the settings dialog) they
+// wait, and are brought up to date once it takes input again.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -43,6 +45,9 @@ protected:
 
 private:
     void SetMarked(std::size_t lNode, bool bMarked);
+    // While the window is disabled: notes that a refresh is due once it is enabled
+    // again, and gives true.
+    bool PutOffWhileDisabled();
     // Watches the folders of the unpacked files that exist and are not watched yet.
     void WatchFolders();
 
@@ -59,4 +64,5 @@ private:
     // Lets a burst of folder changes (a program saving through temporary files)
     // settle into one refresh.
     QTimer m_settle;
+    bool m_bRefreshDue = false; // a refresh waits for the window to be enabled
 };

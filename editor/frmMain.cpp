@@ -17,6 +17,7 @@
 #include "support/ui/Artwork.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/CaptionFont.h"
+#include "support/ui/LongJob.h"
 #include "support/ui/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -67,6 +68,8 @@ frmMain::frmMain(QWidget *parent)
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));
     m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive);
+    m_cUnzip.SetOwner(&m_progress);
+    m_cZ.SetOwner(&m_progress);
 
     // The chooser's click: the user picked an entry (the same one again included).
     connect(drpVL2File, &QComboBox::activated, this, &frmMain::drpVL2File_Click);
@@ -229,8 +232,10 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
     {
         BusyState busy(this);
         try {
-            m_cUnzip.SetZipFile(sArchivePath);
-            m_cUnzip.Directory();
+            RunLongJob([&] {
+                m_cUnzip.SetZipFile(sArchivePath);
+                m_cUnzip.Directory();
+            });
         } catch (const ArchiveError &e) {
             sFailure = QString::fromStdString(e.Description());
             // Whatever was listed before the failure is no listing of this archive.
@@ -253,6 +258,7 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
                 tree.AddFile(sFolder, sName, TreeIconNumber(sType));
             m_lstArchive.append(sFolder + QLatin1Char('\\') + sName);
             ProgressBar->setValue(i);
+            KeepWindowsPainting();
         }
         treArchive->addTopLevelItems(tree.TakeCategories());
         ProgressBar->hide();
@@ -282,7 +288,10 @@ void frmMain::cmdExtract_Click() {
         sTarget = PrepareUnpackFolder();
         try {
             m_cUnzip.SetUnzipFolder(sTarget);
-            if (m_cUnzip.Unzip())
+            bool bComplaint = false;
+            RunLongJob([&] { bComplaint = m_cUnzip.Unzip(); },
+                       CountedProgress(ProgressBar, m_cUnzip.FileCount(), m_progress));
+            if (bComplaint)
                 sFailure = QStringLiteral("Not every file of ") + sArchive +
                            QStringLiteral(" could be unpacked.");
         } catch (const ArchiveError &e) {
@@ -342,7 +351,9 @@ void frmMain::SaveChanges() {
     {
         BusyState busy(this);
         try {
-            const SavePlan plan = PlanSave(sSubFolder, sArchivePath);
+            // Finding what changed looks at every unpacked file.
+            SavePlan plan;
+            RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
             if (plan.eKind == SavePlan::Kind::Nothing) {
                 // Nothing changed since Extract: the archive is left exactly as it is.
                 bWritten = true;
@@ -357,7 +368,11 @@ void frmMain::SaveChanges() {
                     m_cZ.AddFileSpec("*");
                 m_cZ.SetStoreFolderNames(true);
                 m_cZ.SetRecurseSubDirs(true);
-                m_cZ.Zip();
+                // The engine reaches every file it is handed; "*" hands it the unpacked
+                // entries and whatever the user added.
+                const auto nFiles = static_cast<int>(
+                    plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
+                RunLongJob([&] { m_cZ.Zip(); }, CountedProgress(ProgressBar, nFiles, m_progress));
                 bWritten = m_cZ.LastEngineResult() == 0;
             }
         } catch (const ArchiveError &) {
@@ -403,6 +418,7 @@ void frmMain::RemoveUnpackedFiles() {
         if (const auto sPath = PathBelow(sSubFolder, m_lstArchive.at(i)))
             RemoveFile(*sPath);
         ProgressBar->setValue(static_cast<int>(i));
+        KeepWindowsPainting();
     }
 
     DeleteLooseFiles(sSubFolder);

@@ -6,6 +6,7 @@
 // a work folder is configured, decides the buttons and fills the chooser.
 #pragma once
 
+#include "archive/EngineProgress.h"
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
 #include "platform/desktop/DesktopServices.h"
@@ -127,6 +128,9 @@ private:
 
     std::string m_sGameFolder;
     std::string m_sGameBaseFolder;
+    // The components' owner: counts the entries of an extraction or a write for the
+    // progress bar, and gives every event its default answer.
+    EngineProgress m_progress;
     cUnzip m_cUnzip;
     cZip m_cZ;
     std::vector<std::string> m_vArchiveList; // filVL2

@@ -10,6 +10,7 @@
 #include "support/FileSteps.h"
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
+#include "support/ui/LongJob.h"
 
 #include <QCoreApplication>
 #include <QListWidget>
@@ -141,15 +142,17 @@ bool frmMain::PackStagedSkins(const std::string &sArchive, bool bReplace) {
     // A replaced archive is written anew beside the old one, which it takes the place
     // of only once it is complete: a failed write leaves the old one as it was.
     const std::string sTarget = bReplace ? UnusedPathBeside(sArchive) : sArchive;
+    const std::string sWorkFolder = WorkFolder();
     bool bWritten = false;
     try {
         m_cZ.SetZipFile(sTarget);
-        m_cZ.SetBasePath(StagingBasePath(WorkFolder()));
+        m_cZ.SetBasePath(StagingBasePath(sWorkFolder));
         m_cZ.ClearFileSpecs();
         m_cZ.AddFileSpec("*");
         m_cZ.SetStoreFolderNames(true);
         m_cZ.SetRecurseSubDirs(true);
-        m_cZ.Zip();
+        RunLongJob([this] { m_cZ.Zip(); },
+                   CountedProgress(prgCompress, StagedSkinCount(sWorkFolder), m_progress));
         // A warning means that some file was left out (one that could not be read),
         // while the archive was written with the others.
         bWritten =

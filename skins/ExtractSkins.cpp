@@ -5,6 +5,7 @@
 #include "skins/frmMain.h"
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
+#include "support/ui/LongJob.h"
 #include "support/ui/modBrowseFolders.h"
 #include "support/ui/modWindows.h"
 
@@ -41,15 +42,22 @@ void frmMain::cmdExtract_Click() {
     {
         BusyState busy(this);
         try {
+            // What the bar counts up to: the entries of the archive, listed apart.
+            const std::string sArchivePath = sArchive.toStdString();
+            std::int32_t lEntries = 0;
+            RunLongJob([&] { lEntries = ListedEntryCount(sArchivePath); });
             // A new archive path forgets any listing, so every entry is extracted.
-            m_cUnzip.SetZipFile(sArchive.toStdString());
+            m_cUnzip.SetZipFile(sArchivePath);
             m_cUnzip.SetPromptToOverwrite(false);
             m_cUnzip.SetUseFolderNames(false);
             m_cUnzip.SetUnzipFolder(sFolder.toStdString());
             // Any complaint of the engine (an unreadable archive, a folder it could
             // not write, an entry it refused as unsafe) means that not every file
             // arrived.
-            bExtracted = !m_cUnzip.Unzip();
+            bool bComplaint = true;
+            RunLongJob([&] { bComplaint = m_cUnzip.Unzip(); },
+                       CountedProgress(prgExtract, lEntries, m_progress));
+            bExtracted = !bComplaint;
         } catch (const ArchiveError &) {
             bExtracted = false;
         }

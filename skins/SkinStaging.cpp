@@ -44,6 +44,20 @@ void UnstageSkin(const std::string &sWorkFolder, const std::string &sName) {
         RemoveFile(SkinStagingFolder(sWorkFolder) + "/" + sName);
 }
 
+int StagedSkinCount(const std::string &sWorkFolder) {
+    if (sWorkFolder.empty())
+        return 0;
+    int nCount = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(SkinStagingFolder(sWorkFolder), error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError))
+            ++nCount;
+    }
+    return nCount;
+}
+
 void DeleteStagedSkins(const std::string &sWorkFolder) {
     if (!sWorkFolder.empty())
         DeleteLooseFiles(SkinStagingFolder(sWorkFolder));

@@ -26,5 +26,8 @@ bool StageSkin(const std::string &sWorkFolder, const std::string &sSource,
 // Deletes the skin staged as sName, if any.
 void UnstageSkin(const std::string &sWorkFolder, const std::string &sName);
 
+// The number of skins staged: the files in the skin staging folder.
+int StagedSkinCount(const std::string &sWorkFolder);
+
 // Deletes every staged skin.
 void DeleteStagedSkins(const std::string &sWorkFolder);

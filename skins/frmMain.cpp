@@ -55,6 +55,8 @@ frmMain::frmMain(QWidget *parent)
     cmdExtract->setIcon(extractIcon);
     FitCaptionFont(this);
     setWindowIcon(PelterboxIcon());
+    m_cUnzip.SetOwner(&m_progress);
+    m_cZ.SetOwner(&m_progress);
 
     connect(SkinTabs, &QTabWidget::currentChanged, this, &frmMain::SkinTabs_Click);
     connect(cmdInstallVL2browse, &QPushButton::clicked, this, &frmMain::cmdInstallVL2browse_Click);

@@ -9,6 +9,7 @@
 // CompressSkins.cpp, ExtractSkins.cpp).
 #pragma once
 
+#include "archive/EngineProgress.h"
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
 #include "platform/desktop/DesktopServices.h"
@@ -100,6 +101,9 @@ private:
     std::string m_sGameBaseFolder;
     std::array<QString, 9> m_sForbiddenNameChars;
     QString m_sForbiddenNameDisplay;
+    // The components' owner: counts the entries of an extraction or a compression for
+    // the progress bar of the running tab, and gives every event its default answer.
+    EngineProgress m_progress;
     cUnzip m_cUnzip;
     cZip m_cZ;
     QString m_sOpenFileName; // dlgOpen's file name

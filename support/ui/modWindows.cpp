@@ -1,31 +1,10 @@
 #include "support/ui/modWindows.h"
 
 #include "platform/desktop/DesktopServices.h"
+#include "support/ui/OutsideCloseFilter.h"
 
-#include <QCloseEvent>
-#include <QObject>
 #include <QWidget>
 #include <algorithm>
-
-namespace {
-
-// Turns away close requests that come from outside the program. A close that the
-// program asks for itself (QWidget::close) is not spontaneous and passes.
-class CloseCommandFilter final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *pWatched, QEvent *pEvent) override {
-        if (pEvent->type() == QEvent::Close && pEvent->spontaneous()) {
-            pEvent->ignore();
-            return true;
-        }
-        return QObject::eventFilter(pWatched, pEvent);
-    }
-};
-
-} // namespace
 
 void RemoveCloseCommand(QWidget *pWindow) {
     if (!pWindow || !pWindow->isWindow())
@@ -39,9 +18,9 @@ void RemoveCloseCommand(QWidget *pWindow) {
     // it: it is looked for by its C++ type.
     const QObjectList &children = pWindow->children();
     if (std::none_of(children.begin(), children.end(), [](const QObject *pChild) {
-            return dynamic_cast<const CloseCommandFilter *>(pChild) != nullptr;
+            return dynamic_cast<const OutsideCloseFilter *>(pChild) != nullptr;
         }))
-        pWindow->installEventFilter(new CloseCommandFilter(pWindow));
+        pWindow->installEventFilter(new OutsideCloseFilter(pWindow));
     if (bVisible)
         pWindow->show();
 }

@@ -1,0 +1,54 @@
+// Long jobs of a window in its busy state (BusyState.h) that keep the window live.
+//
+// RunLongJob runs the slow part of an operation (an engine call) on a thread of its
+// own, while the window's thread goes on handling events until it ends: the window
+// keeps painting (it can be moved, covered and uncovered, and the desktop never sees
+// it as not responding), and, being disabled, drops every click and key press made
+// meanwhile rather than keeping it for later. The work must not touch widgets or
+// anything else the window's thread uses while it runs; what crosses between the two
+// threads is the count of what the work has done, which the window's thread reads
+// to move a progress bar at most about 30 times a second.
+//
+//     EngineProgress progress;            // the component's owner, counting entries
+//     m_cUnzip.SetOwner(&progress);
+//     BusyState busy(this);
+//     RunLongJob([&] { m_cUnzip.Unzip(); },
+//                {ProgressBar, m_cUnzip.FileCount(), [&] { return progress.Done(); }});
+//
+// KeepWindowsPainting serves a loop that must stay on the window's thread (it works
+// with widgets): called once per step, it lets the windows paint at the same rate.
+#pragma once
+
+#include <functional>
+
+class QProgressBar;
+
+// The progress bar of a long job: shown with the range 0 to nTotal (at least 1) for
+// the length of the job, moved to what fnDone reads (at most nTotal), brought to its
+// end when the job ends, and hidden. fnDone is called on the window's thread while
+// the work runs, so it may only read what is safe to read then (an atomic count).
+struct JobProgress {
+    QProgressBar *pBar = nullptr;
+    int nTotal = 0;
+    std::function<int()> fnDone;
+};
+
+// Runs fnWork on a thread of its own and handles the events of the calling thread
+// until it has ended; rethrows whatever fnWork threw. With pBar set, shows the job's
+// progress in it. Call it from the window's thread, in the window's busy state.
+void RunLongJob(const std::function<void()> &fnWork, const JobProgress &progress = {});
+
+// Handles the pending events of the window's thread when it last did more than a
+// frame (about 1/30 s) ago, so that a long loop there lets the windows paint.
+void KeepWindowsPainting();
+
+// How often, at most, a long job's window is brought up to date, in milliseconds.
+inline constexpr int kJobFrameMilliseconds = 33;
+
+// The progress of a job counted by counter (an EngineProgress that owns the job's
+// archive component), started again from 0: pBar shows its count out of nTotal.
+template <class Counter>
+JobProgress CountedProgress(QProgressBar *pBar, int nTotal, Counter &counter) {
+    counter.Reset();
+    return {pBar, nTotal, [&counter] { return static_cast<int>(counter.Done()); }};
+}
