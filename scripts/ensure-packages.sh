@@ -2,7 +2,7 @@
 # Sourced by run-keplo and run-tests; uses sudo when not root.
 keplo_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libzip-dev libdeflate-dev zlib1g-dev
+  qt6-base-dev qt6-base-private-dev libzip-dev libdeflate-dev zlib1g-dev
   libgtest-dev libgmock-dev
   zip unzip gcc-multilib g++-multilib
   desktop-file-utils appstream shared-mime-info

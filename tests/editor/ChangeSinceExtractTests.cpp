@@ -335,6 +335,23 @@ TEST_F(ChangeSinceExtractTest, AFileRenamedOverAnotherIsMarkedWhenItsFolderChang
     EXPECT_EQ(MarkedNodes(), QStringList{"gui\\menu.gui"});
 }
 
+TEST_F(ChangeSinceExtractTest, MarksWaitWhileTheWindowIsDisabledAndFollowOnceItIsEnabled) {
+    MakeArchive(QStringLiteral("scripts.vl2"), Texts({"scripts/a.cs", "gui/menu.gui"}));
+    Load();
+    Choose(QStringLiteral("Scripts"));
+    Click("cmdExtract");
+    // Disabled, as during a long job or while the settings dialog is open: neither the
+    // folder's change nor an activation looks at the files.
+    m_pMain->setEnabled(false);
+    EditByRename(m_sWork + QStringLiteral("/Scripts/gui/menu.gui"), "new menu\n", false);
+    Activate();
+    QTest::qWait(400);
+    EXPECT_EQ(MarkedNodes(), QStringList());
+    m_pMain->setEnabled(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !MarkedNodes().isEmpty(); }, 5000));
+    EXPECT_EQ(MarkedNodes(), QStringList{"gui\\menu.gui"});
+}
+
 TEST_F(ChangeSinceExtractTest, MarksComeBackAfterARestartAndGoWithALostOrDamagedSnapshot) {
     MakeArchive(QStringLiteral("scripts.vl2"),
                 Texts({"scripts/a.cs", "scripts/b.cs", "gui/c.gui"}));

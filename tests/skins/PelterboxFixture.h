@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <memory>
@@ -72,10 +73,14 @@ protected:
         }
         m_nBoxesSeen = shown.size();
     }
-    // The window after a job: usable again, normal pointer.
+    // The window after a job: usable again, normal pointer, no progress bar.
     void ExpectIdle() {
         EXPECT_TRUE(m_pMain->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        for (const char *sBar : {"prgCompress", "prgExtract"})
+            EXPECT_FALSE(
+                Control<QProgressBar>(QString::fromLatin1(sBar))->isVisibleTo(m_pMain.get()))
+                << sBar;
     }
     QString Staged(const QString &sName) const {
         return m_sWork + QStringLiteral("/pelterbox/textures/skins/") + sName;

@@ -4,7 +4,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <vector>
 #include <zip.h>
 
 void WriteArchive(const QString &sPath, const ArchiveEntries &entries) {
@@ -20,6 +22,20 @@ void WriteArchive(const QString &sPath, const ArchiveEntries &entries) {
             << sName.toStdString();
     }
     ASSERT_EQ(zip_close(pZip), 0) << sPath.toStdString();
+}
+
+ArchiveEntries ManyEntries(int nCount, const QString &sFolder, const QString &sSuffix, int nBytes) {
+    QRandomGenerator random(12);
+    ArchiveEntries entries;
+    entries.reserve(static_cast<std::size_t>(nCount));
+    for (int i = 0; i < nCount; ++i) {
+        std::vector<quint32> words(static_cast<std::size_t>(nBytes + 3) / 4);
+        random.fillRange(words.data(), static_cast<qsizetype>(words.size()));
+        const QByteArray bytes(reinterpret_cast<const char *>(words.data()), nBytes);
+        entries.emplace_back(
+            sFolder + QStringLiteral("/f%1").arg(i, 4, 10, QLatin1Char('0')) + sSuffix, bytes);
+    }
+    return entries;
 }
 
 std::map<QString, QByteArray> ReadArchive(const QString &sPath) {

@@ -16,6 +16,12 @@ using ArchiveEntries = std::vector<std::pair<QString, QByteArray>>;
 // fails the test when it cannot.
 void WriteArchive(const QString &sPath, const ArchiveEntries &entries);
 
+// nCount entries named sFolder + "/f0000" + sSuffix upwards, of nBytes bytes each that
+// do not compress (the same bytes for the same arguments): an archive whose jobs take
+// a while.
+ArchiveEntries ManyEntries(int nCount, const QString &sFolder, const QString &sSuffix,
+                           int nBytes = 4096);
+
 // Every entry of an archive with its bytes, by name; empty when it cannot be read.
 std::map<QString, QByteArray> ReadArchive(const QString &sPath);
 
