@@ -228,6 +228,13 @@ void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle) {
     job.state = ok ? DeflateJob::State::Done : DeflateJob::State::Failed;
 }
 
+std::string RatioText(const DeflateJob &job) {
+    if (job.stored)
+        return "stored 0%";
+    const uint64_t saved = job.size == 0 ? 0 : (job.size - job.compressedSize) * 100 / job.size;
+    return "deflated " + std::to_string(saved) + "%";
+}
+
 bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc,
                      uint64_t &compressedSize, std::string &error) {
     StreamedDeflate stream;

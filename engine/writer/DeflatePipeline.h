@@ -115,6 +115,10 @@ private:
     uint32_t m_crc = 0;
 };
 
+// How a finished job was packed, as the messages say it: "stored 0%" or
+// "deflated 42%".
+std::string RatioText(const DeflateJob &job);
+
 // Measures what StreamedDeflate would produce for the file: its size, its
 // CRC-32 and the size of its deflated form.
 bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc,

@@ -11,13 +11,6 @@ namespace {
 // General-purpose bits 1 and 2 give the deflate level; 0 means "normal".
 constexpr zip_uint16_t kDeflateLevelBits = 0x0006;
 
-std::string RatioText(const DeflateJob &job) {
-    if (job.stored)
-        return "stored 0%";
-    const uint64_t saved = job.size == 0 ? 0 : (job.size - job.compressedSize) * 100 / job.size;
-    return "deflated " + std::to_string(saved) + "%";
-}
-
 } // namespace
 
 PackedSource::PackedSource(SourceContext &context, const SelectedItem &item, const char *verb,

@@ -1,0 +1,60 @@
+// The archive being updated: its raw records, so that untouched entries are
+// carried over byte for byte, and its entries as the reader sees them, to
+// match them with the files being packed.
+//
+// Names are read straight from the records when every one is plain ASCII
+// and none carries a Unicode path field, which is when libzip, and so the
+// reader, gives the stored bytes unchanged; that is about every game
+// archive, and saves libzip's slower opening. Other archives are opened
+// with libzip too, which decodes their names (code page 437, Unicode path
+// fields) the way the reader does.
+#ifndef KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
+#define KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
+
+#include "engine/writer/ZipDirectory.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace writer {
+
+struct ExistingEntry {
+    std::string name; // as the reader gives it, UTF-8
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    time_t modified = 0;
+};
+
+class ExistingArchive {
+public:
+    ExistingArchive() = default;
+    ~ExistingArchive();
+    ExistingArchive(const ExistingArchive &) = delete;
+    ExistingArchive &operator=(const ExistingArchive &) = delete;
+
+    // ENGINE_OK, or the EngineResult code of the failure with the reason
+    // in error.
+    int32_t Open(const std::string &path, std::string &error);
+
+    int Fd() const { return m_fd; }
+    const ZipDirectory &Directory() const { return m_directory; }
+    // In the order of the directory's records.
+    const std::vector<ExistingEntry> &Entries() const { return m_entries; }
+    // The archive comment as the comment call-back is shown it.
+    const std::string &CommentText() const { return m_comment; }
+
+private:
+    bool ReadPlainEntries();
+    int32_t ReadThroughLibzip(const std::string &path, std::string &error);
+
+    int m_fd = -1;
+    ZipDirectory m_directory;
+    std::vector<ExistingEntry> m_entries;
+    std::string m_comment;
+};
+
+} // namespace writer
+
+#endif
