@@ -196,17 +196,29 @@ bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
     std::string tail;
     if (!ReadAt(fd, tailStart, static_cast<size_t>(tailLength), tail, error))
         return false;
-    // The last candidate that leads to a readable directory wins; an
-    // archive comment may hold bytes that look like an end record.
-    std::string firstError;
-    for (size_t at = tail.size() - kEndFixedSize + 1; at-- > 0;) {
-        if (ReadLittle32(Bytes(tail, at)) != kEndSignature ||
-            at + kEndFixedSize + ReadLittle16(Bytes(tail, at + 20)) > tail.size())
+    // The end record is the one whose comment reaches the end of the file;
+    // of several, the first, since the others lie inside its comment. A
+    // record that bytes follow is taken only when there is no such one: the
+    // last that leads to a readable directory, so that a zip archive stored
+    // inside the last entry is not mistaken for the archive itself.
+    std::vector<size_t> exact, loose;
+    for (size_t at = 0; at + kEndFixedSize <= tail.size(); ++at) {
+        if (ReadLittle32(Bytes(tail, at)) != kEndSignature)
             continue;
-        if (ReadDirectoryAt(fd, tail, tailStart, at, directory, error))
-            return true;
-        if (firstError.empty())
-            firstError = error;
+        const size_t end = at + kEndFixedSize + ReadLittle16(Bytes(tail, at + 20));
+        if (end == tail.size())
+            exact.push_back(at);
+        else if (end < tail.size())
+            loose.insert(loose.begin(), at);
+    }
+    std::string firstError;
+    for (const std::vector<size_t> *candidates : {&exact, &loose}) {
+        for (const size_t at : *candidates) {
+            if (ReadDirectoryAt(fd, tail, tailStart, at, directory, error))
+                return true;
+            if (firstError.empty())
+                firstError = error;
+        }
     }
     error = firstError.empty() ? "not a zip archive" : firstError;
     return false;
