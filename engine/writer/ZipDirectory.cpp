@@ -81,9 +81,12 @@ bool ReadEndRecords(int fd, const std::string &tail, uint64_t tailStart, size_t 
         error = "the archive is split over several files";
         return false;
     }
+    // The directory ends where the end records begin; bytes that merely
+    // look like an end record (in a zip archive stored as an entry's data)
+    // point somewhere else.
     if (facts.centralOffset > facts.endStart ||
-        facts.centralSize > facts.endStart - facts.centralOffset) {
-        error = "the central directory lies outside the archive";
+        facts.centralSize != facts.endStart - facts.centralOffset) {
+        error = "the central directory does not end where the end records begin";
         return false;
     }
     // Each central record takes at least its fixed part.
@@ -197,10 +200,9 @@ bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
     if (!ReadAt(fd, tailStart, static_cast<size_t>(tailLength), tail, error))
         return false;
     // The end record is the one whose comment reaches the end of the file;
-    // of several, the first, since the others lie inside its comment. A
-    // record that bytes follow is taken only when there is no such one: the
-    // last that leads to a readable directory, so that a zip archive stored
-    // inside the last entry is not mistaken for the archive itself.
+    // of several, the first, since the others lie inside its comment. Only
+    // when there is none, bytes may follow it: then the last one that leads
+    // to a readable directory.
     std::vector<size_t> exact, loose;
     for (size_t at = 0; at + kEndFixedSize <= tail.size(); ++at) {
         if (ReadLittle32(Bytes(tail, at)) != kEndSignature)
@@ -212,13 +214,11 @@ bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
             loose.insert(loose.begin(), at);
     }
     std::string firstError;
-    for (const std::vector<size_t> *candidates : {&exact, &loose}) {
-        for (const size_t at : *candidates) {
-            if (ReadDirectoryAt(fd, tail, tailStart, at, directory, error))
-                return true;
-            if (firstError.empty())
-                firstError = error;
-        }
+    for (const size_t at : exact.empty() ? loose : exact) {
+        if (ReadDirectoryAt(fd, tail, tailStart, at, directory, error))
+            return true;
+        if (firstError.empty())
+            firstError = error;
     }
     error = firstError.empty() ? "not a zip archive" : firstError;
     return false;
