@@ -90,7 +90,8 @@ std::vector<OddCase> OddCases() {
     add("bytes between entries", [](RawEntry &e) { e.after = "left over from an old tool"; });
     add("entry comment", [](RawEntry &e) { e.comment = "an entry comment"; });
     add("stored entry", [](RawEntry &e) { e.deflate = false; });
-    add("archive comment", [](RawEntry &) {}, "made for the game");
+    add(
+        "archive comment", [](RawEntry &) {}, "made for the game");
     return cases;
 }
 
@@ -122,9 +123,9 @@ TEST_F(OddArchiveTest, AddingAFileKeepsEveryOtherEntryByteForByteAndAsReadableAs
                                   passedBefore.end()));
         EXPECT_EQ(passedAfter.size(), passedBefore.size() + 1);
         const std::string after = ReadFileAt(ArchivePath());
-        EXPECT_TRUE(after.size() > odd.comment.size() &&
-                    after.compare(after.size() - odd.comment.size(), odd.comment.size(),
-                                  odd.comment) == 0)
+        EXPECT_TRUE(
+            after.size() > odd.comment.size() &&
+            after.compare(after.size() - odd.comment.size(), odd.comment.size(), odd.comment) == 0)
             << "the archive comment";
     }
 }

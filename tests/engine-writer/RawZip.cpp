@@ -45,9 +45,9 @@ std::string BuildZip(const std::vector<RawEntry> &entries, const std::string &co
     std::string file, central;
     for (const RawEntry &entry : entries) {
         const std::string data = entry.deflate ? RawDeflate(entry.contents) : entry.contents;
-        const uint32_t crc = static_cast<uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef *>(entry.contents.data()),
-                  static_cast<uInt>(entry.contents.size())));
+        const uint32_t crc =
+            static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(entry.contents.data()),
+                                        static_cast<uInt>(entry.contents.size())));
         const uint16_t method = entry.deflate ? 8 : 0;
         const uint16_t flags = entry.flags | (entry.dataDescriptor ? 0x0008 : 0);
         const uint32_t offset = static_cast<uint32_t>(file.size());

@@ -19,7 +19,7 @@ struct RawEntry {
     std::string localExtra;
     std::string centralExtra;
     std::string comment;
-    bool dataDescriptor = false;  // sizes and CRC-32 follow the data (flag bit 3)
+    bool dataDescriptor = false; // sizes and CRC-32 follow the data (flag bit 3)
     bool descriptorSignature = true;
     std::string after; // bytes between this entry and the next
     // What the central record says where it disagrees with the local header.

@@ -64,12 +64,13 @@ TEST(ZipRecordTest, ARecordMovesWithOnlyItsOffsetChangedAndGrowsAZip64FieldOnlyW
         {"offset beyond 4 GiB after a zip64 size",
          Record(ExtraField(1, Le(0x100000000ull, 8)) + timestamp, 0xFFFFFFFF), 0x223456789ull, 8,
          16},
-        {"zip64 offset kept as zip64",
-         Record(ExtraField(1, Le(5000, 8)), 100, 60, 0xFFFFFFFF), 77, 0, 8},
+        {"zip64 offset kept as zip64", Record(ExtraField(1, Le(5000, 8)), 100, 60, 0xFFFFFFFF), 77,
+         0, 8},
     };
     for (const RelocationCase &test : cases) {
         SCOPED_TRACE(test.name);
-        const std::optional<std::string> moved = writer::RelocatedRecord(test.record, test.newOffset);
+        const std::optional<std::string> moved =
+            writer::RelocatedRecord(test.record, test.newOffset);
         ASSERT_TRUE(moved.has_value());
         EXPECT_EQ(moved->size(), test.record.size() + test.growth);
         EXPECT_EQ(OffsetOf(*moved), test.newOffset);
