@@ -220,7 +220,7 @@ std::vector<PackJob::Planned> PackJob::Plan(const Selection &selection) const {
         Planned plan{&item, Action::Replace, found->second.front(), 0, {}};
         plan.duplicates.assign(found->second.begin() + 1, found->second.end());
         const ExistingEntry &entry = entries[plan.index];
-        if ((m_options.freshen || m_options.onlyIfNewer) && !FileIsNewer(item, entry.modified)) {
+        if ((m_options.freshen || m_options.onlyIfNewer) && !FileIsNewer(item, entry.Modified())) {
             plan.action = Action::Keep;
         } else if (!m_password && entry.size == item.size && plan.duplicates.empty()) {
             plan.action = Action::CheckCrc;

@@ -52,6 +52,10 @@ const unsigned char *Bytes(std::string_view text) {
 
 } // namespace
 
+time_t ExistingEntry::Modified() const {
+    return exactTime ? *exactTime : engine::DosTimeToUnix(dosDate, dosTime);
+}
+
 ExistingArchive::~ExistingArchive() {
     if (m_fd >= 0)
         close(m_fd);
@@ -92,12 +96,10 @@ bool ExistingArchive::ReadPlainEntries() {
         if (entry.size == kMarker32 && FindExtraField(extra, kZip64ExtraId, at, length) &&
             length >= 8)
             entry.size = engine::ReadLittle64(Bytes(extra) + at);
-        std::optional<time_t> exact;
         if (FindExtraField(extra, kExtendedTimestampId, at, length))
-            exact = engine::ExtendedTimestamp(Bytes(extra) + at, length);
-        entry.modified = exact ? *exact
-                               : engine::DosTimeToUnix(engine::ReadLittle16(bytes + 14),
-                                                       engine::ReadLittle16(bytes + 12));
+            entry.exactTime = engine::ExtendedTimestamp(Bytes(extra) + at, length);
+        entry.dosTime = engine::ReadLittle16(bytes + 12);
+        entry.dosDate = engine::ReadLittle16(bytes + 14);
         m_entries.push_back(std::move(entry));
     }
     return true;
@@ -126,7 +128,7 @@ int32_t ExistingArchive::ReadThroughLibzip(const std::string &path, std::string 
         entry.name = stat.name != nullptr ? stat.name : "";
         entry.size = stat.size;
         entry.crc = stat.crc;
-        entry.modified = engine::EntryModificationTime(archive.get(), i, stat);
+        entry.exactTime = engine::EntryModificationTime(archive.get(), i, stat);
     }
     zip_int32_t length = 0;
     const char *comment = zip_get_archive_comment(archive.get(), &length, 0);

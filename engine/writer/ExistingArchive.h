@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,12 @@ struct ExistingEntry {
     std::string name; // as the reader gives it, UTF-8
     uint64_t size = 0;
     uint32_t crc = 0;
-    time_t modified = 0;
+    std::optional<time_t> exactTime; // from an extended-timestamp field
+    uint16_t dosDate = 0, dosTime = 0;
+
+    // Only the update modes that compare times need it: turning a DOS time
+    // into seconds costs a time zone conversion per entry.
+    time_t Modified() const;
 };
 
 class ExistingArchive {
