@@ -111,44 +111,54 @@ struct CrcResult {
     std::string error;
 };
 
-std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths) {
+void ComputeCrc(const std::string &path, uint8_t *buffer, CrcResult &result) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        result.error = engine::ErrnoText(errno);
+        return;
+    }
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    for (;;) {
+        const ssize_t got = read(fd, buffer, kCrcPieceSize);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            result.error = engine::ErrnoText(errno);
+            close(fd);
+            return;
+        }
+        if (got == 0)
+            break;
+        crc = engine::Crc32(buffer, static_cast<size_t>(got), crc);
+        size += static_cast<uint64_t>(got);
+    }
+    close(fd);
+    result.crc = crc;
+    result.size = size;
+}
+
+// Few bytes in all are read on the calling thread.
+std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths, uint64_t totalSize) {
     std::vector<CrcResult> results(paths.size());
     if (paths.empty())
         return results;
-    const unsigned workers = engine::WorkerPool::DefaultWorkers();
+    const unsigned workers = totalSize <= 4 * kCallingThreadLimit
+                                 ? 0
+                                 : engine::WorkerPool::DefaultWorkers();
     std::vector<std::unique_ptr<uint8_t[]>> buffers;
-    for (unsigned i = 0; i < workers; ++i)
+    for (unsigned i = 0; i < std::max(workers, 1u); ++i)
         buffers.emplace_back(new uint8_t[kCrcPieceSize]);
-    engine::WorkerPool pool(workers, static_cast<size_t>(workers) * kCrcPieceSize);
-    for (size_t i = 0; i < paths.size(); ++i) {
-        pool.Submit(0, [&, i](unsigned worker) {
-            CrcResult &result = results[i];
-            const int fd = open(paths[i].c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-            if (fd < 0) {
-                result.error = engine::ErrnoText(errno);
-                return;
-            }
-            uint32_t crc = 0;
-            uint64_t size = 0;
-            for (;;) {
-                const ssize_t got = read(fd, buffers[worker].get(), kCrcPieceSize);
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got < 0) {
-                    result.error = engine::ErrnoText(errno);
-                    close(fd);
-                    return;
-                }
-                if (got == 0)
-                    break;
-                crc = engine::Crc32(buffers[worker].get(), static_cast<size_t>(got), crc);
-                size += static_cast<uint64_t>(got);
-            }
-            close(fd);
-            result.crc = crc;
-            result.size = size;
-        });
+    if (workers == 0) {
+        for (size_t i = 0; i < paths.size(); ++i)
+            ComputeCrc(paths[i], buffers[0].get(), results[i]);
+        return results;
     }
+    engine::WorkerPool pool(workers, static_cast<size_t>(workers) * kCrcPieceSize);
+    for (size_t i = 0; i < paths.size(); ++i)
+        pool.Submit(0, [&, i](unsigned worker) {
+            ComputeCrc(paths[i], buffers[worker].get(), results[i]);
+        });
     pool.WaitIdle();
     return results;
 }
@@ -293,13 +303,15 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
     // An unchanged file keeps its entry: only its CRC-32 is needed to know.
     std::vector<std::string> crcPaths;
     std::vector<size_t> crcPlans;
+    uint64_t crcBytes = 0;
     for (size_t i = 0; i < plans.size(); ++i) {
         if (plans[i].action == Action::CheckCrc) {
             crcPlans.push_back(i);
             crcPaths.push_back(plans[i].item->fullPath);
+            crcBytes += plans[i].item->size;
         }
     }
-    const std::vector<CrcResult> crcs = ComputeCrcs(crcPaths);
+    const std::vector<CrcResult> crcs = ComputeCrcs(crcPaths, crcBytes);
     for (size_t i = 0; i < crcPlans.size(); ++i) {
         Planned &plan = plans[crcPlans[i]];
         if (!crcs[i].crc) {
@@ -371,7 +383,12 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
 
     // The workers compress the files in the order the archive takes them.
     const std::vector<LayoutStep> steps = LayOut(rewrite);
-    DeflatePipeline pipeline(engine::WorkerPool::DefaultWorkers(), kPipelineBudget);
+    uint64_t newBytes = 0;
+    for (const NewEntry &entry : entries)
+        newBytes += entry.item->size;
+    DeflatePipeline pipeline(
+        newBytes <= kCallingThreadLimit ? 0 : engine::WorkerPool::DefaultWorkers(),
+        kPipelineBudget);
     std::vector<const NewEntry *> inOrder;
     std::vector<size_t> placeOf(entries.size());
     for (const LayoutStep &step : steps) {
