@@ -2,9 +2,7 @@
 #ifndef KEPLO_ENGINE_COMMON_ENTRY_TIME_H
 #define KEPLO_ENGINE_COMMON_ENTRY_TIME_H
 
-#include <cstdint>
 #include <ctime>
-#include <optional>
 #include <zip.h>
 
 namespace engine {
@@ -13,12 +11,6 @@ namespace engine {
 // one (written by Info-ZIP's zip and most Unix tools), otherwise the DOS
 // date and time, which hold local time to two seconds.
 time_t EntryModificationTime(zip_t *archive, zip_uint64_t index, const zip_stat_t &stat);
-
-// The modification time an extended-timestamp field's data holds, if any.
-std::optional<time_t> ExtendedTimestamp(const unsigned char *data, size_t length);
-
-// A DOS date and time, read as local time, as libzip reads them.
-time_t DosTimeToUnix(uint16_t date, uint16_t time);
 
 } // namespace engine
 

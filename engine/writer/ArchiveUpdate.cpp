@@ -14,6 +14,7 @@
 #include "engine/writer/EntryEncoder.h"
 #include "engine/writer/ExistingArchive.h"
 #include "engine/writer/FileSelection.h"
+#include "engine/writer/LibZip.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,9 +32,29 @@ namespace {
 
 constexpr size_t kCrcPieceSize = 1u << 20;
 
+// True for a name made of parts that are neither empty, "." nor "..",
+// with "/" alone between them and no drive letter: the reader keeps it as
+// it is, which is what nearly every name is.
+bool IsPlainName(std::string_view name) {
+    if (name.empty() || name[0] == '/' || name.find('\\') != std::string_view::npos ||
+        (name.size() >= 2 && name[1] == ':'))
+        return false;
+    for (size_t start = 0;;) {
+        const size_t end = std::min(name.find('/', start), name.size());
+        const std::string_view part = name.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        if (end == name.size())
+            return true;
+        start = end + 1;
+    }
+}
+
 // The key under which the reader would extract an entry: its safe parts
 // joined by "/". Empty for a name the reader refuses.
 std::string EntryKey(std::string_view storedName) {
+    if (IsPlainName(storedName))
+        return std::string(storedName);
     std::vector<std::string> parts;
     if (engine::SplitEntryPath(storedName, parts) != engine::PathVerdict::Safe)
         return std::string();
@@ -143,9 +164,8 @@ std::vector<CrcResult> ComputeCrcs(const std::vector<std::string> &paths, uint64
     std::vector<CrcResult> results(paths.size());
     if (paths.empty())
         return results;
-    const unsigned workers = totalSize <= 4 * kCallingThreadLimit
-                                 ? 0
-                                 : engine::WorkerPool::DefaultWorkers();
+    const unsigned workers =
+        totalSize <= 4 * kCallingThreadLimit ? 0 : engine::WorkerPool::DefaultWorkers();
     std::vector<std::unique_ptr<uint8_t[]>> buffers;
     for (unsigned i = 0; i < std::max(workers, 1u); ++i)
         buffers.emplace_back(new uint8_t[kCrcPieceSize]);
@@ -205,6 +225,7 @@ private:
     const WriterCallbacks &m_callbacks;
     std::string m_archivePath;
     std::optional<std::string> m_password;
+    const LibZip *m_lib = nullptr; // loaded for encrypting
     ExistingArchive m_existing;
 };
 
@@ -287,8 +308,11 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
     }
 
     if (m_options.encrypt) {
-        if (!zip_encryption_method_supported(ZIP_EM_AES_256, 1)) {
-            Error("this system cannot encrypt archives; nothing was written");
+        std::string why;
+        m_lib = LoadLibZip(why);
+        if (m_lib == nullptr || !m_lib->encryption_method_supported(ZIP_EM_AES_256, 1)) {
+            Error("this system cannot encrypt archives" + (why.empty() ? "" : " (" + why + ")") +
+                  "; nothing was written");
             return ENGINE_BAD_ARGUMENTS;
         }
         m_password = m_callbacks.AskPassword(m_archivePath);
@@ -386,9 +410,9 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
     uint64_t newBytes = 0;
     for (const NewEntry &entry : entries)
         newBytes += entry.item->size;
-    DeflatePipeline pipeline(
-        newBytes <= kCallingThreadLimit ? 0 : engine::WorkerPool::DefaultWorkers(),
-        kPipelineBudget);
+    DeflatePipeline pipeline(newBytes <= kCallingThreadLimit ? 0
+                                                             : engine::WorkerPool::DefaultWorkers(),
+                             kPipelineBudget);
     std::vector<const NewEntry *> inOrder;
     std::vector<size_t> placeOf(entries.size());
     for (const LayoutStep &step : steps) {
@@ -409,7 +433,7 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
     pipeline.Start();
     bool done = out.Open();
     if (done && m_password) {
-        done = encrypted.Prepare(m_archivePath, inOrder, *m_password);
+        done = encrypted.Prepare(*m_lib, m_archivePath, inOrder, *m_password);
         why = encrypted.Error();
     }
     if (done) {

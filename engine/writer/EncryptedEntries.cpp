@@ -1,7 +1,6 @@
 #include "engine/writer/EncryptedEntries.h"
 
 #include "engine/common/EngineMessages.h"
-#include "engine/common/ZipHandles.h"
 #include "engine/writer/ZipRecords.h"
 
 #include <cerrno>
@@ -19,14 +18,15 @@ constexpr zip_uint16_t kExtendedTimestampId = 0x5455;
 
 // The extended-timestamp extra field (modification time only): the exact
 // second in UTC, where the DOS time holds local time to two seconds.
-void SetTimestampExtraField(zip_t *archive, zip_uint64_t index, time_t modified) {
+void SetTimestampExtraField(const LibZip &lib, zip_t *archive, zip_uint64_t index,
+                            time_t modified) {
     if (modified < 0 || modified > INT32_MAX)
         return;
     const uint32_t seconds = static_cast<uint32_t>(modified);
     const zip_uint8_t field[5] = {
         1, static_cast<zip_uint8_t>(seconds), static_cast<zip_uint8_t>(seconds >> 8),
         static_cast<zip_uint8_t>(seconds >> 16), static_cast<zip_uint8_t>(seconds >> 24)};
-    zip_file_extra_field_set(archive, index, kExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, field,
+    lib.file_extra_field_set(archive, index, kExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, field,
                              sizeof field, ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
 }
 
@@ -44,19 +44,20 @@ EncryptedEntries::~EncryptedEntries() {
 }
 
 bool EncryptedEntries::AddFolder(zip_t *archive, const SelectedItem &folder) {
+    const LibZip &lib = *m_context.lib;
     if (m_callbacks.ServiceWantsStop(folder.entryName)) {
         m_outcome.cancelled = true;
         return false;
     }
-    const zip_int64_t index = zip_dir_add(archive, folder.entryName.c_str(), ZIP_FL_ENC_UTF_8);
+    const zip_int64_t index = lib.dir_add(archive, folder.entryName.c_str(), ZIP_FL_ENC_UTF_8);
     if (index < 0) {
-        m_error = "cannot add the folder entry " + folder.entryName + ": " + zip_strerror(archive);
+        m_error = "cannot add the folder entry " + folder.entryName + ": " + lib.strerror(archive);
         return false;
     }
     const auto at = static_cast<zip_uint64_t>(index);
-    zip_file_set_mtime(archive, at, folder.modified.tv_sec, 0);
-    SetTimestampExtraField(archive, at, folder.modified.tv_sec);
-    zip_file_set_external_attributes(
+    lib.file_set_mtime(archive, at, folder.modified.tv_sec, 0);
+    SetTimestampExtraField(lib, archive, at, folder.modified.tv_sec);
+    lib.file_set_external_attributes(
         archive, at, 0, ZIP_OPSYS_UNIX,
         static_cast<zip_uint32_t>((S_IFDIR | (folder.mode & 07777)) & 0xFFFF) << 16);
     if (!m_quiet)
@@ -65,35 +66,36 @@ bool EncryptedEntries::AddFolder(zip_t *archive, const SelectedItem &folder) {
 }
 
 bool EncryptedEntries::AddFile(zip_t *archive, const NewEntry &entry, const std::string &password) {
+    const LibZip &lib = *m_context.lib;
     const SelectedItem &file = *entry.item;
     auto source = std::make_unique<PackedSource>(m_context, file, entry.verb, ZIP_CM_DEFAULT);
     // Owned here, from now on, for as long as libzip may call it.
     PackedSource *callback = source.get();
     m_sources.push_back(std::move(source));
-    zip_source_t *zipSource = zip_source_function(archive, &PackedSource::Callback, callback);
+    zip_source_t *zipSource = lib.source_function(archive, &PackedSource::Callback, callback);
     const zip_int64_t added =
-        zipSource ? zip_file_add(archive, file.entryName.c_str(), zipSource, ZIP_FL_ENC_UTF_8) : -1;
+        zipSource ? lib.file_add(archive, file.entryName.c_str(), zipSource, ZIP_FL_ENC_UTF_8) : -1;
     if (added < 0) {
         if (zipSource)
-            zip_source_free(zipSource);
-        m_error = "cannot add " + file.entryName + ": " + zip_strerror(archive);
+            lib.source_free(zipSource);
+        m_error = "cannot add " + file.entryName + ": " + lib.strerror(archive);
         return false;
     }
     const auto index = static_cast<zip_uint64_t>(added);
     callback->SetIndex(index);
     callback->SetJob(entry.job);
-    zip_file_set_external_attributes(archive, index, 0, ZIP_OPSYS_UNIX,
+    lib.file_set_external_attributes(archive, index, 0, ZIP_OPSYS_UNIX,
                                      static_cast<zip_uint32_t>(file.mode & 0xFFFF) << 16);
-    zip_file_set_mtime(archive, index, file.modified.tv_sec, 0);
-    SetTimestampExtraField(archive, index, file.modified.tv_sec);
-    if (zip_file_set_encryption(archive, index, ZIP_EM_AES_256, password.c_str()) != 0) {
-        m_error = "cannot encrypt " + file.entryName + ": " + zip_strerror(archive);
+    lib.file_set_mtime(archive, index, file.modified.tv_sec, 0);
+    SetTimestampExtraField(lib, archive, index, file.modified.tv_sec);
+    if (lib.file_set_encryption(archive, index, ZIP_EM_AES_256, password.c_str()) != 0) {
+        m_error = "cannot encrypt " + file.entryName + ": " + lib.strerror(archive);
         return false;
     }
     return true;
 }
 
-bool EncryptedEntries::Prepare(const std::string &target,
+bool EncryptedEntries::Prepare(const LibZip &lib, const std::string &target,
                                const std::vector<const NewEntry *> &entries,
                                const std::string &password) {
     std::string pattern = target + ".XXXXXX";
@@ -105,11 +107,13 @@ bool EncryptedEntries::Prepare(const std::string &target,
     close(created);
     m_scratch = pattern;
     int zipError = 0;
-    engine::ZipArchivePtr archive(zip_open(m_scratch.c_str(), ZIP_TRUNCATE, &zipError));
+    LibZipArchive archive(lib.open(m_scratch.c_str(), ZIP_TRUNCATE, &zipError),
+                          LibZipDiscard{&lib});
     if (!archive) {
         m_error = "cannot write a scratch archive beside it";
         return false;
     }
+    m_context.lib = &lib;
     m_context.archive = archive.get();
     m_context.pipeline = &m_pipeline;
     m_context.callbacks = &m_callbacks;
@@ -120,11 +124,11 @@ bool EncryptedEntries::Prepare(const std::string &target,
         if (!added)
             return false;
     }
-    if (zip_close(archive.get()) != 0) {
+    if (lib.close(archive.get()) != 0) {
         m_outcome.cancelled = m_context.outcome.cancelled;
         m_outcome.readFailed = m_context.outcome.readFailed;
         m_outcome.failure = m_context.outcome.failure;
-        m_error = zip_strerror(archive.get());
+        m_error = lib.strerror(archive.get());
         return false;
     }
     archive.release(); // zip_close freed it

@@ -31,8 +31,8 @@ public:
     // when the caller stopped the engine or a file could not be read (both
     // noted in the outcome), or with Error() set when the scratch archive
     // could not be written.
-    bool Prepare(const std::string &target, const std::vector<const NewEntry *> &entries,
-                 const std::string &password);
+    bool Prepare(const LibZip &lib, const std::string &target,
+                 const std::vector<const NewEntry *> &entries, const std::string &password);
 
     // Carries the entry at this place of the Prepare order into out.
     bool Write(size_t place, ArchiveOutput &out, std::string &central);

@@ -2,9 +2,9 @@
 
 #include "engine/EngineResults.h"
 #include "engine/common/EngineMessages.h"
-#include "engine/common/EntryTime.h"
 #include "engine/common/LittleEndian.h"
-#include "engine/common/ZipHandles.h"
+#include "engine/common/TimeFields.h"
+#include "engine/writer/LibZip.h"
 #include "engine/writer/ZipRecords.h"
 
 #include <algorithm>
@@ -18,6 +18,9 @@ namespace {
 
 constexpr uint16_t kExtendedTimestampId = 0x5455;
 constexpr uint16_t kUnicodePathId = 0x7075;
+// What an entry takes in memory while an update plans: its figures and
+// name here, its key and place in the update's index.
+constexpr size_t kBytesPerEntry = 256;
 
 int32_t OpenFailureResult(int zipError) {
     switch (zipError) {
@@ -33,11 +36,11 @@ int32_t OpenFailureResult(int zipError) {
     }
 }
 
-std::string ZipErrorText(int zipError) {
+std::string ZipErrorText(const LibZip &lib, int zipError) {
     zip_error_t error;
-    zip_error_init_with_code(&error, zipError);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
+    lib.error_init_with_code(&error, zipError);
+    std::string text = lib.error_strerror(&error);
+    lib.error_fini(&error);
     return text;
 }
 
@@ -69,6 +72,8 @@ int32_t ExistingArchive::Open(const std::string &path, std::string &error) {
     }
     if (!ReadZipDirectory(m_fd, m_directory, error))
         return ENGINE_BAD_ARCHIVE;
+    // The entries, their names and the index the update makes of them.
+    m_prefault.Prepare(m_directory.records.size() * kBytesPerEntry);
     if (ReadPlainEntries())
         return ENGINE_OK;
     return ReadThroughLibzip(path, error);
@@ -106,13 +111,16 @@ bool ExistingArchive::ReadPlainEntries() {
 }
 
 int32_t ExistingArchive::ReadThroughLibzip(const std::string &path, std::string &error) {
+    const LibZip *lib = LoadLibZip(error);
+    if (lib == nullptr)
+        return ENGINE_NO_ARCHIVE;
     int zipError = 0;
-    engine::ZipArchivePtr archive(zip_open(path.c_str(), ZIP_RDONLY, &zipError));
+    LibZipArchive archive(lib->open(path.c_str(), ZIP_RDONLY, &zipError), LibZipDiscard{lib});
     if (!archive) {
-        error = ZipErrorText(zipError);
+        error = ZipErrorText(*lib, zipError);
         return OpenFailureResult(zipError);
     }
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    const zip_int64_t count = lib->get_num_entries(archive.get(), 0);
     if (count < 0 || static_cast<uint64_t>(count) != m_directory.records.size()) {
         error = "its central directory does not hold the entries it counts";
         return ENGINE_BAD_ARCHIVE;
@@ -120,18 +128,26 @@ int32_t ExistingArchive::ReadThroughLibzip(const std::string &path, std::string 
     m_entries.assign(static_cast<size_t>(count), ExistingEntry());
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         zip_stat_t stat;
-        if (zip_stat_index(archive.get(), i, 0, &stat) != 0) {
-            error = zip_strerror(archive.get());
+        if (lib->stat_index(archive.get(), i, 0, &stat) != 0) {
+            error = lib->strerror(archive.get());
             return ENGINE_BAD_ARCHIVE;
         }
         ExistingEntry &entry = m_entries[i];
         entry.name = stat.name != nullptr ? stat.name : "";
         entry.size = stat.size;
         entry.crc = stat.crc;
-        entry.exactTime = engine::EntryModificationTime(archive.get(), i, stat);
+        // The exact time when there is one, else libzip's reading of the DOS time.
+        zip_uint16_t length = 0;
+        const zip_uint8_t *field = lib->file_extra_field_get_by_id(
+            archive.get(), i, kExtendedTimestampId, 0, &length, ZIP_FL_CENTRAL);
+        entry.exactTime = engine::ExtendedTimestamp(field, length);
+        if (!entry.exactTime)
+            entry.exactTime = (stat.valid & ZIP_STAT_MTIME) != 0 && stat.mtime != time_t(-1)
+                                  ? stat.mtime
+                                  : engine::kEarliestDosTime;
     }
     zip_int32_t length = 0;
-    const char *comment = zip_get_archive_comment(archive.get(), &length, 0);
+    const char *comment = lib->get_archive_comment(archive.get(), &length, 0);
     m_comment = comment ? std::string(comment, static_cast<size_t>(length)) : std::string();
     return ENGINE_OK;
 }

@@ -11,6 +11,7 @@
 #ifndef KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
 #define KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
 
+#include "engine/common/HeapPrefault.h"
 #include "engine/writer/ZipDirectory.h"
 
 #include <cstdint>
@@ -57,6 +58,7 @@ private:
 
     int m_fd = -1;
     ZipDirectory m_directory;
+    engine::HeapPrefault m_prefault;
     std::vector<ExistingEntry> m_entries;
     std::string m_comment;
 };

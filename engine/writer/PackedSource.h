@@ -18,6 +18,7 @@
 
 #include "engine/writer/DeflatePipeline.h"
 #include "engine/writer/FileSelection.h"
+#include "engine/writer/LibZip.h"
 #include "engine/writer/WriteOutcome.h"
 #include "engine/writer/WriterCallbacks.h"
 
@@ -30,6 +31,7 @@ namespace writer {
 
 // What all sources of one write share.
 struct SourceContext {
+    const LibZip *lib = nullptr;
     zip_t *archive = nullptr;
     DeflatePipeline *pipeline = nullptr;
     const WriterCallbacks *callbacks = nullptr;
