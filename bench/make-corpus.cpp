@@ -120,18 +120,15 @@ bool MakeOne(const fs::path &out, const char *name, const std::vector<CorpusFile
     if (bytes < 0)
         return false;
     std::cout << name << "/: " << files.size() << " files, " << bytes << " bytes\n";
-    if (!archives)
-        return true;
-    fs::path archive = fs::absolute(out / (std::string(name) + ".vl2"));
-    if (!PackWithZip(folder, archive, files, false))
-        return false;
-    std::cout << name << ".vl2: " << fs::file_size(archive) << " bytes\n";
-    if (!storedCopy)
-        return true;
-    fs::path stored = fs::absolute(out / (std::string(name) + "-stored.vl2"));
-    if (!PackWithZip(folder, stored, files, true))
-        return false;
-    std::cout << name << "-stored.vl2: " << fs::file_size(stored) << " bytes\n";
+    for (const bool stored : {false, true}) {
+        if (!archives || (stored && !storedCopy))
+            continue;
+        const std::string file = std::string(name) + (stored ? "-stored.vl2" : ".vl2");
+        const fs::path archive = fs::absolute(out / file);
+        if (!PackWithZip(folder, archive, files, stored))
+            return false;
+        std::cout << file << ": " << fs::file_size(archive) << " bytes\n";
+    }
     return true;
 }
 
