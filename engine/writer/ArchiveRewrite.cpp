@@ -51,6 +51,11 @@ std::vector<LayoutStep> LayOut(const RewritePlan &plan) {
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             return records[a].localOffset < records[b].localOffset;
         });
+        // Whatever comes before the first entry (a self-extractor's program)
+        // stays in front of it.
+        const uint64_t first = order.empty() ? 0 : records[order.front()].localOffset;
+        if (first > 0)
+            steps.push_back(LayoutStep{true, 0, first, 0});
         // Records that share a local header share its stretch.
         for (size_t i = 0; i < order.size();) {
             const CentralRecord &first = records[order[i]];

@@ -3,7 +3,8 @@
 //
 // A carried-over entry keeps its local header, its data and its central
 // record byte for byte; only the offset in its central record changes.
-// Consecutive kept entries are copied as one stretch of the old file. An
+// Consecutive kept entries are copied as one stretch of the old file, and
+// what lies before the first entry stays in front of the entries. An
 // entry that replaces an old one takes the old one's place in the file and
 // in the central directory; added entries follow the old ones.
 #ifndef KEPLO_ENGINE_WRITER_ARCHIVE_REWRITE_H

@@ -41,6 +41,7 @@ struct OddCase {
     const char *name;
     RawEntry odd;
     std::string comment = "";
+    std::string prefix = "";
 };
 
 RawEntry Plain(const std::string &name, const std::string &contents, bool deflate = false) {
@@ -54,10 +55,11 @@ RawEntry Plain(const std::string &name, const std::string &contents, bool deflat
 std::vector<OddCase> OddCases() {
     const std::string text = TextBytes(4000, "odd entry ");
     std::vector<OddCase> cases;
-    auto add = [&](const char *name, auto change, std::string comment = "") {
+    auto add = [&](const char *name, auto change, std::string comment = "",
+                   std::string prefix = "") {
         RawEntry entry = Plain("scripts/odd.cs", text, true);
         change(entry);
-        cases.push_back(OddCase{name, entry, comment});
+        cases.push_back(OddCase{name, entry, comment, prefix});
     };
     add("central compressed size larger", [](RawEntry &e) { e.centralCompressedSize = 900; });
     add("central compressed size smaller", [](RawEntry &e) { e.centralCompressedSize = 10; });
@@ -92,6 +94,8 @@ std::vector<OddCase> OddCases() {
     add("stored entry", [](RawEntry &e) { e.deflate = false; });
     add(
         "archive comment", [](RawEntry &) {}, "made for the game");
+    add(
+        "a program before the entries", [](RawEntry &) {}, "", "#!/bin/sh\nexit 0\n");
     return cases;
 }
 
@@ -102,7 +106,7 @@ TEST_F(OddArchiveTest, AddingAFileKeepsEveryOtherEntryByteForByteAndAsReadableAs
         SCOPED_TRACE(odd.name);
         const std::vector<RawEntry> entries = {Plain("readme.txt", "plain text"), odd.odd,
                                                Plain("textures/red.png", RandomBytes(3000, 6))};
-        WriteFileAt(ArchivePath(), BuildZip(entries, odd.comment));
+        WriteFileAt(ArchivePath(), BuildZip(entries, odd.comment, odd.prefix));
         const std::string before = ReadFileAt(ArchivePath());
         const std::vector<std::string> passedBefore = PassedTests(ArchivePath());
         ASSERT_GE(passedBefore.size(), 2u) << "unzip should accept at least the plain entries";
@@ -123,6 +127,7 @@ TEST_F(OddArchiveTest, AddingAFileKeepsEveryOtherEntryByteForByteAndAsReadableAs
                                   passedBefore.end()));
         EXPECT_EQ(passedAfter.size(), passedBefore.size() + 1);
         const std::string after = ReadFileAt(ArchivePath());
+        EXPECT_EQ(after.substr(0, odd.prefix.size()), odd.prefix);
         EXPECT_TRUE(
             after.size() > odd.comment.size() &&
             after.compare(after.size() - odd.comment.size(), odd.comment.size(), odd.comment) == 0)

@@ -41,8 +41,9 @@ std::string ExtraField(uint16_t id, const std::string &data) {
     return field + data;
 }
 
-std::string BuildZip(const std::vector<RawEntry> &entries, const std::string &comment) {
-    std::string file, central;
+std::string BuildZip(const std::vector<RawEntry> &entries, const std::string &comment,
+                     const std::string &prefix) {
+    std::string file = prefix, central;
     for (const RawEntry &entry : entries) {
         const std::string data = entry.deflate ? RawDeflate(entry.contents) : entry.contents;
         const uint32_t crc =

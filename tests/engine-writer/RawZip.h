@@ -28,7 +28,9 @@ struct RawEntry {
     std::optional<uint32_t> centralCrc, centralCompressedSize, centralSize;
 };
 
-std::string BuildZip(const std::vector<RawEntry> &entries, const std::string &comment = "");
+// prefix: bytes before the first entry, which the offsets count.
+std::string BuildZip(const std::vector<RawEntry> &entries, const std::string &comment = "",
+                     const std::string &prefix = "");
 
 // An extra field's bytes: id, length, data.
 std::string ExtraField(uint16_t id, const std::string &data);
