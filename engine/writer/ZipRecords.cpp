@@ -202,7 +202,9 @@ std::optional<std::string> RelocatedRecord(std::string_view record, uint64_t new
         AppendLittle(field, kZip64ExtraId, 2);
         AppendLittle(field, 8, 2);
         field += value;
-        out.insert(extraStart + extraLength, field);
+        // In front of the others, where a reader finds it even when a field
+        // after it is damaged.
+        out.insert(extraStart, field);
         bytes = reinterpret_cast<unsigned char *>(out.data());
         engine::StoreLittle(bytes + 30, extraLength + field.size(), 2);
     }

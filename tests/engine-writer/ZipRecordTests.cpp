@@ -64,6 +64,9 @@ TEST(ZipRecordTest, ARecordMovesWithOnlyItsOffsetChangedAndGrowsAZip64FieldOnlyW
         {"offset beyond 4 GiB after a zip64 size",
          Record(ExtraField(1, Le(0x100000000ull, 8)) + timestamp, 0xFFFFFFFF), 0x223456789ull, 8,
          16},
+        {"offset beyond 4 GiB behind a damaged extra field",
+         Record(std::string("\x01\x99\x07\x20", 4) + std::string("AE\x03\x08\x00\x02\x00", 7)),
+         0x100000000ull, 12, 8},
         {"zip64 offset kept as zip64", Record(ExtraField(1, Le(5000, 8)), 100, 60, 0xFFFFFFFF), 77,
          0, 8},
     };
