@@ -184,23 +184,27 @@ std::optional<std::string> RelocatedRecord(std::string_view record, uint64_t new
     const size_t nameLength = engine::ReadLittle16(bytes + 28);
     const size_t extraLength = engine::ReadLittle16(bytes + 30);
     const size_t extraStart = kCentralFixedSize + nameLength;
-    if (extraStart + extraLength > out.size() || extraLength + 12 > kMarker16)
+    const size_t before = Zip64BytesBeforeOffset(bytes);
+    if (extraStart + extraLength > out.size() || extraLength + 4 + before + 8 > kMarker16)
         return std::nullopt;
     std::string value;
     AppendLittle(value, newOffset, 8);
     size_t at = 0, length = 0;
     if (FindExtraField(record.substr(extraStart, extraLength), kZip64ExtraId, at, length)) {
-        const size_t position = Zip64BytesBeforeOffset(bytes);
-        if (position > length || length + 8 > kMarker16)
+        if (before > length || length + 8 > kMarker16)
             return std::nullopt;
-        out.insert(extraStart + at + position, value);
+        out.insert(extraStart + at + before, value);
         bytes = reinterpret_cast<unsigned char *>(out.data());
         engine::StoreLittle(bytes + extraStart + at - 2, length + 8, 2);
         engine::StoreLittle(bytes + 30, extraLength + 8, 2);
     } else {
+        // A size whose fixed field carries the marker without a zip64
+        // field to hold it keeps the value it showed: the marker itself.
         std::string field;
         AppendLittle(field, kZip64ExtraId, 2);
-        AppendLittle(field, 8, 2);
+        AppendLittle(field, before + 8, 2);
+        for (size_t i = 0; i < before; i += 8)
+            AppendLittle(field, kMarker32, 8);
         field += value;
         // In front of the others, where a reader finds it even when a field
         // after it is damaged.

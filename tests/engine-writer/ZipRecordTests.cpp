@@ -67,6 +67,8 @@ TEST(ZipRecordTest, ARecordMovesWithOnlyItsOffsetChangedAndGrowsAZip64FieldOnlyW
         {"offset beyond 4 GiB behind a damaged extra field",
          Record(std::string("\x01\x99\x07\x20", 4) + std::string("AE\x03\x08\x00\x02\x00", 7)),
          0x100000000ull, 12, 8},
+        {"offset beyond 4 GiB of a record with a size marker but no zip64 field",
+         Record(timestamp, 0xFFFFFFFF), 0x100000000ull, 20, 16},
         {"zip64 offset kept as zip64", Record(ExtraField(1, Le(5000, 8)), 100, 60, 0xFFFFFFFF), 77,
          0, 8},
     };
