@@ -99,9 +99,9 @@ std::vector<OddCase> OddCases() {
     return cases;
 }
 
-class OddArchiveTest : public WriterTest {};
+class OddArchiveUpdateTest : public WriterTest {};
 
-TEST_F(OddArchiveTest, AddingAFileKeepsEveryOtherEntryByteForByteAndAsReadableAsBefore) {
+TEST_F(OddArchiveUpdateTest, AddingAFileKeepsEveryOtherEntryByteForByteAndAsReadableAsBefore) {
     for (const OddCase &odd : OddCases()) {
         SCOPED_TRACE(odd.name);
         const std::vector<RawEntry> entries = {Plain("readme.txt", "plain text"), odd.odd,
