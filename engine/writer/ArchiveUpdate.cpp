@@ -12,6 +12,7 @@
 #include "engine/writer/DeflatePipeline.h"
 #include "engine/writer/EncryptedEntries.h"
 #include "engine/writer/EntryEncoder.h"
+#include "engine/writer/EntryIndex.h"
 #include "engine/writer/ExistingArchive.h"
 #include "engine/writer/FileSelection.h"
 #include "engine/writer/LibZip.h"
@@ -32,45 +33,6 @@ namespace {
 
 constexpr size_t kCrcPieceSize = 1u << 20;
 
-// True for a name made of parts that are neither empty, "." nor "..",
-// with "/" alone between them and no drive letter: the reader keeps it as
-// it is, which is what nearly every name is.
-bool IsPlainName(std::string_view name) {
-    if (name.empty() || name[0] == '/' || name.find('\\') != std::string_view::npos ||
-        (name.size() >= 2 && name[1] == ':'))
-        return false;
-    for (size_t start = 0;;) {
-        const size_t end = std::min(name.find('/', start), name.size());
-        const std::string_view part = name.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..")
-            return false;
-        if (end == name.size())
-            return true;
-        start = end + 1;
-    }
-}
-
-// The key under which the reader would extract an entry: its safe parts
-// joined by "/". Empty for a name the reader refuses.
-std::string EntryKey(std::string_view storedName) {
-    if (IsPlainName(storedName))
-        return std::string(storedName);
-    std::vector<std::string> parts;
-    if (engine::SplitEntryPath(storedName, parts) != engine::PathVerdict::Safe)
-        return std::string();
-    std::string key;
-    for (const std::string &part : parts) {
-        if (!key.empty())
-            key.push_back('/');
-        key += part;
-    }
-    return key;
-}
-
-bool IsFolderName(std::string_view name) {
-    return !name.empty() && (name.back() == '/' || name.back() == '\\');
-}
-
 bool IsFolder(const std::string &path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -88,40 +50,6 @@ std::string ResolveRoot(const std::string &root) {
             return slashed;
     }
     return root;
-}
-
-// Existing entries, by the path the reader would give them.
-struct EntryIndex {
-    std::map<std::string, std::vector<size_t>> files;
-    std::map<std::string, size_t> folders;
-};
-
-// The entry names of an existing archive that hold a part starting with ".":
-// files that belong to the archive although they look hidden on disk.
-std::set<std::string> HiddenEntryKeys(const std::vector<ExistingEntry> &entries) {
-    std::set<std::string> keys;
-    for (const ExistingEntry &entry : entries) {
-        if (IsFolderName(entry.name))
-            continue;
-        const std::string key = EntryKey(entry.name);
-        if (key.rfind('.', 0) == 0 || key.find("/.") != std::string::npos)
-            keys.insert(key);
-    }
-    return keys;
-}
-
-EntryIndex IndexEntries(const std::vector<ExistingEntry> &entries) {
-    EntryIndex index;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string key = EntryKey(entries[i].name);
-        if (key.empty())
-            continue;
-        if (IsFolderName(entries[i].name))
-            index.folders.emplace(key, i);
-        else
-            index.files[key].push_back(i);
-    }
-    return index;
 }
 
 // Computes the CRC-32 of each listed file on worker threads; nullopt for a
@@ -227,29 +155,30 @@ private:
     std::optional<std::string> m_password;
     const LibZip *m_lib = nullptr; // loaded for encrypting
     ExistingArchive m_existing;
+    EntryIndex m_index;
 };
 
 // Decides what happens to each selected file, from the entries the archive
 // holds (none for a new archive).
 std::vector<PackJob::Planned> PackJob::Plan(const Selection &selection) const {
     const std::vector<ExistingEntry> &entries = m_existing.Entries();
-    const EntryIndex existing = IndexEntries(entries);
     std::vector<Planned> plans;
+    std::string storage;
     for (const SelectedItem &item : selection.items) {
+        const std::string_view key = EntryKey(item.entryName, storage);
         if (item.isFolder) {
-            const std::string key = EntryKey(item.entryName);
-            if (existing.folders.count(key) == 0 && !m_options.freshen)
+            if (!m_index.HasFolder(key) && !m_options.freshen)
                 plans.push_back(Planned{&item, Action::Add, 0, 0, {}});
             continue;
         }
-        const auto found = existing.files.find(EntryKey(item.entryName));
-        if (found == existing.files.end()) {
+        const std::vector<size_t> found = m_index.FilesAt(key);
+        if (found.empty()) {
             if (!m_options.freshen)
                 plans.push_back(Planned{&item, Action::Add, 0, 0, {}});
             continue;
         }
-        Planned plan{&item, Action::Replace, found->second.front(), 0, {}};
-        plan.duplicates.assign(found->second.begin() + 1, found->second.end());
+        Planned plan{&item, Action::Replace, found.front(), 0, {}};
+        plan.duplicates.assign(found.begin() + 1, found.end());
         const ExistingEntry &entry = entries[plan.index];
         if ((m_options.freshen || m_options.onlyIfNewer) && !FileIsNewer(item, entry.Modified())) {
             plan.action = Action::Keep;
@@ -282,11 +211,11 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
         }
     }
 
+    m_index = EntryIndex(m_existing.Entries());
     ExcludedFile self{facts.exists, facts.device, facts.inode};
-    const std::set<std::string> hiddenEntries = facts.exists && !m_options.hiddenFiles
-                                                    ? HiddenEntryKeys(m_existing.Entries())
-                                                    : std::set<std::string>();
-    const Selection selection = SelectFiles(m_options, root, specifications, self, hiddenEntries);
+    const std::set<std::string> noKeys;
+    const Selection selection = SelectFiles(m_options, root, specifications, self,
+                                            m_options.hiddenFiles ? noKeys : m_index.HiddenKeys());
     if (!selection.failure.empty()) {
         Error(selection.failure);
         return ENGINE_READ_ERROR;
@@ -388,7 +317,7 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
         if (replacing) {
             rewrite.fates[plan.index] = static_cast<int64_t>(entries.size());
             for (size_t duplicate : plan.duplicates) {
-                Say("deleting: " + m_existing.Entries()[duplicate].name +
+                Say("deleting: " + std::string(m_existing.Entries()[duplicate].name) +
                     " (an older entry for the same path)");
                 rewrite.fates[duplicate] = kDropEntry;
             }
@@ -500,9 +429,10 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
     rewrite.comment = existing.Directory().comment;
     size_t deleted = 0;
     for (size_t i = 0; i < rewrite.fates.size(); ++i) {
-        const std::string &name = existing.Entries()[i].name;
+        const std::string name(existing.Entries()[i].name);
         const std::string forward = engine::ToForwardSlashes(name);
-        const std::string key = EntryKey(name);
+        std::string storage;
+        const std::string key(EntryKey(name, storage));
         // Wildcards cross folders here: "textures/*" names everything below.
         const bool matched =
             std::any_of(specifications.begin(), specifications.end(), [&](const std::string &spec) {

@@ -18,9 +18,9 @@ namespace {
 
 constexpr uint16_t kExtendedTimestampId = 0x5455;
 constexpr uint16_t kUnicodePathId = 0x7075;
-// What an entry takes in memory while an update plans: its figures and
-// name here, its key and place in the update's index.
-constexpr size_t kBytesPerEntry = 256;
+// What an entry takes in memory while an update plans: its figures here,
+// its key and place in the update's index.
+constexpr size_t kBytesPerEntry = 96;
 
 int32_t OpenFailureResult(int zipError) {
     switch (zipError) {
@@ -133,7 +133,7 @@ int32_t ExistingArchive::ReadThroughLibzip(const std::string &path, std::string 
             return ENGINE_BAD_ARCHIVE;
         }
         ExistingEntry &entry = m_entries[i];
-        entry.name = stat.name != nullptr ? stat.name : "";
+        entry.name = m_decodedNames.emplace_back(stat.name != nullptr ? stat.name : "");
         entry.size = stat.size;
         entry.crc = stat.crc;
         // The exact time when there is one, else libzip's reading of the DOS time.

@@ -16,14 +16,16 @@
 
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace writer {
 
 struct ExistingEntry {
-    std::string name; // as the reader gives it, UTF-8
+    std::string_view name; // as the reader gives it, UTF-8; the archive keeps it
     uint64_t size = 0;
     uint32_t crc = 0;
     std::optional<time_t> exactTime; // from an extended-timestamp field
@@ -60,6 +62,7 @@ private:
     ZipDirectory m_directory;
     engine::HeapPrefault m_prefault;
     std::vector<ExistingEntry> m_entries;
+    std::deque<std::string> m_decodedNames; // names libzip gave, in place for the views
     std::string m_comment;
 };
 

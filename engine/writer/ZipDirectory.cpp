@@ -1,6 +1,7 @@
 #include "engine/writer/ZipDirectory.h"
 
 #include "engine/common/EngineMessages.h"
+#include "engine/common/HeapPrefault.h"
 #include "engine/common/LittleEndian.h"
 #include "engine/writer/ZipRecords.h"
 
@@ -17,25 +18,8 @@ using engine::ReadLittle16;
 using engine::ReadLittle32;
 using engine::ReadLittle64;
 
-const unsigned char *Bytes(const std::string &text, size_t at = 0) {
+const unsigned char *Bytes(std::string_view text, size_t at = 0) {
     return reinterpret_cast<const unsigned char *>(text.data()) + at;
-}
-
-bool ReadAt(int fd, uint64_t offset, size_t length, std::string &out, std::string &error) {
-    out.resize(length);
-    size_t done = 0;
-    while (done < length) {
-        const ssize_t got =
-            pread(fd, out.data() + done, length - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            error = got < 0 ? engine::ErrnoText(errno) : "the file ends too early";
-            return false;
-        }
-        done += static_cast<size_t>(got);
-    }
-    return true;
 }
 
 struct EndFacts {
@@ -48,7 +32,7 @@ struct EndFacts {
 // Reads the end records whose end of central directory record lies at
 // position at of the file (tail holds the file's last bytes from
 // tailStart on).
-bool ReadEndRecords(int fd, const std::string &tail, uint64_t tailStart, size_t at, EndFacts &facts,
+bool ReadEndRecords(int fd, std::string_view tail, uint64_t tailStart, size_t at, EndFacts &facts,
                     std::string &error) {
     const unsigned char *end = Bytes(tail, at);
     uint32_t disk = ReadLittle16(end + 4);
@@ -62,19 +46,20 @@ bool ReadEndRecords(int fd, const std::string &tail, uint64_t tailStart, size_t 
         ReadLittle32(Bytes(tail, at - kZip64LocatorSize)) == kZip64LocatorSignature) {
         const unsigned char *locator = Bytes(tail, at - kZip64LocatorSize);
         const uint64_t zip64End = ReadLittle64(locator + 8);
-        std::string record;
+        FileBytes bytes;
         if (zip64End + kZip64EndSize > tailStart + at - kZip64LocatorSize ||
-            !ReadAt(fd, zip64End, kZip64EndSize, record, error) ||
-            ReadLittle32(Bytes(record)) != kZip64EndSignature) {
+            !bytes.Read(fd, zip64End, kZip64EndSize, error) ||
+            ReadLittle32(Bytes(bytes.View())) != kZip64EndSignature) {
             error = "the zip64 end record is missing or damaged";
             return false;
         }
-        disk = ReadLittle32(Bytes(record, 16));
-        centralDisk = ReadLittle32(Bytes(record, 20));
-        entriesHere = ReadLittle64(Bytes(record, 24));
-        facts.entries = ReadLittle64(Bytes(record, 32));
-        facts.centralSize = ReadLittle64(Bytes(record, 40));
-        facts.centralOffset = ReadLittle64(Bytes(record, 48));
+        const unsigned char *record = Bytes(bytes.View());
+        disk = ReadLittle32(record + 16);
+        centralDisk = ReadLittle32(record + 20);
+        entriesHere = ReadLittle64(record + 24);
+        facts.entries = ReadLittle64(record + 32);
+        facts.centralSize = ReadLittle64(record + 40);
+        facts.centralOffset = ReadLittle64(record + 48);
         facts.endStart = zip64End;
     }
     if (disk != 0 || centralDisk != 0 || entriesHere != facts.entries) {
@@ -115,7 +100,7 @@ bool ReadRecords(ZipDirectory &directory, uint64_t entries, std::string &error) 
     directory.records.reserve(static_cast<size_t>(entries));
     for (uint64_t i = 0; i < entries; ++i) {
         const size_t left = directory.central.size() - position;
-        const unsigned char *record = Bytes(directory.central, position);
+        const unsigned char *record = Bytes(directory.central.View(), position);
         if (left < kCentralFixedSize || ReadLittle32(record) != kCentralSignature) {
             error = "central record " + std::to_string(i + 1) + " is damaged";
             return false;
@@ -129,8 +114,7 @@ bool ReadRecords(ZipDirectory &directory, uint64_t entries, std::string &error) 
         CentralRecord entry;
         entry.begin = position;
         entry.length = length;
-        if (!LocalOffsetOf(std::string_view(directory.central).substr(position, length),
-                           entry.localOffset)) {
+        if (!LocalOffsetOf(directory.central.View().substr(position, length), entry.localOffset)) {
             error = "central record " + std::to_string(i + 1) + " lacks its zip64 offset";
             return false;
         }
@@ -158,24 +142,43 @@ void MeasureSpans(ZipDirectory &directory) {
         record.spanEnd = *std::upper_bound(starts.begin(), starts.end(), record.localOffset);
 }
 
-bool ReadDirectoryAt(int fd, const std::string &tail, uint64_t tailStart, size_t at,
+bool ReadDirectoryAt(int fd, std::string_view tail, uint64_t tailStart, size_t at,
                      ZipDirectory &directory, std::string &error) {
     EndFacts facts;
     if (!ReadEndRecords(fd, tail, tailStart, at, facts, error))
         return false;
     directory.centralOffset = facts.centralOffset;
     directory.records.clear();
-    if (!ReadAt(fd, facts.centralOffset, static_cast<size_t>(facts.centralSize), directory.central,
-                error) ||
+    if (!directory.central.Read(fd, facts.centralOffset, static_cast<size_t>(facts.centralSize),
+                                error) ||
         !ReadRecords(directory, facts.entries, error))
         return false;
     const size_t commentLength = ReadLittle16(Bytes(tail, at + 20));
-    directory.comment = tail.substr(at + kEndFixedSize, commentLength);
+    directory.comment = std::string(tail.substr(at + kEndFixedSize, commentLength));
     MeasureSpans(directory);
     return true;
 }
 
 } // namespace
+
+bool FileBytes::Read(int fd, uint64_t offset, size_t length, std::string &error) {
+    m_bytes.reset(new char[std::max<size_t>(length, 1)]);
+    m_size = length;
+    engine::PopulatePages(m_bytes.get(), length);
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t got =
+            pread(fd, m_bytes.get() + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? engine::ErrnoText(errno) : "the file ends too early";
+            return false;
+        }
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
 
 bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
     struct stat info {};
@@ -196,17 +199,20 @@ bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
     const uint64_t tailLength =
         std::min<uint64_t>(directory.fileSize, kMarker16 + kEndFixedSize + kZip64LocatorSize);
     const uint64_t tailStart = directory.fileSize - tailLength;
-    std::string tail;
-    if (!ReadAt(fd, tailStart, static_cast<size_t>(tailLength), tail, error))
+    FileBytes tailBytes;
+    if (!tailBytes.Read(fd, tailStart, static_cast<size_t>(tailLength), error))
         return false;
+    const std::string_view tail = tailBytes.View();
     // The end record is the one whose comment reaches the end of the file;
     // of several, the first, since the others lie inside its comment. Only
     // when there is none, bytes may follow it: then the last one that leads
     // to a readable directory.
     std::vector<size_t> exact, loose;
-    for (size_t at = 0; at + kEndFixedSize <= tail.size(); ++at) {
-        if (ReadLittle32(Bytes(tail, at)) != kEndSignature)
-            continue;
+    const std::string_view signature("PK\x05\x06", 4);
+    for (size_t at = tail.find(signature); at != std::string_view::npos;
+         at = tail.find(signature, at + 1)) {
+        if (at + kEndFixedSize > tail.size())
+            break;
         const size_t end = at + kEndFixedSize + ReadLittle16(Bytes(tail, at + 20));
         if (end == tail.size())
             exact.push_back(at);

@@ -13,6 +13,7 @@
 #define KEPLO_ENGINE_WRITER_ZIP_DIRECTORY_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,15 +27,29 @@ struct CentralRecord {
     uint64_t spanEnd = 0;     // where the entry's stretch of the file ends
 };
 
+// Bytes read from a file into memory made ready in one call: neither the
+// zero-filling of a string nor a page fault per page of a large directory.
+class FileBytes {
+public:
+    // False with the reason in error when the bytes cannot all be read.
+    bool Read(int fd, uint64_t offset, size_t length, std::string &error);
+    std::string_view View() const { return std::string_view(m_bytes.get(), m_size); }
+    size_t size() const { return m_size; }
+
+private:
+    std::unique_ptr<char[]> m_bytes;
+    size_t m_size = 0;
+};
+
 struct ZipDirectory {
     uint64_t fileSize = 0;
     uint64_t centralOffset = 0;         // where the central directory starts
-    std::string central;                // the central directory's bytes as stored
+    FileBytes central;                  // the central directory's bytes as stored
     std::vector<CentralRecord> records; // in stored order
     std::string comment;                // the archive comment's bytes as stored
 
     std::string_view Record(size_t i) const {
-        return std::string_view(central).substr(records[i].begin, records[i].length);
+        return central.View().substr(records[i].begin, records[i].length);
     }
 };
 
