@@ -98,10 +98,16 @@ bool LocalOffsetOf(std::string_view record, uint64_t &offset) {
 bool ReadRecords(ZipDirectory &directory, uint64_t entries, std::string &error) {
     size_t position = 0;
     directory.records.reserve(static_cast<size_t>(entries));
-    for (uint64_t i = 0; i < entries; ++i) {
+    for (uint64_t i = 0;; ++i) {
         const size_t left = directory.central.size() - position;
         const unsigned char *record = Bytes(directory.central.View(), position);
-        if (left < kCentralFixedSize || ReadLittle32(record) != kCentralSignature) {
+        const bool another = left >= kCentralFixedSize && ReadLittle32(record) == kCentralSignature;
+        // Tools that count entries in 16 bits write the count modulo 65,536:
+        // records the directory holds past the count are entries all the
+        // same, and an update must not drop them.
+        if (i >= entries && !another)
+            break;
+        if (!another) {
             error = "central record " + std::to_string(i + 1) + " is damaged";
             return false;
         }

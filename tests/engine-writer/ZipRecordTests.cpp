@@ -127,6 +127,9 @@ TEST_F(ZipDirectoryTest, TheRightEndRecordIsFoundAndDamagedArchivesAreRefused) {
     const std::string two = BuildZip({a, b});
     std::string split = two;
     split[two.size() - 22 + 4] = 1; // "this is disk 1"
+    std::string countedShort = two;
+    countedShort[two.size() - 22 + 8] = 1; // "1 entry", as a count modulo 65,536 may read
+    countedShort[two.size() - 22 + 10] = 1;
     std::string truncatedDirectory = two;
     truncatedDirectory.erase(two.size() - 22 - 10, 10);
     const std::vector<DirectoryCase> cases = {
@@ -136,6 +139,7 @@ TEST_F(ZipDirectoryTest, TheRightEndRecordIsFoundAndDamagedArchivesAreRefused) {
         {"a comment holding an end record signature",
          BuildZip({a, b}, std::string("PK\x05\x06", 4) + std::string(18, '\0')), 2},
         {"not a zip archive", "this is plain text and nothing else, long enough", -1},
+        {"an entry count that wrapped around", countedShort, 2},
         {"split over several files", split, -1},
         {"a central directory cut short", truncatedDirectory, -1},
     };
