@@ -1,16 +1,9 @@
 #include "engine/writer/ArchiveFile.h"
 
-#include "engine/common/EngineMessages.h"
-
-#include <cerrno>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace writer {
 
