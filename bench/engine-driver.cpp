@@ -3,15 +3,16 @@
 //
 //   engine-driver [--lib-dir DIR] [--verbose] list ARCHIVE
 //   engine-driver [--lib-dir DIR] [--verbose] extract ARCHIVE FOLDER
-//   engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT
+//   engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT [SPEC...]
 //
 // list     Wiz_SingleEntryUnzip with list-only set, every entry reported to a
 //          listing call-back that keeps it as the unzip component does.
 // extract  Wiz_SingleEntryUnzip with folder names on and an empty include
 //          list (every entry) into FOLDER.
 // pack     ZpInit, ZpSetOptions (root folder ROOT, recursing, folder names
-//          kept, no folder entries) and ZpArchive with the one
-//          specification "*": creates ARCHIVE or updates it in place.
+//          kept, no folder entries) and ZpArchive with the specifications
+//          given, "*" when none is: creates ARCHIVE or updates it in place.
+//          Keplo's Save hands over only the files changed since Extract.
 //
 // The libraries are loaded from DIR, by default the folder that holds this
 // program. The exit status is the engine's result (0 = no complaint).
@@ -151,7 +152,8 @@ int RunUnzip(const std::string &libraries, const std::string &archive, const cha
     return result;
 }
 
-int RunZip(const std::string &libraries, const std::string &archive, const std::string &root) {
+int RunZip(const std::string &libraries, const std::string &archive, const std::string &root,
+           std::vector<std::string> specifications) {
     std::string library = libraries + "/libpakwriter.so";
     auto init = reinterpret_cast<ZpInitProc>(Bind(library, "ZpInit"));
     auto setOptions = reinterpret_cast<ZpSetOptionsProc>(Bind(library, "ZpSetOptions"));
@@ -172,19 +174,27 @@ int RunZip(const std::string &libraries, const std::string &archive, const std::
     options.DropFolderNames = 0;
     options.Recurse = 2;
     setOptions(&options);
+    if (specifications.empty())
+        specifications.push_back("*");
+    if (specifications.size() > ENGINE_NAME_LIST_SLOTS - 2) {
+        std::fprintf(stderr, "engine-driver: at most %d specifications\n",
+                     ENGINE_NAME_LIST_SLOTS - 2);
+        return 2;
+    }
     NameList specs;
-    char everything[] = "*";
-    specs.list.Names[0] = everything;
-    specs.list.Names[1] = nullptr;
-    specs.list.Names[2] = specs.empty;
+    for (size_t i = 0; i < specifications.size(); ++i)
+        specs.list.Names[i] = specifications[i].data();
+    specs.list.Names[specifications.size()] = nullptr;
+    specs.list.Names[specifications.size() + 1] = specs.empty;
     std::string archivePath = archive;
-    return pack(1, archivePath.data(), specs.list.Names);
+    return pack(static_cast<int32_t>(specifications.size()), archivePath.data(), specs.list.Names);
 }
 
 int Usage() {
     std::fprintf(stderr, "usage: engine-driver [--lib-dir DIR] [--verbose] list ARCHIVE\n"
                          "       engine-driver [--lib-dir DIR] [--verbose] extract ARCHIVE FOLDER\n"
-                         "       engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT\n");
+                         "       engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT "
+                         "[SPEC...]\n");
     return 2;
 }
 
@@ -209,8 +219,9 @@ int main(int argc, char **argv) {
         result = RunUnzip(libraries, args[1], nullptr, true);
     else if (args.size() == 3 && args[0] == "extract")
         result = RunUnzip(libraries, args[1], args[2].c_str(), false);
-    else if (args.size() == 3 && args[0] == "pack")
-        result = RunZip(libraries, args[1], args[2]);
+    else if (args.size() >= 3 && args[0] == "pack")
+        result = RunZip(libraries, args[1], args[2],
+                        std::vector<std::string>(args.begin() + 3, args.end()));
     else
         return Usage();
     if (result != 0)

@@ -1,6 +1,8 @@
 // Writes the benchmark corpus into a folder:
 //   big/        about 3,000 files, about 100 MB, in game-like folders
 //   big.vl2     that folder packed by Debian's zip
+//   big-stored.vl2  the same files stored, not deflated, as the game's own
+//                   archives are
 //   small/      20,000 small files in some hundreds of folders
 //   small.vl2   that folder packed by Debian's zip
 // Everything follows from the seed, so two runs with one seed give the same
@@ -74,9 +76,9 @@ long long WriteTree(const fs::path &root, const std::vector<CorpusFile> &files, 
 // Packs `folder` into `archive` with Debian's zip, reading the names in the
 // layout's order from a list file. -X leaves out the owner and time extra
 // fields and -D the folder entries, as the game's archives have neither;
-// TZ is fixed because zip stores local times.
+// TZ is fixed because zip stores local times. stored: -0, no compression.
 bool PackWithZip(const fs::path &folder, const fs::path &archive,
-                 const std::vector<CorpusFile> &files) {
+                 const std::vector<CorpusFile> &files, bool stored) {
     fs::path list = fs::path(archive).replace_extension(".names");
     {
         std::ofstream out(list);
@@ -95,7 +97,8 @@ bool PackWithZip(const fs::path &folder, const fs::path &archive,
         if (input < 0 || dup2(input, 0) < 0 || chdir(folder.c_str()) != 0)
             _exit(126);
         setenv("TZ", "UTC0", 1);
-        execlp("zip", "zip", "-q", "-X", "-D", "-@", archive.c_str(), static_cast<char *>(nullptr));
+        execlp("zip", "zip", "-q", "-X", "-D", stored ? "-0" : "-6", "-@", archive.c_str(),
+               static_cast<char *>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -111,24 +114,27 @@ bool PackWithZip(const fs::path &folder, const fs::path &archive,
 }
 
 bool MakeOne(const fs::path &out, const char *name, const std::vector<CorpusFile> &files,
-             uint64_t seed, bool archives) {
+             uint64_t seed, bool archives, bool storedCopy) {
     fs::path folder = out / name;
     long long bytes = WriteTree(folder, files, seed);
     if (bytes < 0)
         return false;
     std::cout << name << "/: " << files.size() << " files, " << bytes << " bytes\n";
-    if (!archives)
-        return true;
-    fs::path archive = fs::absolute(out / (std::string(name) + ".vl2"));
-    if (!PackWithZip(folder, archive, files))
-        return false;
-    std::cout << name << ".vl2: " << fs::file_size(archive) << " bytes\n";
+    for (const bool stored : {false, true}) {
+        if (!archives || (stored && !storedCopy))
+            continue;
+        const std::string file = std::string(name) + (stored ? "-stored.vl2" : ".vl2");
+        const fs::path archive = fs::absolute(out / file);
+        if (!PackWithZip(folder, archive, files, stored))
+            return false;
+        std::cout << file << ": " << fs::file_size(archive) << " bytes\n";
+    }
     return true;
 }
 
 int Usage() {
     std::cerr << "usage: make-corpus [--seed N] [--no-archives] FOLDER\n"
-                 "  writes big/, big.vl2, small/ and small.vl2 into FOLDER\n";
+                 "  writes big/, big.vl2, big-stored.vl2, small/ and small.vl2 into FOLDER\n";
     return 2;
 }
 
@@ -156,7 +162,7 @@ int main(int argc, char **argv) {
     if (folder.empty())
         return Usage();
     fs::path out(folder);
-    for (const char *name : {"big", "small", "big.vl2", "small.vl2"})
+    for (const char *name : {"big", "small", "big.vl2", "big-stored.vl2", "small.vl2"})
         if (fs::exists(out / name)) {
             std::cerr << "make-corpus: " << (out / name).string()
                       << " exists already; give an empty or new folder\n";
@@ -169,8 +175,8 @@ int main(int argc, char **argv) {
         return 1;
     }
     std::cout << "corpus seed " << seed << "\n";
-    if (!MakeOne(out, "big", LayOutBigCorpus(seed), seed, archives) ||
-        !MakeOne(out, "small", LayOutSmallCorpus(seed), seed, archives))
+    if (!MakeOne(out, "big", LayOutBigCorpus(seed), seed, archives, true) ||
+        !MakeOne(out, "small", LayOutSmallCorpus(seed), seed, archives, false))
         return 1;
     return 0;
 }

@@ -31,9 +31,9 @@ constexpr size_t kBytesPerEntry = 512;
 constexpr size_t kEndRecordSize = 22;
 constexpr uint32_t kEndRecordSignature = 0x06054b50;
 
-// Populates the whole pages inside [start, start + size). False when the
-// kernel cannot (no MADV_POPULATE_WRITE): then there is no point going on.
-bool Populate(void *start, size_t size)
+} // namespace
+
+bool PopulatePages(void *start, size_t size)
 {
     const uintptr_t first = (reinterpret_cast<uintptr_t>(start) + kPageSize - 1) & ~(kPageSize - 1);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(start) + size) & ~(kPageSize - 1);
@@ -43,8 +43,6 @@ bool Populate(void *start, size_t size)
         return true;
     return errno != EINVAL && errno != ENOSYS;
 }
-
-} // namespace
 
 HeapPrefault::~HeapPrefault()
 {
@@ -64,7 +62,7 @@ size_t HeapPrefault::Prepare(size_t bytes)
         if (block == nullptr)
             break;
         blocks.push_back(block);
-        if (!Populate(block, kBlockSize))
+        if (!PopulatePages(block, kBlockSize))
             break;
         populated += kBlockSize;
     }

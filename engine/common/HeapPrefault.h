@@ -42,6 +42,11 @@ private:
     void *m_guard = nullptr;
 };
 
+// Has the kernel populate the whole pages inside [start, start + size) in
+// one call, so that writing there takes no page faults. False when it cannot
+// (no MADV_POPULATE_WRITE).
+bool PopulatePages(void *start, size_t size);
+
 // Heap an open archive and a listing of it will take, from the entry count in
 // the end-of-central-directory record at the very end of the file; 0 when the
 // file does not end in one (a comment follows it, or it is no zip archive) or

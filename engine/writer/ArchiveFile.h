@@ -1,6 +1,5 @@
-// Facts about the archive file on disk, and what the engine does to the
-// file itself beyond libzip: keeping its permissions and owner across a
-// rewrite, and writing an archive that has no entries left.
+// Facts about the archive file on disk, and keeping its permissions and
+// owner across a rewrite.
 #ifndef KEPLO_ENGINE_WRITER_ARCHIVE_FILE_H
 #define KEPLO_ENGINE_WRITER_ARCHIVE_FILE_H
 
@@ -25,12 +24,6 @@ ArchiveFacts InspectArchive(const std::string &path);
 // we may, the owner) the old file had. A new archive gets 0666 less the
 // process's file-creation mask, as any newly created file would.
 void RestoreArchiveMode(const std::string &path, const ArchiveFacts &before);
-
-// Replaces the archive by one without entries, keeping its comment, through
-// a temporary file beside it that is renamed over it only once complete.
-// libzip would delete the file instead. False with error set on failure.
-bool WriteEmptyArchive(const std::string &path, const std::string &comment,
-                       const ArchiveFacts &before, std::string &error);
 
 } // namespace writer
 

@@ -76,10 +76,12 @@ bool InitDeflate(z_stream &stream) {
 } // namespace
 
 DeflatePipeline::DeflatePipeline(unsigned workers, size_t budget)
-    : m_workerCount(workers == 0 ? 1 : workers), m_budget(budget) {}
+    : m_workerCount(workers), m_budget(budget) {}
 
 DeflatePipeline::~DeflatePipeline() {
     Stop();
+    if (m_ownCompressor != nullptr)
+        libdeflate_free_compressor(static_cast<libdeflate_compressor *>(m_ownCompressor));
 }
 
 size_t DeflatePipeline::Add(const std::string &path, uint64_t plannedSize) {
@@ -98,6 +100,16 @@ void DeflatePipeline::Start() {
 }
 
 const DeflateJob &DeflatePipeline::Wait(size_t i) {
+    if (m_workerCount == 0) {
+        DeflateJob &job = m_jobs[i];
+        if (job.state == DeflateJob::State::Waiting) {
+            if (m_ownCompressor == nullptr)
+                m_ownCompressor = libdeflate_alloc_compressor(kDeflateLevel);
+            job.state = DeflateJob::State::Running;
+            Execute(job, m_ownCompressor);
+        }
+        return job;
+    }
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
         return m_jobs[i].state == DeflateJob::State::Done ||
@@ -226,6 +238,13 @@ void DeflatePipeline::Execute(DeflateJob &job, void *compressorHandle) {
     job.stored = stored;
     job.error = error;
     job.state = ok ? DeflateJob::State::Done : DeflateJob::State::Failed;
+}
+
+std::string RatioText(const DeflateJob &job) {
+    if (job.stored)
+        return "stored 0%";
+    const uint64_t saved = job.size == 0 ? 0 : (job.size - job.compressedSize) * 100 / job.size;
+    return "deflated " + std::to_string(saved) + "%";
 }
 
 bool MeasureStreamed(const std::string &path, uint64_t &size, uint32_t &crc,

@@ -26,6 +26,10 @@ namespace writer {
 constexpr uint64_t kWholeFileLimit = 8u << 20;
 constexpr size_t kPipelineBudget = 16u << 20;
 constexpr int kDeflateLevel = 6;
+// Up to this many bytes in all, files are compressed or checksummed on the
+// calling thread: starting and waking workers costs more than it saves,
+// most of all on a busy machine.
+constexpr uint64_t kCallingThreadLimit = 256u << 10;
 
 struct DeflateJob {
     enum class State { Waiting, Running, Done, Failed };
@@ -46,6 +50,8 @@ struct DeflateJob {
 
 class DeflatePipeline {
 public:
+    // workers 0: each job is done on the calling thread when it is waited
+    // for, which is quicker for a few small files than waking threads.
     DeflatePipeline(unsigned workers, size_t budget);
     ~DeflatePipeline();
     DeflatePipeline(const DeflatePipeline &) = delete;
@@ -80,6 +86,7 @@ private:
     size_t m_peakHeld = 0;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
+    void *m_ownCompressor = nullptr; // the calling thread's, without workers
 };
 
 // Reads a file and compresses it with zlib in pieces, producing exactly the
@@ -114,6 +121,10 @@ private:
     uint64_t m_bytesIn = 0;
     uint32_t m_crc = 0;
 };
+
+// How a finished job was packed, as the messages say it: "stored 0%" or
+// "deflated 42%".
+std::string RatioText(const DeflateJob &job);
 
 // Measures what StreamedDeflate would produce for the file: its size, its
 // CRC-32 and the size of its deflated form.

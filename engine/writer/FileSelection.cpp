@@ -130,10 +130,15 @@ private:
                 m_out.specMatched[i] = true;
     }
 
-    // With recursion everything is walked; without it, only the folders
-    // that a specification with folder parts may lead into.
+    // Only the folders that a specification may take something in are
+    // walked: all of them when recursing with a specification that matches
+    // names in every folder, else those that the folder parts of a
+    // specification lead into (a whole tree named exactly is walked too).
     bool MayLeadInto(const std::string &relativeFolder) const {
-        if (m_options.recurse)
+        if (m_options.recurse &&
+            std::any_of(m_specs.begin(), m_specs.end(), [](const std::string &spec) {
+                return spec.find('/') == std::string::npos;
+            }))
             return true;
         const std::vector<std::string> folder = SplitParts(relativeFolder);
         for (const std::string &spec : m_specs) {
@@ -156,7 +161,7 @@ private:
         const bool takesTree = wholeTree || (m_options.recurse && NamedExactly(relative));
         const size_t folderPosition = m_out.items.size();
         bool below = false;
-        if (MayLeadInto(relative))
+        if (takesTree || MayLeadInto(relative))
             below = Walk(full, relative + "/", takesTree);
         if (m_options.folderEntries && !m_options.dropFolderNames && (matched || below)) {
             SelectedItem folder;

@@ -11,19 +11,12 @@ namespace {
 // General-purpose bits 1 and 2 give the deflate level; 0 means "normal".
 constexpr zip_uint16_t kDeflateLevelBits = 0x0006;
 
-std::string RatioText(const DeflateJob &job) {
-    if (job.stored)
-        return "stored 0%";
-    const uint64_t saved = job.size == 0 ? 0 : (job.size - job.compressedSize) * 100 / job.size;
-    return "deflated " + std::to_string(saved) + "%";
-}
-
 } // namespace
 
 PackedSource::PackedSource(SourceContext &context, const SelectedItem &item, const char *verb,
                            zip_int32_t originalMethod)
     : m_context(context), m_item(item), m_verb(verb), m_originalMethod(originalMethod) {
-    zip_error_init(&m_error);
+    m_context.lib->error_init(&m_error);
 }
 
 zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t length,
@@ -31,9 +24,9 @@ zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t leng
     auto *self = static_cast<PackedSource *>(userData);
     switch (command) {
     case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                              ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+        return self->m_context.lib->source_make_command_bitmap(
+            ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+            ZIP_SOURCE_FREE, ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
     case ZIP_SOURCE_STAT:
         if (length < sizeof(zip_stat_t))
             return self->Fail(ZIP_ER_INVAL);
@@ -50,7 +43,7 @@ zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t leng
             return self->Fail(ZIP_ER_INVAL);
         return self->Attributes(static_cast<zip_file_attributes_t *>(data));
     case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&self->m_error, data, length);
+        return self->m_context.lib->error_to_data(&self->m_error, data, length);
     case ZIP_SOURCE_FREE:
         // The object belongs to the write, which outlives the archive handle.
         return 0;
@@ -60,7 +53,7 @@ zip_int64_t PackedSource::Callback(void *userData, void *data, zip_uint64_t leng
 }
 
 zip_int64_t PackedSource::Fail(int zipError) {
-    zip_error_set(&m_error, zipError, 0);
+    m_context.lib->error_set(&m_error, zipError, 0);
     return -1;
 }
 
@@ -78,11 +71,11 @@ zip_int64_t PackedSource::Stat(zip_stat_t *stat) {
         }
         const zip_int32_t method = job.stored ? ZIP_CM_STORE : ZIP_CM_DEFAULT;
         if (method != m_originalMethod &&
-            zip_set_file_compression(m_context.archive, m_index, method, 0) != 0)
+            m_context.lib->set_file_compression(m_context.archive, m_index, method, 0) != 0)
             return Fail(ZIP_ER_INTERNAL);
         m_data = &job;
     }
-    zip_stat_init(stat);
+    m_context.lib->stat_init(stat);
     stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC |
                   ZIP_STAT_MTIME | ZIP_STAT_ENCRYPTION_METHOD;
     stat->size = m_data->size;

@@ -18,6 +18,8 @@
 
 #include "engine/writer/DeflatePipeline.h"
 #include "engine/writer/FileSelection.h"
+#include "engine/writer/LibZip.h"
+#include "engine/writer/WriteOutcome.h"
 #include "engine/writer/WriterCallbacks.h"
 
 #include <ctime>
@@ -27,14 +29,9 @@
 
 namespace writer {
 
-// What all sources of one write share, and how the write went.
-struct WriteOutcome {
-    bool cancelled = false;
-    bool readFailed = false;
-    std::string failure; // the message to print when the write fails
-};
-
+// What all sources of one write share.
 struct SourceContext {
+    const LibZip *lib = nullptr;
     zip_t *archive = nullptr;
     DeflatePipeline *pipeline = nullptr;
     const WriterCallbacks *callbacks = nullptr;

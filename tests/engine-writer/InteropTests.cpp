@@ -1,10 +1,12 @@
 // What the engine writes, read by Debian's zip and unzip, and archives
 // written by zip updated by the engine.
+#include "RawZip.h"
 #include "WriterFixture.h"
 
 #include "engine/EngineResults.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <zip.h>
 
@@ -117,10 +119,21 @@ TEST_F(InteropTest, AnArchiveWrittenByZipIsUpdatedAndStillPassesBothTools) {
         0)
         << output;
     const std::vector<EntryFacts> before = ReadEntries(ArchivePath());
+    const std::vector<StoredEntry> storedBefore = StoredEntries(ReadFileAt(ArchivePath()));
     WriteRootFile("scripts/main.cs", TextBytes(50000, "function changed() {} "));
     WriteRootFile("scripts/extra.cs", "extra");
 
     EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    // zip's own headers and extra fields (times, owners) stay as zip wrote them.
+    const std::vector<StoredEntry> storedAfter = StoredEntries(ReadFileAt(ArchivePath()));
+    ASSERT_EQ(storedAfter.size(), before.size() + 1);
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (before[i].name != "scripts/main.cs") {
+            EXPECT_TRUE(storedAfter[i].record == storedBefore[i].record) << before[i].name;
+            EXPECT_TRUE(storedAfter[i].bytes == storedBefore[i].bytes) << before[i].name;
+        }
+    }
 
     EXPECT_EQ(RunCommand("unzip -tq " + Quote(ArchivePath()), &output), 0) << output;
     EXPECT_EQ(RunCommand("zip -T " + Quote(ArchivePath()), &output), 0) << output;
@@ -188,34 +201,68 @@ TEST_F(InteropTest, FreshPackingCompressesAboutAsWellAsZip) {
 
 namespace {
 
-class OtherReadersTest : public InteropTest {};
+class OtherReadersTest : public InteropTest {
+protected:
+    // 7z, bsdtar and Python's zipfile each read the whole archive and test
+    // every entry; skips when none of them is installed.
+    void ExpectEveryReaderAccepts(const std::string &expectedName) {
+        const std::string archive = Quote(ArchivePath());
+        int readers = 0;
+        std::string output;
+        if (RunCommand("command -v 7z") == 0) {
+            ++readers;
+            EXPECT_EQ(RunCommand("7z t " + archive, &output), 0) << output;
+        }
+        if (RunCommand("command -v bsdtar") == 0) {
+            ++readers;
+            EXPECT_EQ(RunCommand("bsdtar -xOf " + archive + " > /dev/null", &output), 0) << output;
+        }
+        if (RunCommand("command -v python3") == 0) {
+            ++readers;
+            const std::string script = "import sys, zipfile\n"
+                                       "z = zipfile.ZipFile(sys.argv[1])\n"
+                                       "assert z.testzip() is None\n"
+                                       "print('\\n'.join(sorted(z.namelist())))\n";
+            EXPECT_EQ(RunCommand("python3 -c " + Quote(script) + " " + archive, &output), 0)
+                << output;
+            EXPECT_NE(output.find(expectedName), std::string::npos) << output;
+        }
+        EXPECT_EQ(RunCommand("unzip -tq " + archive, &output), 0) << output;
+        if (readers == 0)
+            GTEST_SKIP() << "none of 7z, bsdtar and python3 is installed";
+    }
+};
 
 TEST_F(OtherReadersTest, SevenZipBsdtarAndPythonReadWhatWeWrite) {
     MakeMixedFolder();
     WriteRootFile("textures/skins/sk\xC3\xAFn.png", RandomBytes(1000, 8));
     ASSERT_EQ(Zip().result, ENGINE_OK);
-    const std::string archive = Quote(ArchivePath());
-    int readers = 0;
+
+    ExpectEveryReaderAccepts("textures/skins/sk\xC3\xAFn.png");
+}
+
+TEST_F(OtherReadersTest, SevenZipBsdtarAndPythonReadAnArchiveWeUpdated) {
+    MakeMixedFolder();
     std::string output;
-    if (RunCommand("command -v 7z") == 0) {
-        ++readers;
-        EXPECT_EQ(RunCommand("7z t " + archive, &output), 0) << output;
+    ASSERT_EQ(RunCommand("cd " + Quote(Root()) + " && zip -qr " + Quote(ArchivePath()) + " .",
+                         &output),
+              0)
+        << output;
+    WriteRootFile("scripts/main.cs", TextBytes(60000, "function changed() {} "));
+    WriteRootFile("textures/skins/sk\xC3\xAFn.png", RandomBytes(1000, 8));
+    WriteRootFile("readme.txt", RandomBytes(20000, 9));
+    ZipOptionsRecord options = PackFolderOptions(Root());
+    options.NoFolderEntries = 0; // with a new folder entry as well
+    std::filesystem::create_directories(Root() + "/maps");
+    ASSERT_EQ(Zip(options, {"*"}, ArchivePath()).result, ENGINE_OK);
+
+    ExpectEveryReaderAccepts("textures/skins/sk\xC3\xAFn.png");
+    for (const EntryFacts &entry : ReadEntries(ArchivePath())) {
+        if (entry.name.back() != '/') {
+            EXPECT_TRUE(entry.contents == ReadFileAt(Root() + "/" + entry.name)) << entry.name;
+        }
     }
-    if (RunCommand("command -v bsdtar") == 0) {
-        ++readers;
-        EXPECT_EQ(RunCommand("bsdtar -xOf " + archive + " > /dev/null", &output), 0) << output;
-    }
-    if (RunCommand("command -v python3") == 0) {
-        ++readers;
-        const std::string script = "import sys, zipfile\n"
-                                   "z = zipfile.ZipFile(sys.argv[1])\n"
-                                   "assert z.testzip() is None\n"
-                                   "print('\\n'.join(sorted(z.namelist())))\n";
-        EXPECT_EQ(RunCommand("python3 -c " + Quote(script) + " " + archive, &output), 0) << output;
-        EXPECT_NE(output.find("textures/skins/sk\xC3\xAFn.png"), std::string::npos) << output;
-    }
-    if (readers == 0)
-        GTEST_SKIP() << "none of 7z, bsdtar and python3 is installed";
+    EXPECT_EQ(EntryNames(ArchivePath()).back(), "textures/skins/sk\xC3\xAFn.png");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Writing a folder into an archive that exists: replacing, adding and
 // keeping entries, freshen and update modes, comments, cancel, encryption
 // and the archive's permissions.
+#include "RawZip.h"
 #include "WriterFixture.h"
 
 #include "engine/EngineResults.h"
@@ -236,6 +237,10 @@ TEST_F(UpdateTest, EncryptionAsksForAPasswordOnceAndEncryptsNewEntries) {
     zip_fclose(file);
     EXPECT_EQ(zip_fopen_encrypted(za, "secret.txt", 0, "wrong"), nullptr);
     zip_discard(za);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "no scratch archive is left behind";
 }
 
 TEST_F(UpdateTest, AnEncryptedEntryReplacedWithoutEncryptionIsWrittenPlain) {
@@ -302,6 +307,89 @@ TEST_F(UpdateTest, EditedFilesOfEntriesThatLookHiddenAreWrittenBackAndOtherHidde
     EXPECT_EQ(after[".config/keys.cs"].contents, "new keys");
     EXPECT_EQ(after.count(".settings.cs.swp"), 0u);
     EXPECT_EQ(after.count(".cache/junk"), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// Names not in ASCII are matched as the reader names them: code page 437
+// when the entry does not say UTF-8.
+TEST_F(UpdateTest, AnEntryNamedInCodePage437IsReplacedByTheFileTheReaderWouldHaveMadeOfIt) {
+    RawEntry old, other;
+    old.name = "scripts/caf\x82.cs"; // "café.cs" in code page 437
+    old.contents = "old";
+    other.name = "readme.txt";
+    other.contents = "stays";
+    WriteFileAt(ArchivePath(), BuildZip({old, other}));
+    const std::vector<StoredEntry> before = StoredEntries(ReadFileAt(ArchivePath()));
+    WriteRootFile("scripts/caf\xC3\xA9.cs", "new");
+
+    EXPECT_EQ(Zip().result, ENGINE_OK);
+
+    EXPECT_EQ(EntryNames(ArchivePath()),
+              (std::vector<std::string>{"scripts/caf\xC3\xA9.cs", "readme.txt"}));
+    EXPECT_EQ(ByName(ArchivePath())["scripts/caf\xC3\xA9.cs"].contents, "new");
+    const std::vector<StoredEntry> after = StoredEntries(ReadFileAt(ArchivePath()));
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_TRUE(after[1].bytes == before[1].bytes && after[1].record == before[1].record);
+}
+
+// Entries without an exact time are compared by their DOS time, local time
+// to two seconds.
+TEST_F(UpdateTest, FreshenComparesWithTheDosTimeOfEntriesThatHaveNoExactTime) {
+    RawEntry older, newer;
+    older.name = "older.txt";
+    older.contents = "entry";
+    newer.name = "newer.txt";
+    newer.contents = "entry";
+    // 2020-06-15 12:00:00 local time, as DOS times hold it.
+    older.date = newer.date = static_cast<uint16_t>((2020 - 1980) << 9 | 6 << 5 | 15);
+    older.time = newer.time = static_cast<uint16_t>(12 << 11);
+    WriteFileAt(ArchivePath(), BuildZip({older, newer}));
+    struct tm noon {};
+    noon.tm_year = 120, noon.tm_mon = 5, noon.tm_mday = 15, noon.tm_hour = 12, noon.tm_isdst = -1;
+    const time_t entryTime = mktime(&noon);
+    WriteRootFile("older.txt", "file", entryTime - 60);
+    WriteRootFile("newer.txt", "file", entryTime + 60);
+    ZipOptionsRecord options = PackFolderOptions(Root());
+    options.Freshen = 1;
+
+    EXPECT_EQ(Zip(options, {"*"}, ArchivePath()).result, ENGINE_OK);
+
+    auto after = ByName(ArchivePath());
+    EXPECT_EQ(after["older.txt"].contents, "entry");
+    EXPECT_EQ(after["newer.txt"].contents, "file");
+}
+
+// Past 65,535 entries the end records need their zip64 forms; an archive
+// that has them is read and updated again.
+TEST_F(UpdateTest, AnArchiveOfMoreThan65535EntriesGetsZip64EndRecordsThatEveryReaderTakes) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 65600; ++i)
+        entries.emplace_back("f/" + std::to_string(100000 + i), std::to_string(i));
+    MakeArchive(ArchivePath(), entries);
+    WriteRootFile("added.txt", "one more");
+    WriteRootFile("f/100007", "changed");
+
+    ASSERT_EQ(Zip({"added.txt"}).result, ENGINE_OK);
+    ASSERT_EQ(Zip({"f/100007"}).result, ENGINE_OK);
+
+    const std::string bytes = ReadFileAt(ArchivePath());
+    EXPECT_NE(bytes.find(std::string("PK\x06\x06", 4)), std::string::npos);
+    int error = 0;
+    zip_t *za = zip_open(ArchivePath().c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    ASSERT_NE(za, nullptr) << error;
+    EXPECT_EQ(zip_get_num_entries(za, 0), 65601);
+    EXPECT_EQ(zip_get_name(za, 65600, 0), std::string("added.txt"));
+    zip_discard(za);
+    std::string output;
+    EXPECT_EQ(RunCommand("unzip -tqq " + Quote(ArchivePath()), &output), 0) << output;
+    EXPECT_EQ(RunCommand("unzip -p " + Quote(ArchivePath()) + " f/100007", &output), 0);
+    EXPECT_EQ(output, "changed");
+    if (RunCommand("command -v 7z") == 0) {
+        EXPECT_EQ(RunCommand("7z t " + Quote(ArchivePath()), &output), 0) << output;
+    }
 }
 
 } // namespace

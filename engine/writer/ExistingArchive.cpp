@@ -1,0 +1,155 @@
+#include "engine/writer/ExistingArchive.h"
+
+#include "engine/EngineResults.h"
+#include "engine/common/EngineMessages.h"
+#include "engine/common/LittleEndian.h"
+#include "engine/common/TimeFields.h"
+#include "engine/writer/LibZip.h"
+#include "engine/writer/ZipRecords.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace writer {
+
+namespace {
+
+constexpr uint16_t kExtendedTimestampId = 0x5455;
+constexpr uint16_t kUnicodePathId = 0x7075;
+// What an entry takes in memory while an update plans: its figures here,
+// its key and place in the update's index.
+constexpr size_t kBytesPerEntry = 96;
+
+int32_t OpenFailureResult(int zipError) {
+    switch (zipError) {
+    case ZIP_ER_NOZIP:
+    case ZIP_ER_INCONS:
+    case ZIP_ER_CRC:
+    case ZIP_ER_COMPNOTSUPP:
+        return ENGINE_BAD_ARCHIVE;
+    case ZIP_ER_MEMORY:
+        return ENGINE_NO_MEMORY;
+    default:
+        return ENGINE_NO_ARCHIVE;
+    }
+}
+
+std::string ZipErrorText(const LibZip &lib, int zipError) {
+    zip_error_t error;
+    lib.error_init_with_code(&error, zipError);
+    std::string text = lib.error_strerror(&error);
+    lib.error_fini(&error);
+    return text;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+const unsigned char *Bytes(std::string_view text) {
+    return reinterpret_cast<const unsigned char *>(text.data());
+}
+
+} // namespace
+
+time_t ExistingEntry::Modified() const {
+    return exactTime ? *exactTime : engine::DosTimeToUnix(dosDate, dosTime);
+}
+
+ExistingArchive::~ExistingArchive() {
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+int32_t ExistingArchive::Open(const std::string &path, std::string &error) {
+    m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (m_fd < 0) {
+        error = engine::ErrnoText(errno);
+        return ENGINE_NO_ARCHIVE;
+    }
+    if (!ReadZipDirectory(m_fd, m_directory, error))
+        return ENGINE_BAD_ARCHIVE;
+    // The entries, their names and the index the update makes of them.
+    m_prefault.Prepare(m_directory.records.size() * kBytesPerEntry);
+    if (ReadPlainEntries())
+        return ENGINE_OK;
+    return ReadThroughLibzip(path, error);
+}
+
+bool ExistingArchive::ReadPlainEntries() {
+    if (!IsAscii(m_directory.comment))
+        return false;
+    m_comment = m_directory.comment;
+    m_entries.clear();
+    m_entries.reserve(m_directory.records.size());
+    for (size_t i = 0; i < m_directory.records.size(); ++i) {
+        const std::string_view record = m_directory.Record(i);
+        const unsigned char *bytes = Bytes(record);
+        const std::string_view name =
+            record.substr(kCentralFixedSize, engine::ReadLittle16(bytes + 28));
+        const std::string_view extra = ExtraFields(record);
+        size_t at = 0, length = 0;
+        if (!IsAscii(name) || FindExtraField(extra, kUnicodePathId, at, length))
+            return false;
+        ExistingEntry entry;
+        entry.name = name;
+        entry.crc = engine::ReadLittle32(bytes + 16);
+        entry.size = engine::ReadLittle32(bytes + 24);
+        if (entry.size == kMarker32 && FindExtraField(extra, kZip64ExtraId, at, length) &&
+            length >= 8)
+            entry.size = engine::ReadLittle64(Bytes(extra) + at);
+        if (FindExtraField(extra, kExtendedTimestampId, at, length))
+            entry.exactTime = engine::ExtendedTimestamp(Bytes(extra) + at, length);
+        entry.dosTime = engine::ReadLittle16(bytes + 12);
+        entry.dosDate = engine::ReadLittle16(bytes + 14);
+        m_entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+int32_t ExistingArchive::ReadThroughLibzip(const std::string &path, std::string &error) {
+    const LibZip *lib = LoadLibZip(error);
+    if (lib == nullptr)
+        return ENGINE_NO_ARCHIVE;
+    int zipError = 0;
+    LibZipArchive archive(lib->open(path.c_str(), ZIP_RDONLY, &zipError), LibZipDiscard{lib});
+    if (!archive) {
+        error = ZipErrorText(*lib, zipError);
+        return OpenFailureResult(zipError);
+    }
+    const zip_int64_t count = lib->get_num_entries(archive.get(), 0);
+    if (count < 0 || static_cast<uint64_t>(count) != m_directory.records.size()) {
+        error = "its central directory does not hold the entries it counts";
+        return ENGINE_BAD_ARCHIVE;
+    }
+    m_entries.assign(static_cast<size_t>(count), ExistingEntry());
+    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
+        zip_stat_t stat;
+        if (lib->stat_index(archive.get(), i, 0, &stat) != 0) {
+            error = lib->strerror(archive.get());
+            return ENGINE_BAD_ARCHIVE;
+        }
+        ExistingEntry &entry = m_entries[i];
+        entry.name = m_decodedNames.emplace_back(stat.name != nullptr ? stat.name : "");
+        entry.size = stat.size;
+        entry.crc = stat.crc;
+        // The exact time when there is one, else libzip's reading of the DOS time.
+        zip_uint16_t length = 0;
+        const zip_uint8_t *field = lib->file_extra_field_get_by_id(
+            archive.get(), i, kExtendedTimestampId, 0, &length, ZIP_FL_CENTRAL);
+        entry.exactTime = engine::ExtendedTimestamp(field, length);
+        if (!entry.exactTime)
+            entry.exactTime = (stat.valid & ZIP_STAT_MTIME) != 0 && stat.mtime != time_t(-1)
+                                  ? stat.mtime
+                                  : engine::kEarliestDosTime;
+    }
+    zip_int32_t length = 0;
+    const char *comment = lib->get_archive_comment(archive.get(), &length, 0);
+    m_comment = comment ? std::string(comment, static_cast<size_t>(length)) : std::string();
+    return ENGINE_OK;
+}
+
+} // namespace writer

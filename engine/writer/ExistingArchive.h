@@ -1,0 +1,71 @@
+// The archive being updated: its raw records, so that untouched entries are
+// carried over byte for byte, and its entries as the reader sees them, to
+// match them with the files being packed.
+//
+// Names are read straight from the records when every one is plain ASCII
+// and none carries a Unicode path field, which is when libzip, and so the
+// reader, gives the stored bytes unchanged; that is about every game
+// archive, and saves libzip's slower opening. Other archives are opened
+// with libzip too, which decodes their names (code page 437, Unicode path
+// fields) the way the reader does.
+#ifndef KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
+#define KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
+
+#include "engine/common/HeapPrefault.h"
+#include "engine/writer/ZipDirectory.h"
+
+#include <cstdint>
+#include <ctime>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace writer {
+
+struct ExistingEntry {
+    std::string_view name; // as the reader gives it, UTF-8; the archive keeps it
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    std::optional<time_t> exactTime; // from an extended-timestamp field
+    uint16_t dosDate = 0, dosTime = 0;
+
+    // Only the update modes that compare times need it: turning a DOS time
+    // into seconds costs a time zone conversion per entry.
+    time_t Modified() const;
+};
+
+class ExistingArchive {
+public:
+    ExistingArchive() = default;
+    ~ExistingArchive();
+    ExistingArchive(const ExistingArchive &) = delete;
+    ExistingArchive &operator=(const ExistingArchive &) = delete;
+
+    // ENGINE_OK, or the EngineResult code of the failure with the reason
+    // in error.
+    int32_t Open(const std::string &path, std::string &error);
+
+    int Fd() const { return m_fd; }
+    const ZipDirectory &Directory() const { return m_directory; }
+    // In the order of the directory's records.
+    const std::vector<ExistingEntry> &Entries() const { return m_entries; }
+    // The archive comment as the comment call-back is shown it.
+    const std::string &CommentText() const { return m_comment; }
+
+private:
+    bool ReadPlainEntries();
+    int32_t ReadThroughLibzip(const std::string &path, std::string &error);
+
+    int m_fd = -1;
+    ZipDirectory m_directory;
+    engine::HeapPrefault m_prefault;
+    std::vector<ExistingEntry> m_entries;
+    std::deque<std::string> m_decodedNames; // names libzip gave, in place for the views
+    std::string m_comment;
+};
+
+} // namespace writer
+
+#endif
