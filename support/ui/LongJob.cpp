@@ -57,7 +57,7 @@ void RunLongJob(const std::function<void()> &fnWork, const JobProgress &progress
     std::exception_ptr pFailure;
 
     QTimer tick;
-    tick.setInterval(kJobFrameMilliseconds);
+    tick.setInterval(kJobBarMilliseconds);
     QObject::connect(&tick, &QTimer::timeout, [&] { shown.Update(); });
     tick.start();
 

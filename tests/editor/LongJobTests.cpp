@@ -116,7 +116,7 @@ TEST(LongJob, TheBarRisesWithTheCountNeverPastTheTotalAndIsHiddenAtTheEnd) {
     }
 }
 
-TEST(LongJob, TheBarIsBroughtUpToDateAtMostAboutThirtyTimesASecond) {
+TEST(LongJob, TheBarIsBroughtUpToDateAboutFifteenTimesASecond) {
     BusyWindow w;
     int nChanges = 0;
     QObject::connect(&w.bar, &QProgressBar::valueChanged, [&] { ++nChanges; });
@@ -130,8 +130,8 @@ TEST(LongJob, TheBarIsBroughtUpToDateAtMostAboutThirtyTimesASecond) {
                 ++nCount;
         },
         {&w.bar, 1 << 30, [&] { return nCount.load(); }});
-    // 300 ms at 30 a second, the first and the last value, and some slack.
-    EXPECT_LE(nChanges, 15);
+    // 300 ms at 15 a second (4 or 5 moves), the first and the last value, and some slack.
+    EXPECT_LE(nChanges, 9);
     EXPECT_GE(nChanges, 3);
 }
 
