@@ -2,7 +2,7 @@
 // texts, each list owning the texts its slots point at for as long as it lives.
 #pragma once
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "archive/ArchiveDate.h"
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <cstdint>
 #include <string>
@@ -23,7 +23,7 @@ public:
     // The engine reports the entry it is working on; set bCancel to stop it.
     virtual void Cancel(const std::string &sMsg, bool &bCancel);
     // A file about to be written exists already. eResponse starts at 100 (keep
-    // the file); the engine's answers are listed in engine/EngineResults.h.
+    // the file); the engine's answers are listed in engine/include/PakEngine.h.
     virtual void OverwritePrompt(const std::string &sName, std::int32_t &eResponse);
     // An encrypted entry needs a password. An empty password (after trimming
     // spaces) or a set bCancel declines, and no further request is made during

@@ -7,7 +7,7 @@
 // Errors are raised as ArchiveError (ArchiveError.h). Texts are UTF-8.
 #pragma once
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <cstdint>
 #include <optional>
@@ -101,7 +101,7 @@ public:
     void Delete();
 
     // Addition: the result of the engine call made by the last Zip or Delete
-    // (0 = finished without complaint, see engine/EngineResults.h); 0 before any
+    // (0 = finished without complaint, see engine/include/PakEngine.h); 0 before any
     // call, and -1 when the last Zip or Delete failed with an error before the
     // engine returned. Lets a caller refuse to throw away the files it packed
     // when the archive was not written.

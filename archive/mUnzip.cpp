@@ -31,7 +31,7 @@ constexpr std::size_t kListingTextLimit = 256;
 constexpr std::int32_t kDefaultOverwriteResponse = 100;
 
 DynamicLibrary &ReaderLibrary() {
-    static DynamicLibrary tLibrary(kUnzipEngineLibrary);
+    static DynamicLibrary tLibrary(PAK_READER_LIBRARY);
     return tLibrary;
 }
 

@@ -3,7 +3,7 @@
 // engine call is running (the current unzip component).
 #pragma once
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <cstdint>
 #include <string>
@@ -11,9 +11,6 @@
 
 class cUnzip;
 struct UnzipCommand;
-
-// The file name the unzip engine library is loaded by.
-inline constexpr const char *kUnzipEngineLibrary = "libpakreader.so";
 
 // Calls Wiz_SingleEntryUnzip for oUnzip with the command record and the include
 // and exclude names (at most 1023 each) and returns the engine's result. Any

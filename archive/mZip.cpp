@@ -22,7 +22,7 @@ cZip *g_pCurrentZip = nullptr;
 bool g_bZipPasswordDeclined = false;
 
 DynamicLibrary &WriterLibrary() {
-    static DynamicLibrary tLibrary(kZipEngineLibrary);
+    static DynamicLibrary tLibrary(PAK_WRITER_LIBRARY);
     return tLibrary;
 }
 

@@ -10,9 +10,6 @@
 class cZip;
 struct ZipOptions;
 
-// The file name the zip engine library is loaded by.
-inline constexpr const char *kZipEngineLibrary = "libpakwriter.so";
-
 // Makes oZip the current component, changes to a non-blank BasePath, registers
 // the call-backs (ZpInit), hands over the options (ZpSetOptions) and calls
 // ZpArchive with the archive path and the specifications (at most 1022). Errors

@@ -16,7 +16,7 @@
 //
 // The libraries are loaded from DIR, by default the folder that holds this
 // program. The exit status is the engine's result (0 = no complaint).
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 #include "platform/os/LocalTimeZone.h"
 
 #include <dlfcn.h>
@@ -122,7 +122,7 @@ struct NameList {
 int RunUnzip(const std::string &libraries, const std::string &archive, const char *folder,
              bool listOnly) {
     auto unzip = reinterpret_cast<Wiz_SingleEntryUnzipProc>(
-        Bind(libraries + "/libpakreader.so", "Wiz_SingleEntryUnzip"));
+        Bind(libraries + "/" PAK_READER_LIBRARY, "Wiz_SingleEntryUnzip"));
     if (!unzip)
         return 125;
     UnzipCommandRecord command = {};
@@ -154,7 +154,7 @@ int RunUnzip(const std::string &libraries, const std::string &archive, const cha
 
 int RunZip(const std::string &libraries, const std::string &archive, const std::string &root,
            std::vector<std::string> specifications) {
-    std::string library = libraries + "/libpakwriter.so";
+    std::string library = libraries + "/" PAK_WRITER_LIBRARY;
     auto init = reinterpret_cast<ZpInitProc>(Bind(library, "ZpInit"));
     auto setOptions = reinterpret_cast<ZpSetOptionsProc>(Bind(library, "ZpSetOptions"));
     auto pack = reinterpret_cast<ZpArchiveProc>(Bind(library, "ZpArchive"));

@@ -1,7 +1,7 @@
 // The Compress Skins tab: collects PNG skins into the staging folder and packs them
 // into a skin archive whose entries are textures/skins/<skin>.
 #include "archive/ArchiveError.h"
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "platform/os/AtomicFile.h"
 #include "skins/DialogFilter.h"
 #include "skins/SkinNames.h"

@@ -1,6 +1,6 @@
 #include "engine/common/ResultKeeper.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 namespace engine {
 

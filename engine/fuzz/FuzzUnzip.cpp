@@ -1,7 +1,7 @@
 // libFuzzer target: archive bytes through listing, testing and extraction
 // (with folders, then flat, with a password offered) into a temporary
 // folder. Anything written outside that folder aborts the run.
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 #include "engine/reader/PakReader.h"
 
 #include <cstdint>

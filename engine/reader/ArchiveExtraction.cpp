@@ -1,6 +1,6 @@
 #include "engine/reader/ArchiveExtraction.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "engine/common/EntryPath.h"
 #include "engine/common/Inflate.h"
 #include "engine/common/WorkerPool.h"

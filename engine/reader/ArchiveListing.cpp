@@ -1,6 +1,6 @@
 #include "engine/reader/ArchiveListing.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "engine/reader/ArchiveEntry.h"
 #include "engine/reader/UnzipSession.h"
 

@@ -1,6 +1,6 @@
 #include "engine/reader/PakReader.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "engine/reader/ArchiveExtraction.h"
 #include "engine/reader/ArchiveListing.h"
 #include "engine/reader/UnzipSession.h"

@@ -2,8 +2,7 @@
 #ifndef KEPLO_ENGINE_READER_PAK_READER_H
 #define KEPLO_ENGINE_READER_PAK_READER_H
 
-#include "archive/EngineRecords.h"
-#include "engine/EngineExport.h"
+#include "engine/include/PakEngine.h"
 
 ENGINE_EXPORT int32_t Wiz_SingleEntryUnzip(int32_t includeCount, char **includeNames, int32_t excludeCount,
                                            char **excludeNames, UnzipCommandRecord *command,

@@ -1,6 +1,6 @@
 #include "engine/reader/UnzipSession.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <cerrno>
 #include <cstring>

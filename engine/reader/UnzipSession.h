@@ -4,7 +4,7 @@
 #ifndef KEPLO_ENGINE_READER_UNZIP_SESSION_H
 #define KEPLO_ENGINE_READER_UNZIP_SESSION_H
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/HeapPrefault.h"
 #include "engine/common/ResultKeeper.h"

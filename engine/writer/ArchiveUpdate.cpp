@@ -1,6 +1,6 @@
 #include "engine/writer/ArchiveUpdate.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/EntryPath.h"
 #include "engine/common/Inflate.h"

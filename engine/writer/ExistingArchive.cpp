@@ -1,6 +1,6 @@
 #include "engine/writer/ExistingArchive.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/LittleEndian.h"
 #include "engine/common/TimeFields.h"

@@ -4,7 +4,7 @@
 #ifndef KEPLO_ENGINE_WRITER_WRITER_OPTIONS_H
 #define KEPLO_ENGINE_WRITER_WRITER_OPTIONS_H
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <optional>
 #include <string>

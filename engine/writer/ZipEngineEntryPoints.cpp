@@ -1,4 +1,4 @@
-// The entry points of libpakwriter.so. Result codes: engine/EngineResults.h.
+// The entry points of libpakwriter.so. Result codes: engine/include/PakEngine.h.
 //
 // ZpInit keeps the call-back table, ZpSetOptions a deep copy of the options
 // record (the caller frees its texts right after the call), ZpGetOptions
@@ -24,9 +24,7 @@
 // existing archive is always updated in place. VolumeLabel and the
 // line-end conversions are not supported and ignored: files are packed
 // byte for byte.
-#include "archive/EngineRecords.h"
-#include "engine/EngineExport.h"
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 #include "engine/writer/ArchiveUpdate.h"
 #include "engine/writer/FileSelection.h"
 #include "engine/writer/WriterCallbacks.h"

@@ -5,7 +5,7 @@
 // libraries (loaded at run time by the components) share it.
 #pragma once
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,7 @@
 #ifndef KEPLO_TESTS_ENGINE_READER_READER_FIXTURE_H
 #define KEPLO_TESTS_ENGINE_READER_READER_FIXTURE_H
 
-#include "archive/EngineRecords.h"
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Delete mode: removing the entries that the specifications name.
 #include "WriterFixture.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <filesystem>
 

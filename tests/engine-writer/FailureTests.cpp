@@ -2,7 +2,7 @@
 // says so through the result and a message.
 #include "WriterFixture.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <csignal>
 #include <filesystem>

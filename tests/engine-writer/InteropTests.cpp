@@ -3,7 +3,7 @@
 #include "RawZip.h"
 #include "WriterFixture.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <algorithm>
 #include <filesystem>

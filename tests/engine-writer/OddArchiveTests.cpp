@@ -6,7 +6,7 @@
 #include "RawZip.h"
 #include "WriterFixture.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <algorithm>
 #include <sstream>

@@ -2,7 +2,7 @@
 // which names, how they are compressed, and what the engine reports.
 #include "WriterFixture.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <algorithm>
 #include <filesystem>

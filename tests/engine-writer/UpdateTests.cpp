@@ -4,7 +4,7 @@
 #include "RawZip.h"
 #include "WriterFixture.h"
 
-#include "engine/EngineResults.h"
+#include "engine/include/PakEngine.h"
 
 #include <filesystem>
 #include <map>

@@ -3,7 +3,7 @@
 // points the way the zip component does, and readers for what it wrote.
 #pragma once
 
-#include "archive/EngineRecords.h"
+#include "engine/include/PakEngine.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,8 +1,13 @@
 /*
- * Records and call-back tables exchanged with the archive engine libraries
- * (libpakreader.so and libpakwriter.so).
+ * The published interface of the archive engine libraries, libpakreader.so
+ * (listing, testing and extraction) and libpakwriter.so (packing): the file
+ * names they are loaded by, the records and call-back tables exchanged with
+ * them, their entry points, their result codes with a short text for each,
+ * and the mark that exports an entry point. Everything that calls an engine,
+ * and the engines themselves, include this header and nothing else of each
+ * other.
  *
- * These cross a library boundary, so the field order is fixed. Every
+ * The records cross a library boundary, so the field order is fixed. Every
  * integer field is 32 bits wide; texts are pointers to zero-terminated
  * UTF-8 strings. On a 32-bit build each offset and size equals the
  * engine interface's published layout byte for byte (checked below); on a
@@ -12,14 +17,31 @@
  * Plain C so that the engines, the components and a 32-bit syntax check
  * can all include it.
  */
-#ifndef KEPLO_ARCHIVE_ENGINE_RECORDS_H
-#define KEPLO_ARCHIVE_ENGINE_RECORDS_H
+#ifndef KEPLO_ENGINE_PAK_ENGINE_H
+#define KEPLO_ENGINE_PAK_ENGINE_H
 
 #include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+/* ---- The libraries ------------------------------------------------------ */
+
+/* The file names the engine libraries are loaded by. */
+#define PAK_READER_LIBRARY "libpakreader.so"
+#define PAK_WRITER_LIBRARY "libpakwriter.so"
+
+/*
+ * Marks a function as an entry point of an engine library: C linkage and
+ * default visibility. The engine libraries are built with
+ * -fvisibility=hidden, so only functions carrying this mark are exported.
+ */
+#ifdef __cplusplus
+#define ENGINE_EXPORT extern "C" __attribute__((visibility("default")))
+#else
+#define ENGINE_EXPORT __attribute__((visibility("default")))
 #endif
 
 /* ---- Unzip engine (libpakreader.so) ------------------------------------ */
@@ -147,6 +169,21 @@ typedef int32_t (*ZpSetOptionsProc)(ZipOptionsRecord *options);
 typedef int32_t (*ZpGetOptionsProc)(ZipOptionsRecord *options);
 typedef int32_t (*ZpArchiveProc)(int32_t specCount, char *archivePath, char **names);
 
+/* ---- Progress in bytes ------------------------------------------------- */
+
+/*
+ * UzpByteProgress (libpakreader.so) and ZpByteProgress (libpakwriter.so) may
+ * be called from any thread while Wiz_SingleEntryUnzip extracts or tests, or
+ * ZpArchive packs, on another: they give how far the running call has come in
+ * bytes of entry data, uncompressed (entries carried over unchanged into an
+ * updated archive included), out of the total the call will handle. The total
+ * is 0 until the engine knows it; done never passes it. Both start again from
+ * 0 at the start of every call and keep their last values after it. Listing
+ * counts nothing.
+ */
+typedef void (*UzpByteProgressProc)(uint64_t *done, uint64_t *total);
+typedef void (*ZpByteProgressProc)(uint64_t *done, uint64_t *total);
+
 /* ---- Layout checks ----------------------------------------------------- */
 
 #ifdef __cplusplus
@@ -203,6 +240,87 @@ ENGINE_RECORDS_ASSERT(offsetof(UnzipVersionRecord, SecondText) == 18, "second te
 ENGINE_RECORDS_ASSERT(offsetof(UnzipVersionRecord, ThirdText) == 38, "third text");
 ENGINE_RECORDS_ASSERT(offsetof(UnzipVersionRecord, Version1) == 48, "version group 1");
 ENGINE_RECORDS_ASSERT(offsetof(UnzipVersionRecord, Version4) == 60, "version group 4");
+
+/* ---- Results ----------------------------------------------------------- */
+
+/*
+ * Result codes of Wiz_SingleEntryUnzip and ZpArchive. 0 means the engine
+ * finished without complaint; every other value is a warning or a failure,
+ * and the engine has also printed a message saying what happened through the
+ * print call-back.
+ */
+enum EngineResult {
+    ENGINE_OK = 0,              /* finished without complaint */
+    ENGINE_WARNING = 1,         /* finished, but one or more entries or files were skipped
+                                   (unsafe path, symbolic link, an existing symbolic link in
+                                   the way, unreadable file). Entries skipped because the
+                                   overwrite call-back answered "no", or because the file on
+                                   disk is not older (ExtractOnlyNewer), are the caller's
+                                   choice and no complaint. */
+    ENGINE_BAD_ARCHIVE = 2,     /* the archive is damaged or not a zip archive */
+    ENGINE_NO_MEMORY = 5,       /* out of memory */
+    ENGINE_BAD_ARGUMENTS = 10,  /* a record, list or path handed in is missing or invalid */
+    ENGINE_NOTHING_MATCHED = 11,/* no entry matched the include list / no file matched the
+                                   specifications */
+    ENGINE_NO_ARCHIVE = 9,      /* the archive does not exist or cannot be opened */
+    ENGINE_READ_ERROR = 18,     /* a file to be packed could not be read */
+    ENGINE_WRITE_ERROR = 50,    /* writing failed (disk full, no permission, read-only folder);
+                                   a packed archive is then left exactly as it was */
+    ENGINE_CRC_ERROR = 51,      /* an entry's data failed its CRC-32 check */
+    ENGINE_CANCELLED = 80,      /* the service call-back asked the engine to stop; a packed
+                                   archive is then left exactly as it was */
+    ENGINE_UNSUPPORTED = 81,    /* an entry uses a compression method or an encryption the
+                                   engine cannot read; it was skipped */
+    ENGINE_BAD_PASSWORD = 82,   /* an encrypted entry was skipped: no password or a wrong one;
+                                   packing with encryption: no password was given, nothing written */
+};
+
+/*
+ * Answers of the unzip overwrite call-back, asked when PromptToOverwrite is
+ * on and a file to be written already exists. Any other answer counts as
+ * ENGINE_OVERWRITE_NO, so that nothing is replaced without a clear "yes".
+ */
+enum EngineOverwriteAnswer {
+    ENGINE_OVERWRITE_NO = 100,   /* keep the existing file, skip this entry (the default answer) */
+    ENGINE_OVERWRITE_YES = 101,  /* replace this file */
+    ENGINE_OVERWRITE_ALL = 102,  /* replace this and every later file without asking again */
+    ENGINE_OVERWRITE_NONE = 103, /* keep this and every later existing file without asking again */
+};
+
+/*
+ * The unzip engine's other call-back conventions:
+ * - service (name, count): called once per selected entry before it is worked
+ *   on, with the entry's path ("/" separators) and count = the name's length
+ *   plus its final zero; answering 1 stops the engine (ENGINE_CANCELLED),
+ *   anything else goes on.
+ * - password (buffer, size, prompt, entry name): the buffer arrives zero-filled;
+ *   answering 0 means a password was written there, anything else means none
+ *   is given (the entry is skipped with ENGINE_BAD_PASSWORD). A password that
+ *   opens an entry is tried first for later entries; a wrong one is asked for
+ *   again, at most three times per entry.
+ * - print (buffer, count): one message line, count bytes without a final zero.
+ */
+
+/* A few words on a result code, in English; the text for an unknown code says so. */
+static inline const char *EngineResultText(int32_t result)
+{
+    switch (result) {
+    case ENGINE_OK: return "finished without complaint";
+    case ENGINE_WARNING: return "finished, but some entries or files were skipped";
+    case ENGINE_BAD_ARCHIVE: return "the archive is damaged or not a zip archive";
+    case ENGINE_NO_MEMORY: return "out of memory";
+    case ENGINE_NO_ARCHIVE: return "the archive does not exist or cannot be opened";
+    case ENGINE_BAD_ARGUMENTS: return "invalid arguments";
+    case ENGINE_NOTHING_MATCHED: return "nothing matched";
+    case ENGINE_READ_ERROR: return "a file could not be read";
+    case ENGINE_WRITE_ERROR: return "writing failed";
+    case ENGINE_CRC_ERROR: return "an entry failed its CRC-32 check";
+    case ENGINE_CANCELLED: return "cancelled";
+    case ENGINE_UNSUPPORTED: return "an entry uses a method the engine cannot read";
+    case ENGINE_BAD_PASSWORD: return "no password or a wrong one";
+    default: return "unknown result";
+    }
+}
 
 #ifdef __cplusplus
 }
