@@ -76,8 +76,8 @@ void cUnzip::SetCaseSensitiveFileNames(bool bState) {
 
 // ---- Archive and target.
 
-void cUnzip::SetZipFile(const std::string &sFIle) {
-    m_sZipFile = sFIle;
+void cUnzip::SetZipFile(const std::string &sFile) {
+    m_sZipFile = sFile;
     m_lCount = 0;
     m_vListing.clear();
 }

@@ -76,7 +76,7 @@ public:
     // ---- Archive and target.
     // Writing the archive path empties the listing.
     const std::string &ZipFile() const { return m_sZipFile; }
-    void SetZipFile(const std::string &sFIle);
+    void SetZipFile(const std::string &sFile);
     // Reading also copies the folder into the command record's target field.
     std::string UnzipFolder();
     void SetUnzipFolder(const std::string &sFolder);

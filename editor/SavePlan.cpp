@@ -9,7 +9,7 @@ SavePlan PlanSave(const std::string &sSubFolder, const std::string &sArchivePath
     if (!snapshot)
         return {};
     // An archive replaced or written since Extract may differ from what was
-    // unpacked in any entry: only writing every file keeps the design's result.
+    // unpacked in any entry: only writing every file makes it hold what the folder holds.
     if (StampOf(sArchivePath, true) != snapshot->archive)
         return {};
     ChangeScan::SaveFiles save = ChangeScan(std::move(*snapshot)).FilesToSave();

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-QString QtFilter(const QString &sDesignFilter) {
-    const QStringList parts = sDesignFilter.split(QLatin1Char('|'));
+QString QtFilter(const QString &sPairedFilter) {
+    const QStringList parts = sPairedFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString sDescription = parts.at(i).trimmed();

@@ -7,4 +7,4 @@
 
 // One Qt filter per description and pattern pair, joined with ";;". A description
 // that already ends in its pattern in brackets is taken as it stands.
-QString QtFilter(const QString &sDesignFilter);
+QString QtFilter(const QString &sPairedFilter);

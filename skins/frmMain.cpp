@@ -179,9 +179,9 @@ void frmMain::keyPressEvent(QKeyEvent *pEvent) {
 }
 
 std::optional<QString> frmMain::ShowOpenDialog(const QString &sTitle,
-                                               const QString &sDesignFilter) {
+                                               const QString &sPairedFilter) {
     const std::optional<QString> sChosen =
-        Desktop().GetOpenFileName(this, sTitle, QtFilter(sDesignFilter), m_sOpenFileName);
+        Desktop().GetOpenFileName(this, sTitle, QtFilter(sPairedFilter), m_sOpenFileName);
     if (sChosen)
         m_sOpenFileName = *sChosen;
     return sChosen;

@@ -89,7 +89,7 @@ private:
 
     // dlgOpen, shared by the Browse buttons that pick a file: the file it offers
     // first is the one chosen last, unless a handler cleared it.
-    std::optional<QString> ShowOpenDialog(const QString &sTitle, const QString &sDesignFilter);
+    std::optional<QString> ShowOpenDialog(const QString &sTitle, const QString &sPairedFilter);
     // A message box of this window, titled "Keplo Pelterbox".
     MsgAnswer ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon);
     // The warning about input that cannot be used: exclamation icon, OK button.

@@ -105,7 +105,7 @@ TEST_F(ZipComponent, MessageLevelSetsTheTwoFlagsAndIgnoresOtherValues) {
     EXPECT_EQ(oZip.MessageLevel(), 1);
 }
 
-TEST_F(ZipComponent, StoredValuesTheEngineLeavesAreReadAsDesigned) {
+TEST_F(ZipComponent, StoredValuesTheEngineLeavesReadBackByTheirOwnRules) {
     // AllowAppend counts only an exact 1; the negated ones count only a 0.
     cZip oZip;
     Engine().vOptionsWrites = {{68, 2}, {36, 5}, {116, 1}, {48, 1}, {52, 1}};

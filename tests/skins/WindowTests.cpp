@@ -86,7 +86,7 @@ TEST_F(WindowTest, EveryControlLiesOnItsPanelWhereTheFormLaysItOut) {
     EXPECT_FALSE(m_pMain->windowIcon().isNull());
 }
 
-TEST_F(WindowTest, TabOrderFollowsTheDesignAcrossThePanels) {
+TEST_F(WindowTest, TabOrderRunsAcrossThePanelsInTheirNumberedOrder) {
     Load();
     const QStringList expected = {"txtInstallVL2",
                                   "cmdInstallVL2browse",

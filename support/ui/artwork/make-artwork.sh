@@ -68,7 +68,7 @@ draw "$icons/tree4.png" "${page[@]}" \
   -fill '#3c9a3c' -draw 'polygon 4,11 7,7 9,9 11,8 11,11' \
   -fill '#f2c230' -stroke '#8a6510' -draw 'polygon 9.5,15.5 15.5,9.5 14.5,8.5 8.5,14.5' \
   -fill '#333333' -stroke none -draw 'point 8,15'
-# 5 picture page with pencil, second design: a sun over a mountain and a red pencil
+# 5 picture page with pencil, second drawing: a sun over a mountain and a red pencil
 draw "$icons/tree5.png" "${page[@]}" \
   -stroke none -fill '#fbe7a6' -draw 'rectangle 4,4 11,12' \
   -fill '#e98a17' -draw 'circle 9,6 10,7' \
