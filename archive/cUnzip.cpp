@@ -182,10 +182,12 @@ void cUnzip::Directory() {
     m_tCommand.sArchivePath = m_sZipFile;
     m_tCommand.sTargetFolder.clear();
     m_tCommand.tFields.ListOnly = 1;
-    RunUnzipEngine(*this, m_tCommand, {}, {});
+    m_lLastEngineResult = -1;
+    m_lLastEngineResult = RunUnzipEngine(*this, m_tCommand, {}, {});
 }
 
 bool cUnzip::Unzip() {
+    m_lLastEngineResult = 0;
     if (m_sZipFile.empty())
         return false;
 
@@ -200,7 +202,9 @@ bool cUnzip::Unzip() {
     m_tCommand.sArchivePath = m_sZipFile;
     m_tCommand.tFields.ListOnly = 0;
     m_tCommand.sTargetFolder = m_sUnzipFolder;
-    return RunUnzipEngine(*this, m_tCommand, vInclude, {}) != 0;
+    m_lLastEngineResult = -1;
+    m_lLastEngineResult = RunUnzipEngine(*this, m_tCommand, vInclude, {});
+    return m_lLastEngineResult != 0;
 }
 
 void cUnzip::GetVersion(std::int32_t &lMajor, std::int32_t &lMinor, std::int32_t &lRevision,

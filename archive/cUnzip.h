@@ -108,6 +108,12 @@ public:
     // selected) into UnzipFolder. True when the engine returned a non-zero result
     // (a warning or a failure), false when it returned 0 or no archive is set.
     bool Unzip();
+    // The result of the engine call made by the last Directory or Unzip (0 = finished
+    // without complaint, see engine/include/PakEngine.h); 0 before any call and after
+    // an Unzip with no archive set, -1 when the last call failed with an error before
+    // the engine returned.
+    std::int32_t LastEngineResult() const { return m_lLastEngineResult; }
+
     // The engine's version: major, minor and patch numbers and its extra text
     // padded to 10 characters. dDate is left as passed.
     void GetVersion(std::int32_t &lMajor, std::int32_t &lMinor, std::int32_t &lRevision,
@@ -145,4 +151,5 @@ private:
     std::vector<ListEntry> m_vListing; // entry i at m_vListing[i - 1]
     std::int32_t m_lCount = 0;
     UnzipCommand m_tCommand;
+    std::int32_t m_lLastEngineResult = 0;
 };

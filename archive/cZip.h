@@ -53,8 +53,9 @@ public:
     // ---- Properties. None is validated.
     const std::string &ZipFile() const { return m_sZipFile; }
     void SetZipFile(const std::string &sFileName) { m_sZipFile = sFileName; }
-    // The folder the specifications are resolved against; a Zip or Delete also
-    // makes it the process's current folder when it is not blank.
+    // The folder the specifications are resolved against, handed to the engine as its
+    // root; a Zip or Delete fails with error 76 when it is not blank and no folder.
+    // The process's current folder never changes.
     std::string BasePath() const;
     void SetBasePath(const std::string &sBasePath);
     bool Encrypt() const;

@@ -7,6 +7,7 @@
 #include "platform/os/DynamicLibrary.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -25,6 +26,9 @@ namespace {
 
 cUnzip *g_pCurrentUnzip = nullptr;
 bool g_bUnzipPasswordDeclined = false;
+// The engine's byte-progress entry point, once an engine call has bound it; an
+// engine without one leaves it null.
+std::atomic<UzpByteProgressProc> g_pByteProgress{nullptr};
 
 // Longest entry path and method name read from the listing call-back.
 constexpr std::size_t kListingTextLimit = 256;
@@ -87,6 +91,8 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
         g_bUnzipPasswordDeclined = false;
 
         const auto pUnzip = BindReaderEntry<Wiz_SingleEntryUnzipProc>("Wiz_SingleEntryUnzip");
+        g_pByteProgress.store(
+            reinterpret_cast<UzpByteProgressProc>(ReaderLibrary().EntryPoint("UzpByteProgress")));
 
         std::vector<char> vArchivePath = EngineText(tCommand.sArchivePath);
         std::vector<char> vTargetFolder = EngineText(tCommand.sTargetFolder);
@@ -114,6 +120,14 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
         g_pCurrentUnzip = nullptr;
         throw ArchiveError(7, "Out of memory", ExecutableName() + ".RunUnzipEngine");
     }
+}
+
+bool UnzipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal) {
+    const UzpByteProgressProc pProgress = g_pByteProgress.load();
+    if (pProgress == nullptr)
+        return false;
+    pProgress(&lDone, &lTotal);
+    return true;
 }
 
 void CallUnzipVersion(UnzipVersionRecord &tVersion) {

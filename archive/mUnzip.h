@@ -20,6 +20,11 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
                             const std::vector<std::string> &vIncludeNames,
                             const std::vector<std::string> &vExcludeNames);
 
+// How far the running (or last) engine call has come in bytes of entry data, read
+// through the engine's UzpByteProgress; false when the engine has none or no call
+// has bound it yet. May be called from any thread.
+bool UnzipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal);
+
 // Fills a version record through UzpVersion2.
 void CallUnzipVersion(UnzipVersionRecord &tVersion);
 

@@ -7,6 +7,7 @@
 #include "platform/os/DynamicLibrary.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -20,6 +21,9 @@ namespace {
 
 cZip *g_pCurrentZip = nullptr;
 bool g_bZipPasswordDeclined = false;
+// The engine's byte-progress entry point, once an engine call has bound it; an
+// engine without one leaves it null.
+std::atomic<ZpByteProgressProc> g_pByteProgress{nullptr};
 
 DynamicLibrary &WriterLibrary() {
     static DynamicLibrary tLibrary(PAK_WRITER_LIBRARY);
@@ -61,13 +65,13 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
     g_bZipPasswordDeclined = false;
     g_pCurrentZip = &oZip;
 
-    // Specifications are resolved against the base folder, which is made the
-    // current folder; it stays so afterwards.
+    // Specifications are resolved against the base folder, which the engine receives
+    // as its root. The process's current folder is left alone: a job runs on a
+    // thread of its own while the window's thread resolves relative paths too.
     const std::string sBasePath = oZip.BasePath();
     if (!TrimSpaces(sBasePath).empty()) {
         std::error_code ec;
-        std::filesystem::current_path(sBasePath, ec);
-        if (ec)
+        if (!std::filesystem::is_directory(sBasePath, ec))
             throw ArchiveError::PathError();
     }
 
@@ -102,7 +106,17 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
 
     std::vector<char> vArchivePath = EngineText(oZip.ZipFile());
     const auto pArchive = BindWriterEntry<ZpArchiveProc>("ZpArchive");
+    g_pByteProgress.store(
+        reinterpret_cast<ZpByteProgressProc>(WriterLibrary().EntryPoint("ZpByteProgress")));
     return pArchive(static_cast<std::int32_t>(vSpecs.size()), vArchivePath.data(), tNames.Slots());
+}
+
+bool ZipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal) {
+    const ZpByteProgressProc pProgress = g_pByteProgress.load();
+    if (pProgress == nullptr)
+        return false;
+    pProgress(&lDone, &lTotal);
+    return true;
 }
 
 std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace) {

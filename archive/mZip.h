@@ -10,11 +10,17 @@
 class cZip;
 struct ZipOptions;
 
-// Makes oZip the current component, changes to a non-blank BasePath, registers
+// Makes oZip the current component, checks that a non-blank BasePath is a folder
+// (without making it the current folder), registers
 // the call-backs (ZpInit), hands over the options (ZpSetOptions) and calls
 // ZpArchive with the archive path and the specifications (at most 1022). Errors
 // reach the caller unchanged.
 std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<std::string> &vSpecs);
+
+// How far the running (or last) engine call has come in bytes of entry data, read
+// through the engine's ZpByteProgress; false when the engine has none or no call
+// has bound it yet. May be called from any thread.
+bool ZipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal);
 
 // The component whose engine call runs or ran last; nullptr before the first call
 // and after that component was destroyed.

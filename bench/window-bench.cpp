@@ -32,9 +32,9 @@
 // Each figure is printed as "<job> <what> <best seconds>" after one untimed
 // warm-up run. The window runs on Qt's offscreen platform with a settings store,
 // state folder and game folder of its own in a temporary folder.
-#include "archive/EngineProgress.h"
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
+#include "archive/jobs/ArchiveJobs.h"
 #include "bench/CategoryWalk.h"
 #include "editor/CategoryTree.h"
 #include "editor/FileTypes.h"
@@ -46,6 +46,7 @@
 #include "support/modRegistry.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/LongJob.h"
+#include "support/ui/LongJobRunner.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -385,46 +386,57 @@ void ProgressJob(const QString &sArchive, int nRuns) {
         return home.path().toStdString() + "/" + sKind + std::to_string(nFolder++);
     };
 
+    // "without": the components called on the window's thread with no owner, as the
+    // window did before it kept painting; "with progress": the window's jobs.
+    cUnzip oPlainUnzip;
+    cZip oPlainZip;
     cUnzip oUnzip;
-    oUnzip.SetZipFile(sArchive.toStdString());
-    const std::int32_t lEntries = ListedEntryCount(sArchive.toStdString());
-    EngineProgress progress;
+    cZip oZip;
+    ArchiveJobs jobs(oUnzip, oZip);
+    const std::string sArchivePath = sArchive.toStdString();
+    DirectRunner listing;
+    if (!jobs.List(sArchivePath, listing).IsDone())
+        Fail("the archive could not be listed");
+    const std::int32_t lEntries = oUnzip.FileCount();
     std::string sExtracted;
+    int nBarEnd = 0;
     auto extract = [&](bool bProgress) {
         sExtracted = newPath("x");
-        oUnzip.SetUseFolderNames(true);
-        oUnzip.SetUnzipFolder(sExtracted);
-        oUnzip.SetOwner(bProgress ? &progress : nullptr);
         BusyState busy(&window);
-        bool bComplaint = true;
-        if (bProgress)
-            RunLongJob([&] { bComplaint = oUnzip.Unzip(); },
-                       CountedProgress(pBar, lEntries, progress));
-        else
-            bComplaint = oUnzip.Unzip();
-        if (bComplaint)
+        if (bProgress) {
+            LongJobRunner runner(pBar, lEntries);
+            if (!jobs.Unpack(sArchivePath, sExtracted, UnpackLayout::Folders, runner).IsDone())
+                Fail("the unpack job failed");
+            nBarEnd = pBar->value();
+            return;
+        }
+        oPlainUnzip.SetZipFile(sArchivePath);
+        oPlainUnzip.SetUseFolderNames(true);
+        oPlainUnzip.SetUnzipFolder(sExtracted);
+        if (oPlainUnzip.Unzip())
             Fail("the unzip component complained");
     };
     const auto [dExtractPlain, dExtractProgress] = BestOfTurns(
         nRuns, [&] { extract(false); }, [&] { extract(true); });
-    if (progress.Done() < lEntries)
-        Fail("the engine reported " + std::to_string(progress.Done()) + " entries of " +
-             std::to_string(lEntries));
+    if (nBarEnd != lEntries)
+        Fail("the bar ended at " + std::to_string(nBarEnd) + " of " + std::to_string(lEntries));
 
-    cZip oZip;
-    oZip.SetBasePath(sExtracted + "/");
-    oZip.AddFileSpec("*");
-    oZip.SetStoreFolderNames(true);
-    oZip.SetRecurseSubDirs(true);
+    oPlainZip.SetBasePath(sExtracted + "/");
+    oPlainZip.AddFileSpec("*");
+    oPlainZip.SetStoreFolderNames(true);
+    oPlainZip.SetRecurseSubDirs(true);
     auto pack = [&](bool bProgress) {
-        oZip.SetZipFile(newPath("p") + ".vl2");
-        oZip.SetOwner(bProgress ? &progress : nullptr);
+        const std::string sPacked = newPath("p") + ".vl2";
         BusyState busy(&window);
-        if (bProgress)
-            RunLongJob([&] { oZip.Zip(); }, CountedProgress(pBar, lEntries, progress));
-        else
-            oZip.Zip();
-        if (oZip.LastEngineResult() != 0)
+        if (bProgress) {
+            LongJobRunner runner(pBar, lEntries);
+            if (!jobs.Pack(PackRequest{sPacked, sExtracted + "/", {}, false}, runner).IsDone())
+                Fail("the pack job failed");
+            return;
+        }
+        oPlainZip.SetZipFile(sPacked);
+        oPlainZip.Zip();
+        if (oPlainZip.LastEngineResult() != 0)
             Fail("the zip component failed");
     };
     const auto [dPackPlain, dPackProgress] = BestOfTurns(

@@ -1,6 +1,5 @@
 #include "editor/frmMain.h"
 
-#include "archive/ArchiveError.h"
 #include "editor/ArchiveNames.h"
 #include "editor/CategoryTree.h"
 #include "editor/ChangeMarks.h"
@@ -17,10 +16,12 @@
 #include "support/ui/Artwork.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/CaptionFont.h"
+#include "support/ui/JobMessages.h"
 #include "support/ui/LongJob.h"
+#include "support/ui/LongJobRunner.h"
+#include "support/ui/Logging.h"
 #include "support/ui/WindowPlacement.h"
 
-#include <QCloseEvent>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
@@ -57,10 +58,7 @@ bool NameOrder(const std::string &a, const std::string &b) {
 
 } // namespace
 
-frmMain::frmMain(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     InitEditorResources();
     setupUi(this);
     FitCaptionFont(this);
@@ -68,8 +66,6 @@ frmMain::frmMain(QWidget *parent)
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));
     m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive);
-    m_cUnzip.SetOwner(&m_progress);
-    m_cZ.SetOwner(&m_progress);
 
     // The chooser's click: the user picked an entry (the same one again included).
     connect(drpVL2File, &QComboBox::activated, this, &frmMain::drpVL2File_Click);
@@ -98,30 +94,18 @@ void frmMain::Form_Load() {
     FillArchiveChooser();
 }
 
-void frmMain::InitGameFolders() {
-    const GameFolders folders = ReadGameFolders();
-    m_sGameFolder = folders.sGameFolder;
-    m_sGameBaseFolder = folders.sGameBaseFolder;
-    if (WorkFolder().empty())
-        SetDefaultWorkFolder();
-}
-
 void frmMain::SetDefaultWorkFolder() {
     // Keplo stores the default but leaves the folder to be made when it is first used.
     WriteWorkFolder(DefaultWorkFolder());
 }
 
-std::string frmMain::WorkFolder() {
-    return ReadWorkFolder();
-}
-
 void frmMain::FillArchiveChooser() {
     m_vArchiveList.clear();
     drpVL2File->clear();
-    if (!m_sGameBaseFolder.empty()) {
+    if (!GameBaseFolder().empty()) {
         // A missing or unreadable folder lists nothing: the chooser stays empty.
         std::error_code error;
-        for (std::filesystem::directory_iterator it(m_sGameBaseFolder, error), end;
+        for (std::filesystem::directory_iterator it(GameBaseFolder(), error), end;
              !error && it != end; it.increment(error)) {
             const std::string sName = it->path().filename().string();
             std::error_code typeError;
@@ -157,7 +141,7 @@ std::string frmMain::ArchiveFileName() const {
 
 std::string frmMain::ArchivePath() const {
     const std::string sFileName = ArchiveFileName();
-    return sFileName.empty() ? std::string() : m_sGameBaseFolder + sFileName;
+    return sFileName.empty() ? std::string() : GameBaseFolder() + sFileName;
 }
 
 std::string frmMain::ArchiveSubFolder() const {
@@ -228,19 +212,11 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
     m_pChangeMarks->Stop();
     m_lstArchive.clear();
     treArchive->clear();
-    QString sFailure;
+    JobOutcome listing;
     {
         BusyState busy(this);
-        try {
-            RunLongJob([&] {
-                m_cUnzip.SetZipFile(sArchivePath);
-                m_cUnzip.Directory();
-            });
-        } catch (const ArchiveError &e) {
-            sFailure = QString::fromStdString(e.Description());
-            // Whatever was listed before the failure is no listing of this archive.
-            m_cUnzip.SetZipFile(sArchivePath);
-        }
+        LongJobRunner runner;
+        listing = m_jobs.List(sArchivePath, runner);
 
         const std::int32_t lCount = m_cUnzip.FileCount();
         // A range of 0 to 0 would make the bar a busy indicator.
@@ -264,12 +240,12 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
         ProgressBar->hide();
     }
 
-    if (sFailure.isEmpty()) {
+    if (!listing.IsFailed()) {
         lblStatus->setText(QStringLiteral("Click Extract to begin editing files"));
     } else {
         lblStatus->clear();
-        ShowMessage(QStringLiteral("The archive could not be read: %1\n\n%2")
-                        .arg(sFailure, QString::fromStdString(sArchivePath)),
+        ShowMessage(WithReason(QStringLiteral("The archive could not be read."), listing.sReason,
+                               QString::fromStdString(sArchivePath)),
                     MsgIcon::Critical);
     }
 }
@@ -279,29 +255,17 @@ void frmMain::cmdExtract_Click() {
     const QString sArchive = QString::fromStdString(ArchiveFileName());
     // The archive as it is unpacked: Save later knows whether it is still that file.
     const FileStamp archive = StampOf(ArchivePath(), true);
-    QString sFailure;
+    JobOutcome unpacking;
     std::string sTarget;
     {
         BusyState busy(this);
-        for (std::int32_t i = 1; i <= m_cUnzip.FileCount(); ++i)
-            m_cUnzip.SetFileSelected(i, true);
         sTarget = PrepareUnpackFolder();
-        try {
-            m_cUnzip.SetUnzipFolder(sTarget);
-            bool bComplaint = false;
-            RunLongJob([&] { bComplaint = m_cUnzip.Unzip(); },
-                       CountedProgress(ProgressBar, m_cUnzip.FileCount(), m_progress));
-            if (bComplaint)
-                sFailure = QStringLiteral("Not every file of ") + sArchive +
-                           QStringLiteral(" could be unpacked.");
-        } catch (const ArchiveError &e) {
-            sFailure = sArchive + QStringLiteral(" could not be unpacked: ") +
-                       QString::fromStdString(e.Description());
-        }
+        LongJobRunner runner(ProgressBar, m_cUnzip.FileCount());
+        unpacking = m_jobs.Unpack(ArchivePath(), sTarget, UnpackLayout::Folders, runner);
         MakeUnpackedFilesWritable();
         // What was unpacked is recorded for Save and the tree's marks; after a
         // failure nothing is known about the folder.
-        if (sFailure.isEmpty())
+        if (unpacking.IsDone())
             RecordExtractSnapshot(sTarget, archive, m_lstArchive);
         else
             RemoveExtractSnapshot(sTarget);
@@ -309,8 +273,14 @@ void frmMain::cmdExtract_Click() {
     lblStatus->setText(QStringLiteral("Select a file to edit."));
     UpdateButtons();
     FollowChanges();
-    if (!sFailure.isEmpty())
-        ShowMessage(sFailure + QStringLiteral("\n\n") + QString::fromStdString(sTarget),
+    if (unpacking.IsPartly())
+        ShowMessage(WithReason(QStringLiteral("Not every file of ") + sArchive +
+                                   QStringLiteral(" could be unpacked."),
+                               unpacking.sReason, QString::fromStdString(sTarget)),
+                    MsgIcon::Critical);
+    else if (unpacking.IsFailed())
+        ShowMessage(WithReason(sArchive + QStringLiteral(" could not be unpacked."),
+                               unpacking.sReason, QString::fromStdString(sTarget)),
                     MsgIcon::Critical);
 }
 
@@ -326,9 +296,9 @@ std::string frmMain::PrepareUnpackFolder() {
     std::error_code error;
     std::filesystem::create_directories(sWorkFolder, error);
     std::filesystem::create_directory(sTarget, error);
+    // The unpack job sets the unzip component for its layout: no questions, the
+    // entries in their folders.
     setEnabled(false);
-    m_cUnzip.SetPromptToOverwrite(false);
-    m_cUnzip.SetUseFolderNames(true);
     return sTarget;
 }
 
@@ -347,51 +317,51 @@ void frmMain::SaveChanges() {
     const std::string sSubFolder = ArchiveSubFolder();
     if (sArchivePath.empty() || sSubFolder.empty())
         return;
-    bool bWritten = false;
+    JobOutcome writing;
     {
         BusyState busy(this);
-        try {
-            // Finding what changed looks at every unpacked file.
-            SavePlan plan;
-            RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
-            if (plan.eKind == SavePlan::Kind::Nothing) {
-                // Nothing changed since Extract: the archive is left exactly as it is.
-                bWritten = true;
-            } else {
-                m_cZ.SetZipFile(sArchivePath);
-                m_cZ.SetBasePath(sSubFolder + "/");
-                m_cZ.ClearFileSpecs();
-                if (plan.eKind == SavePlan::Kind::Files)
-                    for (const std::string &sFile : plan.sFiles)
-                        m_cZ.AddFileSpec(sFile);
-                else
-                    m_cZ.AddFileSpec("*");
-                m_cZ.SetStoreFolderNames(true);
-                m_cZ.SetRecurseSubDirs(true);
-                // The engine reaches every file it is handed; "*" hands it the unpacked
-                // entries and whatever the user added.
-                const auto nFiles = static_cast<int>(
-                    plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
-                RunLongJob([&] { m_cZ.Zip(); }, CountedProgress(ProgressBar, nFiles, m_progress));
-                bWritten = m_cZ.LastEngineResult() == 0;
-            }
-        } catch (const ArchiveError &) {
-            bWritten = false;
+        // Finding what changed looks at every unpacked file.
+        SavePlan plan;
+        RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
+        // Nothing changed since Extract: the archive is left exactly as it is.
+        if (plan.eKind != SavePlan::Kind::Nothing) {
+            PackRequest request{sArchivePath, sSubFolder + "/", {}, false};
+            if (plan.eKind == SavePlan::Kind::Files)
+                request.vFiles = plan.sFiles;
+            // "*" hands the engine the unpacked entries and whatever the user added.
+            const auto nFiles = static_cast<int>(
+                plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
+            LongJobRunner runner(ProgressBar, nFiles);
+            writing = m_jobs.Pack(request, runner);
         }
-        // Only an archive that was written may lose its unpacked files: they are
+        // Only an archive that holds every edit may lose its unpacked files: they are
         // the user's only copy of the edits.
-        if (bWritten) {
+        if (writing.IsDone()) {
             RemoveUnpackedFiles();
             lblStatus->setText(drpVL2File->currentText() +
                                QStringLiteral(".vl2 was created successfully"));
         }
     }
-    if (!bWritten) {
+    if (writing.IsPartly()) {
+        // The archive holds the rest: the files left out stay unpacked beside the others,
+        // to be mended and saved again.
+        qCInfo(lcEditor) << "saved" << QString::fromStdString(sArchivePath) << "without"
+                         << writing.vLeftOut.size() << "files";
         UpdateButtons();
-        ShowMessage(QStringLiteral("Your changes could not be written to %1. They are kept in "
-                                   "the work folder.\n\n%2")
-                        .arg(QString::fromStdString(ArchiveFileName()),
-                             QString::fromStdString(sArchivePath)),
+        lblStatus->setText(drpVL2File->currentText() +
+                           QStringLiteral(".vl2 was written without some files"));
+        ShowMessage(WithReason(QStringLiteral("Not every file could be written to %1. The "
+                                              "archive holds the others; every file is kept "
+                                              "in the work folder.")
+                                   .arg(QString::fromStdString(ArchiveFileName())),
+                               writing.sReason, QString::fromStdString(sArchivePath)),
+                    MsgIcon::Exclamation);
+    } else if (writing.IsFailed()) {
+        UpdateButtons();
+        ShowMessage(WithReason(QStringLiteral("Your changes could not be written to %1. They are "
+                                              "kept in the work folder.")
+                                   .arg(QString::fromStdString(ArchiveFileName())),
+                               writing.sReason, QString::fromStdString(sArchivePath)),
                     MsgIcon::Critical);
     }
     FollowChanges();
@@ -501,10 +471,3 @@ void frmMain::treArchive_DblClick() {
         EditSelectedFile();
 }
 
-void frmMain::closeEvent(QCloseEvent *pEvent) {
-    if (pEvent->spontaneous() && !isEnabled()) {
-        pEvent->ignore();
-        return;
-    }
-    QWidget::closeEvent(pEvent);
-}

@@ -6,16 +6,16 @@
 // a work folder is configured, decides the buttons and fills the chooser.
 #pragma once
 
-#include "archive/EngineProgress.h"
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
+#include "archive/jobs/ArchiveJobs.h"
 #include "platform/desktop/DesktopServices.h"
+#include "support/ui/GameWindow.h"
 #include "ui_frmMain.h"
 
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
-#include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
@@ -26,24 +26,17 @@ class ChangeMarks;
 class frmSettings;
 class QTreeWidgetItem;
 
-class frmMain : public QWidget, private Ui_frmMain {
+class frmMain : public GameWindow, private Ui_frmMain {
     Q_OBJECT
 
 public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // The game's installation folder in its spelling on disk, ending in "/"; empty
-    // when the registered folder does not exist.
-    const std::string &GameFolder() const { return m_sGameFolder; }
-    // GameFolder() + "GameData/base/", where the game's archives lie; empty with it.
-    const std::string &GameBaseFolder() const { return m_sGameBaseFolder; }
     // The archive list: the file names in the game base folder that end in ".vl2",
     // as spelled on disk, in name order.
     const std::vector<std::string> &ArchiveList() const { return m_vArchiveList; }
 
-    // The work folder: the settings value tempdir, read afresh at every call.
-    static std::string WorkFolder();
     // The chosen archive's file as listed on disk; empty when none is chosen.
     std::string ArchivePath() const;
     // Work folder + "/" + the archive display name as the chooser shows it; empty when
@@ -64,8 +57,7 @@ public:
     // none is chosen.
     std::string ArchiveFileName() const;
 
-    void InitGameFolders();
-    static void SetDefaultWorkFolder();
+    void SetDefaultWorkFolder() override;
     void UpdateButtons();
     void OpenSettings();
 
@@ -105,9 +97,6 @@ private:
     void cmdEditFile_Click();
     void cmdOpenFolder_Click();
     void treArchive_DblClick();
-    // The window takes no input while it is disabled (busy, or the settings dialog
-    // open): a close request from the window manager is turned away then.
-    void closeEvent(QCloseEvent *pEvent) override;
 
     // The text editor command: the "TXT" program followed by one blank, or, when none
     // is configured, the plain text editor fallback followed by one blank.
@@ -126,13 +115,10 @@ private:
     // A message box of this window: title "Keplo", one OK button.
     void ShowMessage(const QString &sText, MsgIcon eIcon);
 
-    std::string m_sGameFolder;
-    std::string m_sGameBaseFolder;
-    // The components' owner: counts the entries of an extraction or a write for the
-    // progress bar, and gives every event its default answer.
-    EngineProgress m_progress;
     cUnzip m_cUnzip;
     cZip m_cZ;
+    // The jobs that list, unpack and pack through the two components.
+    ArchiveJobs m_jobs{m_cUnzip, m_cZ};
     std::vector<std::string> m_vArchiveList; // filVL2
     QStringList m_lstArchive;                // lstArchive: the entry list
     std::array<QIcon, kTreeIconCount> m_imgIcons16;

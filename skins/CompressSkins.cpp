@@ -1,8 +1,5 @@
 // The Compress Skins tab: collects PNG skins into the staging folder and packs them
 // into a skin archive whose entries are textures/skins/<skin>.
-#include "archive/ArchiveError.h"
-#include "engine/include/PakEngine.h"
-#include "platform/os/AtomicFile.h"
 #include "skins/DialogFilter.h"
 #include "skins/SkinNames.h"
 #include "skins/SkinStaging.h"
@@ -10,10 +7,12 @@
 #include "support/FileSteps.h"
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
-#include "support/ui/LongJob.h"
+#include "support/ui/JobMessages.h"
+#include "support/ui/Logging.h"
+#include "support/ui/LongJobRunner.h"
 
-#include <QCoreApplication>
 #include <QListWidget>
+#include <set>
 
 namespace {
 
@@ -27,18 +26,17 @@ int SortedRow(const QListWidget *pList, const QString &sName) {
     return nRow;
 }
 
-// A name beside sPath that nothing uses, for an archive that is to take sPath's place.
-std::string UnusedPathBeside(const std::string &sPath) {
-    const std::string::size_type lSlash = sPath.rfind('/');
-    const std::string sFolder = lSlash == std::string::npos ? "" : sPath.substr(0, lSlash + 1);
-    const std::string sName = lSlash == std::string::npos ? sPath : sPath.substr(lSlash + 1);
-    const std::string sStem =
-        sFolder + "." + sName + ".new-" + std::to_string(QCoreApplication::applicationPid());
-    for (int i = 0;; ++i) {
-        const std::string sCandidate = sStem + "-" + std::to_string(i);
-        if (!PathExists(sCandidate))
-            return sCandidate;
+// The skins among what the engine left out of an archive packed from the staging
+// tree, by the names the list shows.
+std::set<QString> SkinsLeftOut(const std::vector<std::string> &vLeftOut) {
+    const QString sSkinFolder = QStringLiteral("textures/skins/");
+    std::set<QString> skins;
+    for (const std::string &sEntry : vLeftOut) {
+        const QString sName = QString::fromStdString(sEntry);
+        if (sName.startsWith(sSkinFolder) && !sName.mid(sSkinFolder.size()).contains('/'))
+            skins.insert(sName.mid(sSkinFolder.size()));
     }
+    return skins;
 }
 
 } // namespace
@@ -114,57 +112,56 @@ void frmMain::cmdCompress_Click() {
         bReplace = eAnswer == MsgAnswer::Yes;
     }
 
-    bool bWritten = false;
+    JobOutcome packing;
     {
         BusyState busy(this);
-        bWritten = PackStagedSkins(sArchive, bReplace);
+        packing = PackStagedSkins(sArchive, bReplace);
     }
     // The staged skins are the player's only collection of them: they and the list
     // stay until an archive holds them, so another name can be tried at once.
-    if (!bWritten) {
-        ShowMessage(QStringLiteral("Skins were NOT compressed successfully.\n\n") + *sChosen,
+    if (packing.IsFailed()) {
+        ShowMessage(WithReason(QStringLiteral("Skins were NOT compressed successfully."),
+                               packing.sReason, *sChosen),
                     MsgButtons::OK, MsgIcon::Critical);
         return;
     }
     bool bInstalled = true;
     if (chkCompressInstall->isChecked())
-        bInstalled = InstallArchive(sArchive, m_sGameBaseFolder + sTitle.toStdString());
-    DeleteStagedSkins(WorkFolder());
-    lstCompressSkins->clear();
+        bInstalled = InstallArchive(sArchive, GameBaseFolder() + sTitle.toStdString());
+    // A skin the engine left out stays staged and listed, for another try.
+    const std::set<QString> leftOut = SkinsLeftOut(packing.vLeftOut);
+    if (leftOut.empty()) {
+        DeleteStagedSkins(WorkFolder());
+        lstCompressSkins->clear();
+    } else {
+        for (int nRow = lstCompressSkins->count() - 1; nRow >= 0; --nRow) {
+            const QString sSkin = lstCompressSkins->item(nRow)->text();
+            if (leftOut.count(sSkin) == 0) {
+                UnstageSkin(WorkFolder(), sSkin.toStdString());
+                delete lstCompressSkins->takeItem(nRow);
+            }
+        }
+    }
     ShowMessage(QStringLiteral("Skins compressed successfully.\n\n") + *sChosen, MsgButtons::OK,
                 MsgIcon::Information);
+    if (packing.IsPartly()) {
+        QStringList names(leftOut.begin(), leftOut.end());
+        qCInfo(lcPelterbox) << "compressed" << *sChosen << "without" << names;
+        ShowMessage(WithReason(QStringLiteral("These skins could NOT be compressed and stay in "
+                                              "the list of skins: ") +
+                                   names.join(QStringLiteral(", ")),
+                               packing.sReason, *sChosen),
+                    MsgButtons::OK, MsgIcon::Exclamation);
+    }
     if (!bInstalled)
         ShowMessage(QStringLiteral("Skins were NOT installed successfully."), MsgButtons::OK,
                     MsgIcon::Critical);
 }
 
-bool frmMain::PackStagedSkins(const std::string &sArchive, bool bReplace) {
+JobOutcome frmMain::PackStagedSkins(const std::string &sArchive, bool bReplace) {
     // A replaced archive is written anew beside the old one, which it takes the place
     // of only once it is complete: a failed write leaves the old one as it was.
-    const std::string sTarget = bReplace ? UnusedPathBeside(sArchive) : sArchive;
     const std::string sWorkFolder = WorkFolder();
-    bool bWritten = false;
-    try {
-        m_cZ.SetZipFile(sTarget);
-        m_cZ.SetBasePath(StagingBasePath(sWorkFolder));
-        m_cZ.ClearFileSpecs();
-        m_cZ.AddFileSpec("*");
-        m_cZ.SetStoreFolderNames(true);
-        m_cZ.SetRecurseSubDirs(true);
-        RunLongJob([this] { m_cZ.Zip(); },
-                   CountedProgress(prgCompress, StagedSkinCount(sWorkFolder), m_progress));
-        // A warning means that some file was left out (one that could not be read),
-        // while the archive was written with the others.
-        bWritten =
-            m_cZ.LastEngineResult() == ENGINE_OK || m_cZ.LastEngineResult() == ENGINE_WARNING;
-    } catch (const ArchiveError &) {
-        bWritten = false;
-    }
-    if (bReplace) {
-        if (bWritten)
-            bWritten = RenameFile(sTarget, sArchive);
-        if (!bWritten)
-            RemoveFile(sTarget);
-    }
-    return bWritten;
+    LongJobRunner runner(prgCompress, StagedSkinCount(sWorkFolder));
+    return m_jobs.Pack(PackRequest{sArchive, StagingBasePath(sWorkFolder), {}, bReplace}, runner);
 }

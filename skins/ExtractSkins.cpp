@@ -1,11 +1,11 @@
 // The Extract Skins tab: unpacks every file of an archive flat into a folder the
 // user picks, and offers to show that folder.
-#include "archive/ArchiveError.h"
 #include "skins/SkinNames.h"
 #include "skins/frmMain.h"
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
-#include "support/ui/LongJob.h"
+#include "support/ui/JobMessages.h"
+#include "support/ui/LongJobRunner.h"
 #include "support/ui/modBrowseFolders.h"
 #include "support/ui/modWindows.h"
 
@@ -38,32 +38,24 @@ void frmMain::cmdExtract_Click() {
         return;
     }
 
-    bool bExtracted = false;
+    JobOutcome unpacking;
     {
         BusyState busy(this);
-        try {
-            // What the bar counts up to: the entries of the archive, listed apart.
-            const std::string sArchivePath = sArchive.toStdString();
-            std::int32_t lEntries = 0;
-            RunLongJob([&] { lEntries = ListedEntryCount(sArchivePath); });
-            // A new archive path forgets any listing, so every entry is extracted.
-            m_cUnzip.SetZipFile(sArchivePath);
-            m_cUnzip.SetPromptToOverwrite(false);
-            m_cUnzip.SetUseFolderNames(false);
-            m_cUnzip.SetUnzipFolder(sFolder.toStdString());
-            // Any complaint of the engine (an unreadable archive, a folder it could
-            // not write, an entry it refused as unsafe) means that not every file
-            // arrived.
-            bool bComplaint = true;
-            RunLongJob([&] { bComplaint = m_cUnzip.Unzip(); },
-                       CountedProgress(prgExtract, lEntries, m_progress));
-            bExtracted = !bComplaint;
-        } catch (const ArchiveError &) {
-            bExtracted = false;
+        const std::string sArchivePath = sArchive.toStdString();
+        // What the bar counts up to: the entries of the archive, listed first.
+        LongJobRunner listing;
+        unpacking = m_jobs.List(sArchivePath, listing);
+        if (!unpacking.IsFailed()) {
+            LongJobRunner runner(prgExtract, m_cUnzip.FileCount());
+            unpacking = m_jobs.Unpack(sArchivePath, sFolder.toStdString(), UnpackLayout::Flat,
+                                      runner);
         }
     }
-    if (!bExtracted) {
-        ShowMessage(QStringLiteral("Skins were NOT extracted successfully.\n\n") + sArchive,
+    // Any complaint of the engine (an unreadable archive, a folder it could not write,
+    // an entry it refused as unsafe) means that not every file arrived.
+    if (!unpacking.IsDone()) {
+        ShowMessage(WithReason(QStringLiteral("Skins were NOT extracted successfully."),
+                               unpacking.sReason, sArchive),
                     MsgButtons::OK, MsgIcon::Critical);
         return;
     }

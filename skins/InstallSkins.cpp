@@ -46,7 +46,7 @@ void frmMain::cmdInstall_Click() {
         sName = InstallName(sName);
         txtInstallName->setText(sName);
     }
-    if (!InstallArchive(sArchive.toStdString(), m_sGameBaseFolder + sName.toStdString() + ".vl2")) {
+    if (!InstallArchive(sArchive.toStdString(), GameBaseFolder() + sName.toStdString() + ".vl2")) {
         ShowMessage(QStringLiteral("Skins were NOT installed successfully."), MsgButtons::OK,
                     MsgIcon::Critical);
         return;
@@ -63,7 +63,7 @@ void frmMain::cmdInstall_Click() {
 bool frmMain::InstallArchive(const std::string &sArchive, const std::string &sTarget) {
     // Without the game's folder the target would be relative to wherever the
     // program runs: nothing is installed.
-    if (m_sGameBaseFolder.empty())
+    if (GameBaseFolder().empty())
         return false;
     // An archive that is its own target (saved straight into the game's folder) is
     // installed already.

@@ -44,10 +44,7 @@ QIcon PelterboxIcon() {
     return icon;
 }
 
-frmMain::frmMain(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     InitSkinsResources();
     setupUi(this);
     QIcon extractIcon(QStringLiteral(":/skins/extract-32.png"));
@@ -55,8 +52,6 @@ frmMain::frmMain(QWidget *parent)
     cmdExtract->setIcon(extractIcon);
     FitCaptionFont(this);
     setWindowIcon(PelterboxIcon());
-    m_cUnzip.SetOwner(&m_progress);
-    m_cZ.SetOwner(&m_progress);
 
     connect(SkinTabs, &QTabWidget::currentChanged, this, &frmMain::SkinTabs_Click);
     connect(cmdInstallVL2browse, &QPushButton::clicked, this, &frmMain::cmdInstallVL2browse_Click);
@@ -103,14 +98,6 @@ void frmMain::Form_Load() {
     ClearStagingTree(WorkFolder());
 }
 
-void frmMain::InitGameFolders() {
-    const GameFolders folders = ReadGameFolders();
-    m_sGameFolder = folders.sGameFolder;
-    m_sGameBaseFolder = folders.sGameBaseFolder;
-    if (WorkFolder().empty())
-        SetDefaultWorkFolder();
-}
-
 void frmMain::SetDefaultWorkFolder() {
     WriteWorkFolder(DefaultWorkFolder());
     // Pelterbox makes the folder at once (with the folders above it, which a default
@@ -119,10 +106,6 @@ void frmMain::SetDefaultWorkFolder() {
     std::error_code error;
     if (!sWorkFolder.empty())
         std::filesystem::create_directories(sWorkFolder, error);
-}
-
-std::string frmMain::WorkFolder() {
-    return ReadWorkFolder();
 }
 
 void frmMain::SkinTabs_Click() {

@@ -9,16 +9,16 @@
 // CompressSkins.cpp, ExtractSkins.cpp).
 #pragma once
 
-#include "archive/EngineProgress.h"
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
+#include "archive/jobs/ArchiveJobs.h"
 #include "platform/desktop/DesktopServices.h"
 #include "support/ProgramVersion.h"
+#include "support/ui/GameWindow.h"
 #include "ui_frmMain.h"
 
 #include <QIcon>
 #include <QString>
-#include <QWidget>
 #include <array>
 #include <optional>
 #include <string>
@@ -30,25 +30,17 @@ QString PelterboxCaption(const QString &sCaption, const ProgramVersion &version)
 // Pelterbox's emblem in 16, 32 and 48 pixels, the window's icon.
 QIcon PelterboxIcon();
 
-class frmMain : public QWidget, private Ui_frmMain {
+class frmMain : public GameWindow, private Ui_frmMain {
     Q_OBJECT
 
 public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // The game's installation folder in its spelling on disk, ending in "/"; empty
-    // when the registered folder does not exist.
-    const std::string &GameFolder() const { return m_sGameFolder; }
-    // GameFolder() + "GameData/base/", where installs go; empty with it.
-    const std::string &GameBaseFolder() const { return m_sGameBaseFolder; }
     // The characters a name to install under may not hold, joined in their order.
     const QString &ForbiddenNameDisplay() const { return m_sForbiddenNameDisplay; }
     // The button that Enter activates.
     QPushButton *DefaultButton() const { return m_pDefaultButton; }
-
-    // The work folder: the settings value tempdir, read afresh at every call.
-    static std::string WorkFolder();
 
     // Fills the Install tab with an archive as its Browse button does: the path, and
     // a name proposed from the file's name unless one is typed already.
@@ -60,8 +52,7 @@ protected:
 
 private:
     void Form_Load();
-    void InitGameFolders();
-    static void SetDefaultWorkFolder();
+    void SetDefaultWorkFolder() override;
     void SkinTabs_Click();
     void SetDefaultButton(QPushButton *pButton);
 
@@ -79,8 +70,8 @@ private:
     // Stages the skin sSource as sName and lists it; tells the user when the copy fails.
     void CollectSkin(const std::string &sSource, const QString &sName);
     // Packs the staged skins into sArchive; with bReplace into a new archive that
-    // takes sArchive's place once it is complete. True when the archive was written.
-    bool PackStagedSkins(const std::string &sArchive, bool bReplace);
+    // takes sArchive's place once it is complete.
+    JobOutcome PackStagedSkins(const std::string &sArchive, bool bReplace);
 
     // Extract Skins.
     void cmdExtractVL2Browse_Click();
@@ -97,15 +88,12 @@ private:
     // The warning about a path that names no file.
     void WarnFileMissing(const QString &sPath);
 
-    std::string m_sGameFolder;
-    std::string m_sGameBaseFolder;
     std::array<QString, 9> m_sForbiddenNameChars;
     QString m_sForbiddenNameDisplay;
-    // The components' owner: counts the entries of an extraction or a compression for
-    // the progress bar of the running tab, and gives every event its default answer.
-    EngineProgress m_progress;
     cUnzip m_cUnzip;
     cZip m_cZ;
+    // The jobs that list, unpack and pack through the two components.
+    ArchiveJobs m_jobs{m_cUnzip, m_cZ};
     QString m_sOpenFileName; // dlgOpen's file name
     QPushButton *m_pDefaultButton = nullptr;
 };

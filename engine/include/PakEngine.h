@@ -299,6 +299,18 @@ enum EngineOverwriteAnswer {
  *   opens an entry is tried first for later entries; a wrong one is asked for
  *   again, at most three times per entry.
  * - print (buffer, count): one message line, count bytes without a final zero.
+ *
+ * The print call-back of both engines carries the chatter of the work going on
+ * ("  inflating: a.png", "adding: a.png (deflated 40%)") and the complaints
+ * behind a non-zero result, which begin with "error:", "zip error:",
+ * "warning:", "zip warning:", "caution:", "skipping:" (after leading blanks)
+ * or "incorrect password". A file or entry that a call left out while it went
+ * on with the others is named in one of these forms, its name exactly as the
+ * engine knows it:
+ *   "zip warning: skipping <name> (<why>)"       a file not packed
+ *   "zip warning: name not matched: <name>"      a specification that matched nothing
+ *   "   skipping: <name>  (<why>)"               an entry not unpacked
+ *   "caution: filename not matched:  <name>"     an include name that matched nothing
  */
 
 /* A few words on a result code, in English; the text for an unknown code says so. */

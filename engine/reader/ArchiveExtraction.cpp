@@ -1,6 +1,7 @@
 #include "engine/reader/ArchiveExtraction.h"
 
 #include "engine/include/PakEngine.h"
+#include "engine/common/ByteProgress.h"
 #include "engine/common/EntryPath.h"
 #include "engine/common/Inflate.h"
 #include "engine/common/WorkerPool.h"
@@ -58,6 +59,25 @@ std::string JoinParts(const std::vector<std::string> &parts)
     for (const std::string &part : parts)
         joined += (joined.empty() ? "" : "/") + part;
     return joined;
+}
+
+// The bytes of entry data that the call will unpack or test: the sizes of the files
+// the selection takes (asked of a copy, so that the real one counts its matches once).
+uint64_t SelectedBytes(zip_t *archive, NameSelection selection)
+{
+    uint64_t total = 0;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
+            (stat.valid & ZIP_STAT_NAME) == 0 || stat.name == nullptr || (stat.valid & ZIP_STAT_SIZE) == 0)
+            continue;
+        const std::string_view name(stat.name);
+        if (!name.empty() && name.back() != '/' && name.back() != '\\' && selection.Selects(name))
+            total += stat.size;
+    }
+    return total;
 }
 
 class Extraction {
@@ -119,6 +139,9 @@ private:
     void WaitForPendingFolders(const std::vector<std::string> &parts, size_t count);
 
     UnzipSession &m_session;
+    ByteProgress &m_progress = CallProgress();
+    // Set once the entry being handled has reached the code that counts its bytes.
+    bool m_counting = false;
     const UnzipCommandRecord &m_command = m_session.Command();
     bool m_testOnly = m_command.TestArchive != 0;
     bool m_useFolders = m_command.UseFolderNames != 0;
@@ -156,6 +179,7 @@ void Extraction::Run()
             return;
         }
     }
+    m_progress.SetTotal(SelectedBytes(m_archive.get(), m_session.Selection()));
     const unsigned workers = WorkerPool::DefaultWorkers();
     for (unsigned i = 0; i < workers; ++i)
         m_inflaters.push_back(std::make_unique<Inflater>());
@@ -169,8 +193,14 @@ void Extraction::Run()
                                ENGINE_BAD_ARCHIVE);
             continue;
         }
-        if (m_session.Selection().Selects(entry.path))
+        if (m_session.Selection().Selects(entry.path)) {
+            m_counting = false;
             HandleEntry(entry);
+            // An entry skipped, refused or failed before its data was reached is
+            // handled all the same.
+            if (!m_counting && !entry.isFolder)
+                m_progress.Add(entry.size);
+        }
         Drain();
     }
     WaitForWorkers();
@@ -366,6 +396,7 @@ bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder,
     }
     file.reset();
 
+    m_counting = true;
     auto job = std::make_unique<WholeEntry>(WholeEntry{std::move(packed), entry.path, shown, leaf, folder, exists,
                                                        entry.size, entry.crc, entry.method,
                                                        FileStamp{entry.modified, entry.Permissions()}});
@@ -394,6 +425,7 @@ void Extraction::SubmitBatch()
 
 void Extraction::FinishWholeEntry(WholeEntry &job, Inflater &inflater)
 {
+    const ProgressShare share(m_progress, job.size);
     try {
         const unsigned char *data = job.packed.data();
         std::unique_ptr<unsigned char[]> unpacked;
@@ -437,6 +469,8 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
             return;
         }
     }
+    m_counting = true;
+    ProgressShare share(m_progress, entry.size);
     std::unique_ptr<AtomicFile> output;
     if (!m_testOnly) {
         output = std::make_unique<AtomicFile>(folder, leaf, exists);
@@ -458,6 +492,7 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
         total += static_cast<zip_uint64_t>(got);
         if (total > entry.size)
             break;
+        share.Add(static_cast<uint64_t>(got));
         if (output) {
             if (int error = output->Write(buffer.data(), static_cast<size_t>(got))) {
                 m_session.Complain("error: cannot write " + shown + ": " + ErrnoText(error), ENGINE_WRITE_ERROR);

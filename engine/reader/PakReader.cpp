@@ -1,6 +1,7 @@
 #include "engine/reader/PakReader.h"
 
 #include "engine/include/PakEngine.h"
+#include "engine/common/ByteProgress.h"
 #include "engine/reader/ArchiveExtraction.h"
 #include "engine/reader/ArchiveListing.h"
 #include "engine/reader/UnzipSession.h"
@@ -15,6 +16,7 @@
 int32_t Wiz_SingleEntryUnzip(int32_t includeCount, char **includeNames, int32_t excludeCount,
                              char **excludeNames, UnzipCommandRecord *command, UnzipCallbackTable *callbacks)
 {
+    engine::CallProgress().Start();
     if (command == nullptr)
         return ENGINE_BAD_ARGUMENTS;
     // Nothing may escape into a caller that knows only C.
@@ -83,4 +85,15 @@ int32_t UzpVersion2(UnzipVersionRecord *version)
     FillGroup(version, length, offsetof(UnzipVersionRecord, Version4), KEPLO_VERSION_MAJOR, KEPLO_VERSION_MINOR,
               KEPLO_VERSION_PATCH);
     return ENGINE_OK;
+}
+
+void UzpByteProgress(uint64_t *done, uint64_t *total)
+{
+    uint64_t doneBytes = 0;
+    uint64_t totalBytes = 0;
+    engine::CallProgress().Read(doneBytes, totalBytes);
+    if (done != nullptr)
+        *done = doneBytes;
+    if (total != nullptr)
+        *total = totalBytes;
 }

@@ -10,4 +10,7 @@ ENGINE_EXPORT int32_t Wiz_SingleEntryUnzip(int32_t includeCount, char **includeN
 
 ENGINE_EXPORT int32_t UzpVersion2(UnzipVersionRecord *version);
 
+// How far the running Wiz_SingleEntryUnzip has come (see UzpByteProgressProc).
+ENGINE_EXPORT void UzpByteProgress(uint64_t *done, uint64_t *total);
+
 #endif

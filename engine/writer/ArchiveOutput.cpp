@@ -15,6 +15,9 @@ namespace {
 
 constexpr size_t kBufferSize = 1u << 20;
 constexpr size_t kBlockSize = 1u << 20;
+// The kernel copies at most this much at a time, so that a copy of gigabytes shows
+// its progress as it goes.
+constexpr uint64_t kKernelCopyPiece = 64u << 20;
 
 bool WriteAll(int fd, const char *data, size_t length, int &error) {
     while (length > 0) {
@@ -100,7 +103,7 @@ bool ArchiveOutput::CopyFrom(int fd, uint64_t offset, uint64_t length) {
     m_position += length;
     auto from = static_cast<off_t>(offset);
     while (length > 0) {
-        const size_t piece = static_cast<size_t>(std::min<uint64_t>(length, 1u << 30));
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(length, kKernelCopyPiece));
         const ssize_t copied = copy_file_range(fd, &from, m_fd, nullptr, piece, 0);
         if (copied < 0 && errno == EINTR)
             continue;
@@ -109,6 +112,8 @@ bool ArchiveOutput::CopyFrom(int fd, uint64_t offset, uint64_t length) {
         if (copied <= 0)
             return Fail(copied < 0 ? errno : 0);
         length -= static_cast<uint64_t>(copied);
+        if (m_copied)
+            m_copied(static_cast<uint64_t>(copied));
     }
     return true;
 }
@@ -128,6 +133,8 @@ bool ArchiveOutput::CopyInBlocks(int fd, uint64_t offset, uint64_t length) {
             return Fail(error);
         offset += static_cast<uint64_t>(got);
         length -= static_cast<uint64_t>(got);
+        if (m_copied)
+            m_copied(static_cast<uint64_t>(got));
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #define KEPLO_ENGINE_WRITER_ARCHIVE_OUTPUT_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +31,10 @@ public:
     bool Write(const void *bytes, size_t length) {
         return Write(std::string_view(static_cast<const char *>(bytes), length));
     }
-    // Appends length bytes of the file open on fd, from offset on.
+    // Appends length bytes of the file open on fd, from offset on, telling the copy
+    // observer (when there is one) of each piece as it is copied.
     bool CopyFrom(int fd, uint64_t offset, uint64_t length);
+    void SetCopyObserver(std::function<void(uint64_t bytes)> fnCopied) { m_copied = std::move(fnCopied); }
     // Writes out what is buffered, then renames the file over the target.
     bool Commit();
 
@@ -51,6 +54,7 @@ private:
     std::string m_buffer;
     std::unique_ptr<char[]> m_block;
     std::string m_error;
+    std::function<void(uint64_t)> m_copied;
 };
 
 } // namespace writer

@@ -1,5 +1,6 @@
 #include "engine/writer/ArchiveRewrite.h"
 
+#include "engine/common/ByteProgress.h"
 #include "engine/writer/ZipRecords.h"
 
 #include <algorithm>
@@ -23,6 +24,27 @@ struct MovedStretch {
     uint64_t begin;
     uint64_t to;
 };
+
+// The unpacked bytes of the kept entries whose local headers lie in each copied
+// stretch, in the order of the steps.
+std::vector<uint64_t> StretchSizes(const RewritePlan &plan, const std::vector<LayoutStep> &steps) {
+    std::vector<uint64_t> sizes(steps.size(), 0);
+    if (plan.old == nullptr || plan.sizes.size() != plan.old->records.size())
+        return sizes;
+    std::vector<std::pair<uint64_t, uint64_t>> kept; // local offset, size
+    for (size_t i = 0; i < plan.old->records.size(); ++i)
+        if (plan.fates[i] == kKeepEntry)
+            kept.emplace_back(plan.old->records[i].localOffset, plan.sizes[i]);
+    std::sort(kept.begin(), kept.end());
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (!steps[i].copy)
+            continue;
+        auto it = std::lower_bound(kept.begin(), kept.end(), std::make_pair(steps[i].begin, uint64_t{0}));
+        for (; it != kept.end() && it->first < steps[i].end; ++it)
+            sizes[i] += it->second;
+    }
+    return sizes;
+}
 
 uint64_t NewOffset(const std::vector<MovedStretch> &moved, uint64_t oldOffset) {
     auto after = std::upper_bound(
@@ -84,10 +106,27 @@ bool WriteRewrite(const RewritePlan &plan, const std::vector<LayoutStep> &steps,
                   const EntryWriter &writeEntry, std::string &error) {
     std::vector<std::string> newRecords(plan.newEntries);
     std::vector<MovedStretch> moved;
-    for (const LayoutStep &step : steps) {
+    const std::vector<uint64_t> stretchSizes = StretchSizes(plan, steps);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const LayoutStep &step = steps[i];
         if (step.copy) {
             moved.push_back(MovedStretch{step.begin, out.Position()});
-            if (!out.CopyFrom(plan.oldFd, step.begin, step.end - step.begin))
+            // The stretch's entries are counted in proportion to the bytes copied.
+            engine::ProgressShare share(engine::CallProgress(), stretchSizes[i]);
+            const uint64_t length = step.end - step.begin;
+            uint64_t copied = 0;
+            auto unpacked = [&](uint64_t bytes) {
+                return static_cast<uint64_t>(static_cast<unsigned __int128>(bytes) * stretchSizes[i] /
+                                             std::max<uint64_t>(length, 1));
+            };
+            out.SetCopyObserver([&](uint64_t bytes) {
+                const uint64_t before = unpacked(copied);
+                copied += bytes;
+                share.Add(unpacked(copied) - before);
+            });
+            const bool done = out.CopyFrom(plan.oldFd, step.begin, length);
+            out.SetCopyObserver(nullptr);
+            if (!done)
                 return false;
         } else if (!writeEntry(step.entry, out, newRecords[step.entry])) {
             return false;

@@ -31,6 +31,9 @@ struct RewritePlan {
     std::vector<int64_t> fates;        // one per record of the old directory
     size_t newEntries = 0;             // those no fate names are added at the end
     std::string comment;               // the archive comment, as bytes
+    // The unpacked size of each record's entry, for the progress of copies; empty when
+    // copies are not counted.
+    std::vector<uint64_t> sizes;
 };
 
 // One step of laying the new archive out: a stretch of the old file, or a
@@ -51,7 +54,9 @@ std::vector<LayoutStep> LayOut(const RewritePlan &plan);
 using EntryWriter = std::function<bool(size_t entry, ArchiveOutput &out, std::string &central)>;
 
 // Writes the archive step by step, then its central directory and end
-// records, and renames it over the old one. False when an entry writer
+// records, and renames it over the old one. The entries carried over count
+// towards the call's byte progress as their stretches are copied, by their
+// unpacked sizes. False when an entry writer
 // stopped or writing failed: out.Error() or error then says why.
 bool WriteRewrite(const RewritePlan &plan, const std::vector<LayoutStep> &steps, ArchiveOutput &out,
                   const EntryWriter &writeEntry, std::string &error);

@@ -1,6 +1,7 @@
 #include "engine/writer/ArchiveUpdate.h"
 
 #include "engine/include/PakEngine.h"
+#include "engine/common/ByteProgress.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/EntryPath.h"
 #include "engine/common/Inflate.h"
@@ -81,6 +82,7 @@ void ComputeCrc(const std::string &path, uint8_t *buffer, CrcResult &result) {
             break;
         crc = engine::Crc32(buffer, static_cast<size_t>(got), crc);
         size += static_cast<uint64_t>(got);
+        engine::CallProgress().Add(static_cast<uint64_t>(got));
     }
     close(fd);
     result.crc = crc;
@@ -147,6 +149,9 @@ private:
     }
 
     std::vector<Planned> Plan(const Selection &selection) const;
+    // The bytes the call will handle: the files read for their CRC-32 first, then
+    // every entry of the new archive by its unpacked size, written or carried over.
+    uint64_t BytesToHandle(const std::vector<Planned> &plans, uint64_t crcBytes) const;
     int32_t Write(const std::vector<Planned> &plans, bool existed);
 
     const PackOptions &m_options;
@@ -157,6 +162,27 @@ private:
     ExistingArchive m_existing;
     EntryIndex m_index;
 };
+
+uint64_t PackJob::BytesToHandle(const std::vector<Planned> &plans, uint64_t crcBytes) const {
+    const std::vector<ExistingEntry> &entries = m_existing.Entries();
+    std::vector<bool> leaving(entries.size(), false);
+    uint64_t total = crcBytes;
+    for (const Planned &plan : plans) {
+        if (plan.action == Action::Keep)
+            continue;
+        // A file checked and found unchanged keeps an entry of the same size.
+        total += plan.item->isFolder ? 0 : plan.item->size;
+        if (plan.action == Action::Add)
+            continue;
+        leaving[plan.index] = true;
+        for (size_t duplicate : plan.duplicates)
+            leaving[duplicate] = true;
+    }
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (!leaving[i])
+            total += entries[i].size;
+    return total;
+}
 
 // Decides what happens to each selected file, from the entries the archive
 // holds (none for a new archive).
@@ -264,6 +290,7 @@ int32_t PackJob::Run(const std::vector<std::string> &specifications) {
             crcBytes += plans[i].item->size;
         }
     }
+    engine::CallProgress().SetTotal(BytesToHandle(plans, crcBytes));
     const std::vector<CrcResult> crcs = ComputeCrcs(crcPaths, crcBytes);
     for (size_t i = 0; i < crcPlans.size(); ++i) {
         Planned &plan = plans[crcPlans[i]];
@@ -309,6 +336,8 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
     rewrite.oldFd = m_existing.Fd();
     rewrite.old = existed ? &m_existing.Directory() : nullptr;
     rewrite.fates.assign(existed ? m_existing.Directory().records.size() : 0, kKeepEntry);
+    for (const ExistingEntry &entry : m_existing.Entries())
+        rewrite.sizes.push_back(entry.size);
     std::vector<NewEntry> entries;
     for (const Planned &plan : plans) {
         if (plan.action == Action::Keep)
@@ -369,8 +398,11 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
         done = WriteRewrite(
             rewrite, steps, out,
             [&](size_t entry, ArchiveOutput &output, std::string &central) {
-                if (m_password)
+                if (m_password) {
+                    const engine::ProgressShare share(engine::CallProgress(),
+                                                      entries[entry].item->size);
                     return encrypted.Write(placeOf[entry], output, central);
+                }
                 return encoder.Write(entries[entry], output, central);
             },
             why);
@@ -427,6 +459,8 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
     rewrite.old = &existing.Directory();
     rewrite.fates.assign(existing.Directory().records.size(), kKeepEntry);
     rewrite.comment = existing.Directory().comment;
+    for (const ExistingEntry &entry : existing.Entries())
+        rewrite.sizes.push_back(entry.size);
     size_t deleted = 0;
     for (size_t i = 0; i < rewrite.fates.size(); ++i) {
         const std::string name(existing.Entries()[i].name);
@@ -455,6 +489,12 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
                         " was not changed");
         return ENGINE_NOTHING_MATCHED;
     }
+
+    uint64_t kept = 0;
+    for (size_t i = 0; i < rewrite.fates.size(); ++i)
+        if (rewrite.fates[i] == kKeepEntry)
+            kept += rewrite.sizes[i];
+    engine::CallProgress().SetTotal(kept);
 
     // An archive left without entries is kept, as an empty one.
     ArchiveOutput out(archivePath);

@@ -1,5 +1,6 @@
 #include "engine/writer/EntryEncoder.h"
 
+#include "engine/common/ByteProgress.h"
 #include "engine/writer/ZipRecords.h"
 
 #include <algorithm>
@@ -41,6 +42,7 @@ bool EntryEncoder::Write(const NewEntry &entry, ArchiveOutput &out, std::string 
     if (file.isFolder)
         return WriteFolder(file, out, central);
     const DeflateJob &job = m_pipeline.Wait(entry.job);
+    engine::ProgressShare share(engine::CallProgress(), job.size);
     if (job.state == DeflateJob::State::Failed)
         return ReadFailed(file, job.error);
     if (Stopped(file))
@@ -53,7 +55,7 @@ bool EntryEncoder::Write(const NewEntry &entry, ArchiveOutput &out, std::string 
     const uint64_t offset = out.Position();
     bool written = out.Write(LocalHeader(facts));
     if (written)
-        written = job.streamed ? WriteStreamed(job, file, out)
+        written = job.streamed ? WriteStreamed(job, file, out, share)
                                : out.Write(job.data.get(), job.compressedSize);
     const std::string ratio = RatioText(job);
     m_pipeline.Release(entry.job);
@@ -82,7 +84,7 @@ bool EntryEncoder::WriteFolder(const SelectedItem &folder, ArchiveOutput &out,
 // A large file is compressed again while it is written; it must give
 // exactly what the measuring pass counted, or the headers would lie.
 bool EntryEncoder::WriteStreamed(const DeflateJob &job, const SelectedItem &file,
-                                 ArchiveOutput &out) {
+                                 ArchiveOutput &out, engine::ProgressShare &share) {
     StreamedDeflate stream;
     std::string error;
     if (!stream.Open(file.fullPath, !job.stored, error))
@@ -90,6 +92,7 @@ bool EntryEncoder::WriteStreamed(const DeflateJob &job, const SelectedItem &file
     if (!m_piece)
         m_piece.reset(new uint8_t[kPieceSize]);
     uint64_t produced = 0;
+    uint64_t counted = 0;
     for (;;) {
         const size_t room =
             static_cast<size_t>(std::min<uint64_t>(kPieceSize, job.compressedSize - produced + 1));
@@ -105,6 +108,8 @@ bool EntryEncoder::WriteStreamed(const DeflateJob &job, const SelectedItem &file
             return true;
         if (!out.Write(m_piece.get(), static_cast<size_t>(got)))
             return false;
+        share.Add(stream.BytesIn() - counted);
+        counted = stream.BytesIn();
     }
 }
 

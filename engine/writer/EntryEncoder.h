@@ -3,7 +3,8 @@
 // compressed by the pipeline, and the central record to go with it.
 //
 // Runs on the thread that called ZpArchive, which makes the service call
-// before each entry and prints its message once it is written.
+// before each entry and prints its message once it is written. A file's bytes
+// count towards the call's byte progress as it is written.
 #ifndef KEPLO_ENGINE_WRITER_ENTRY_ENCODER_H
 #define KEPLO_ENGINE_WRITER_ENTRY_ENCODER_H
 
@@ -15,6 +16,10 @@
 
 #include <memory>
 #include <string>
+
+namespace engine {
+class ProgressShare;
+}
 
 namespace writer {
 
@@ -30,7 +35,8 @@ public:
 
 private:
     bool WriteFolder(const SelectedItem &folder, ArchiveOutput &out, std::string &central);
-    bool WriteStreamed(const DeflateJob &job, const SelectedItem &file, ArchiveOutput &out);
+    bool WriteStreamed(const DeflateJob &job, const SelectedItem &file, ArchiveOutput &out,
+                       engine::ProgressShare &share);
     bool ReadFailed(const SelectedItem &file, const std::string &why);
     bool Stopped(const SelectedItem &item);
 

@@ -2,8 +2,9 @@
 //
 // ZpInit keeps the call-back table, ZpSetOptions a deep copy of the options
 // record (the caller frees its texts right after the call), ZpGetOptions
-// hands back the options in force, and ZpArchive packs files into an
-// archive or deletes entries from it.
+// hands back the options in force, ZpArchive packs files into an archive or
+// deletes entries from it, and ZpByteProgress tells another thread how far
+// the running ZpArchive has come in bytes.
 //
 // Every call-back is made on the thread that called ZpArchive, before it
 // returns. Worker threads only read and compress files.
@@ -25,6 +26,7 @@
 // line-end conversions are not supported and ignored: files are packed
 // byte for byte.
 #include "engine/include/PakEngine.h"
+#include "engine/common/ByteProgress.h"
 #include "engine/writer/ArchiveUpdate.h"
 #include "engine/writer/FileSelection.h"
 #include "engine/writer/WriterCallbacks.h"
@@ -124,6 +126,7 @@ ENGINE_EXPORT int32_t ZpGetOptions(ZipOptionsRecord *options) {
 }
 
 ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **names) {
+    engine::CallProgress().Start();
     // No exception may cross into the caller, which is C.
     try {
         return Archive(specCount, archivePath, names);
@@ -135,4 +138,14 @@ ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **nam
                           "; the archive was left as it was");
         return ENGINE_WRITE_ERROR;
     }
+}
+
+ENGINE_EXPORT void ZpByteProgress(uint64_t *done, uint64_t *total) {
+    uint64_t doneBytes = 0;
+    uint64_t totalBytes = 0;
+    engine::CallProgress().Read(doneBytes, totalBytes);
+    if (done != nullptr)
+        *done = doneBytes;
+    if (total != nullptr)
+        *total = totalBytes;
 }

@@ -9,11 +9,10 @@
 // threads is the count of what the work has done, which the window's thread reads
 // to move a progress bar about 15 times a second.
 //
-//     EngineProgress progress;            // the component's owner, counting entries
-//     m_cUnzip.SetOwner(&progress);
 //     BusyState busy(this);
-//     RunLongJob([&] { m_cUnzip.Unzip(); },
-//                {ProgressBar, m_cUnzip.FileCount(), [&] { return progress.Done(); }});
+//     RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
+//
+// The archive jobs run their engine calls this way through LongJobRunner.h.
 //
 // KeepWindowsPainting serves a loop that must stay on the window's thread (it works
 // with widgets): called once per step, it lets the windows paint at the same rate.
@@ -51,11 +50,3 @@ inline constexpr int kJobFrameMilliseconds = 33;
 // waits for this tick. Fifteen moves a second look smooth, while painting the bar
 // thirty times a second cost a job of 20,000 small entries about 3% of its time.
 inline constexpr int kJobBarMilliseconds = 66;
-
-// The progress of a job counted by counter (an EngineProgress that owns the job's
-// archive component), started again from 0: pBar shows its count out of nTotal.
-template <class Counter>
-JobProgress CountedProgress(QProgressBar *pBar, int nTotal, Counter &counter) {
-    counter.Reset();
-    return {pBar, nTotal, [&counter] { return static_cast<int>(counter.Done()); }};
-}

@@ -219,14 +219,19 @@ TEST_F(ZipComponent, DeleteResetsTheDeleteFieldWhenTheCallFails) {
     EXPECT_EQ(LastOptions().Field(80), 0);
 }
 
-TEST_F(ZipComponent, ZipMakesTheBasePathTheCurrentFolderAndLeavesItThere) {
+TEST_F(ZipComponent, ZipHandsTheBasePathToTheEngineAndNeverChangesTheCurrentFolder) {
+    // A job runs on a thread of its own while the window's thread resolves relative
+    // paths: the process's current folder must not move under it.
+    const std::filesystem::path tBefore = std::filesystem::current_path();
     const std::filesystem::path tBase = TempFolder("zip-base");
     cZip oZip;
     oZip.SetBasePath(tBase.string());
     oZip.AddFileSpec("*");
     oZip.Zip();
-    EXPECT_EQ(LastArchive().sCurrentFolder, tBase.string());
-    EXPECT_EQ(std::filesystem::current_path(), tBase);
+    oZip.Delete();
+    EXPECT_EQ(LastArchive().sCurrentFolder, tBefore.string());
+    EXPECT_EQ(LastOptions().sRootFolder, std::optional<std::string>(tBase.string()));
+    EXPECT_EQ(std::filesystem::current_path(), tBefore);
 }
 
 TEST_F(ZipComponent, BlankBasePathLeavesTheCurrentFolderAndReachesTheEngineUnchanged) {

@@ -97,10 +97,17 @@ TEST_F(WorkflowTest, FileNamedLikeAFolderReceivesTheEntriesOfThatFolderToo) {
                            "    [y.gui] 8", "[a] 1", "  [a] 2", "    [b.txt] 8", "  [b.txt] 8"}));
 }
 
-TEST_F(WorkflowTest, ArchiveThatCannotBeReadGivesAnEmptyTreeAndOnlySettings) {
+TEST_F(WorkflowTest, ArchiveThatCannotBeReadGivesAnEmptyTreeOnlySettingsAndTheReason) {
     WriteFile(m_sBase + QStringLiteral("/broken.vl2"), "this is no zip archive");
     Load();
+    m_desktop.AnswerMessage(MsgAnswer::OK);
     Choose(QStringLiteral("Broken"));
+    ASSERT_EQ(m_desktop.Messages().size(), 1u);
+    EXPECT_TRUE(IsTextWithReason(m_desktop.Messages().front().sText,
+                                 QStringLiteral("The archive could not be read."),
+                                 QStringLiteral("Not a zip archive"),
+                                 m_sBase + QStringLiteral("/broken.vl2")));
+    EXPECT_EQ(m_desktop.Messages().front().eIcon, MsgIcon::Critical);
     EXPECT_EQ(Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     ExpectIdle();
@@ -286,9 +293,10 @@ TEST_F(WorkflowTest, SaveIntoAReadOnlyArchiveFolderKeepsEveryEditAndSaysSo) {
     ExpectIdle();
     ASSERT_EQ(m_desktop.Messages().size(), 1u);
     const FakeDesktop::Request box = m_desktop.Messages().front();
-    EXPECT_EQ(box.sText, QStringLiteral("Your changes could not be written to scripts.vl2. They "
-                                        "are kept in the work folder.\n\n") +
-                             sArchive);
+    EXPECT_TRUE(IsTextWithReason(box.sText,
+                                 QStringLiteral("Your changes could not be written to "
+                                                "scripts.vl2. They are kept in the work folder."),
+                                 QStringLiteral("could not write ") + sArchive, sArchive));
     EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
     EXPECT_EQ(box.eIcon, MsgIcon::Critical);
     EXPECT_EQ(box.eButtons, MsgButtons::OK);
@@ -390,9 +398,10 @@ TEST_F(WorkflowTest, EntryNamesThatClimbOutOfTheArchiveSubFolderAreNeverTouched)
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Click("cmdExtract");
     ASSERT_EQ(m_desktop.Messages().size(), 1u);
-    EXPECT_EQ(m_desktop.Messages().front().sText,
-              QStringLiteral("Not every file of evil.vl2 could be unpacked.\n\n") + m_sWork +
-                  QStringLiteral("/Evil"));
+    EXPECT_TRUE(IsTextWithReason(m_desktop.Messages().front().sText,
+                                 QStringLiteral("Not every file of evil.vl2 could be unpacked."),
+                                 QStringLiteral("skipping: ../outside.txt"),
+                                 m_sWork + QStringLiteral("/Evil")));
     EXPECT_EQ(ModeOf(m_sWork + QStringLiteral("/outside.txt")), 0400u);
 
     Click("cmdCancel");

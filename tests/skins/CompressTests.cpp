@@ -41,8 +41,10 @@ protected:
     ExpectedBox Compressed(const char *sName) const {
         return {"Skins compressed successfully.\n\n" + Out(sName), MsgIcon::Information};
     }
-    ExpectedBox NotCompressed(const char *sName) const {
-        return {"Skins were NOT compressed successfully.\n\n" + Out(sName), MsgIcon::Critical};
+    // The failure box, with the engine's reason holding sReasonPart.
+    ExpectedBox NotCompressed(const char *sName, const char *sReasonPart) const {
+        return {"Skins were NOT compressed successfully.", MsgIcon::Critical, MsgButtons::OK,
+                QString::fromUtf8(sReasonPart), Out(sName)};
     }
 };
 
@@ -151,10 +153,10 @@ TEST_F(CompressTest, AnArchiveThatWasNotWrittenIsSaidSoAndTheCollectionStays) {
         Compress(Out("new.vl2"));
         Compress(Out("team.vl2"), MsgAnswer::Yes);
     }
-    ExpectBoxes({NotCompressed("empty.vl2"),
-                 NotCompressed("new.vl2"),
+    ExpectBoxes({NotCompressed("empty.vl2", "cannot be reached"),
+                 NotCompressed("new.vl2", "could not write "),
                  {kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel},
-                 NotCompressed("team.vl2")});
+                 NotCompressed("team.vl2", "/out/team.vl2: ")});
     EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")), QStringList{"team.vl2"});
     EXPECT_EQ(ReadArchive(Out("team.vl2")).size(), 1u);
     EXPECT_EQ(ListedSkins(), QStringList{"red.png"});

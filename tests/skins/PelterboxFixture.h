@@ -31,6 +31,10 @@ struct ExpectedBox {
     QString sText;
     MsgIcon eIcon;
     MsgButtons eButtons = MsgButtons::OK;
+    // When set, sText is the box's own text and sPath follows the engine's reason, which
+    // must hold this.
+    QString sReasonPart = QString();
+    QString sPath = QString();
 };
 
 class PelterboxTest : public ::testing::Test {
@@ -66,7 +70,11 @@ protected:
         ASSERT_EQ(shown.size(), m_nBoxesSeen + expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const FakeDesktop::Request &box = shown[m_nBoxesSeen + i];
-            EXPECT_EQ(box.sText, expected[i].sText);
+            if (expected[i].sReasonPart.isEmpty())
+                EXPECT_EQ(box.sText, expected[i].sText);
+            else
+                EXPECT_TRUE(IsTextWithReason(box.sText, expected[i].sText,
+                                             expected[i].sReasonPart, expected[i].sPath));
             EXPECT_EQ(box.sTitle, QStringLiteral("Keplo Pelterbox"));
             EXPECT_EQ(box.eIcon, expected[i].eIcon) << box.sText.toStdString();
             EXPECT_EQ(box.eButtons, expected[i].eButtons) << box.sText.toStdString();

@@ -256,3 +256,19 @@ bool FakeDesktop::StartProgram(const QString &sProgram, const QStringList &argum
     const std::optional<Answer> answer = Take(request);
     return answer && answer->bDone;
 }
+
+::testing::AssertionResult IsTextWithReason(const QString &sText, const QString &sOwn,
+                                            const QString &sReasonPart, const QString &sPath) {
+    const QString sEnd = sPath.isEmpty() ? QString() : QStringLiteral("\n\n") + sPath;
+    if (!sText.startsWith(sOwn + QLatin1Char('\n')) || !sText.endsWith(sEnd))
+        return ::testing::AssertionFailure()
+               << "\"" << sText.toStdString() << "\" is not \"" << sOwn.toStdString()
+               << "\", a reason and \"" << sEnd.toStdString() << "\"";
+    const QString sReason = sText.mid(sOwn.size() + 1, sText.size() - sOwn.size() - 1 - sEnd.size());
+    if (sReason.isEmpty() || sReason.contains(QStringLiteral("\n\n")) ||
+        !sReason.contains(sReasonPart))
+        return ::testing::AssertionFailure() << "the reason \"" << sReason.toStdString()
+                                             << "\" does not hold \""
+                                             << sReasonPart.toStdString() << "\"";
+    return ::testing::AssertionSuccess();
+}

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <gtest/gtest.h>
 #include <optional>
 #include <vector>
 
@@ -98,3 +99,10 @@ private:
 
 const char *KindName(FakeDesktop::Kind eKind);
 QString DescribeRequest(const FakeDesktop::Request &request);
+
+// Whether a box's text is sOwn, then on the next line a reason (one or more lines)
+// that holds sReasonPart, then, when sPath is not empty, two line breaks and sPath:
+// how a box carries a job's reason in the engine's own words.
+::testing::AssertionResult IsTextWithReason(const QString &sText, const QString &sOwn,
+                                            const QString &sReasonPart,
+                                            const QString &sPath = QString());

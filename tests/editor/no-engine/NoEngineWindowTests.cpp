@@ -13,9 +13,12 @@ TEST_F(WorkflowTest, MissingUnzipLibraryIsToldAndLeavesAnEmptyTreeAndAUsableWind
 
     ASSERT_EQ(m_desktop.Messages().size(), 1u);
     const FakeDesktop::Request box = m_desktop.Messages().front();
-    EXPECT_EQ(box.sText, QStringLiteral("The archive could not be read: File not found: "
-                                        "libpakreader.so\n\n") +
-                             m_sBase + QStringLiteral("/Scripts.vl2"));
+    // The box names the library and where it was looked for.
+    EXPECT_TRUE(IsTextWithReason(box.sText, QStringLiteral("The archive could not be read."),
+                                 QStringLiteral("File not found: libpakreader.so (the engine "
+                                                "library was looked for in "),
+                                 m_sBase + QStringLiteral("/Scripts.vl2")));
+    EXPECT_TRUE(box.sText.contains(QStringLiteral(" and on the system's library path)")));
     EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
     EXPECT_EQ(box.eIcon, MsgIcon::Critical);
     EXPECT_EQ(box.eButtons, MsgButtons::OK);
@@ -46,10 +49,10 @@ TEST_F(WorkflowTest, MissingUnzipLibraryDuringExtractIsToldAndLeavesTheWindowUsa
     Click("cmdExtract");
 
     ASSERT_EQ(m_desktop.Messages().size(), 2u);
-    EXPECT_EQ(m_desktop.Messages().back().sText,
-              QStringLiteral("scripts.vl2 could not be unpacked: File not found: "
-                             "libpakreader.so\n\n") +
-                  m_sWork + QStringLiteral("/Scripts"));
+    EXPECT_TRUE(IsTextWithReason(m_desktop.Messages().back().sText,
+                                 QStringLiteral("scripts.vl2 could not be unpacked."),
+                                 QStringLiteral("File not found: libpakreader.so"),
+                                 m_sWork + QStringLiteral("/Scripts")));
     EXPECT_EQ(EnabledButtons(), ListedButtons());
     ExpectIdle();
 }

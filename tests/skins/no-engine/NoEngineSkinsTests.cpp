@@ -14,8 +14,10 @@ TEST_F(PelterboxTest, WithoutTheEngineNothingIsSaidToBeCompressedOrExtracted) {
     m_desktop.AnswerFile(m_home.Path() + QStringLiteral("/new.vl2"));
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Click("cmdCompress");
-    ExpectBoxes({{"Skins were NOT compressed successfully.\n\n" + m_home.Path() + "/new.vl2",
-                  MsgIcon::Critical}});
+    // The box names the library and where it was looked for.
+    ExpectBoxes({{"Skins were NOT compressed successfully.", MsgIcon::Critical, MsgButtons::OK,
+                  "File not found: libpakwriter.so (the engine library was looked for in ",
+                  m_home.Path() + "/new.vl2"}});
     EXPECT_EQ(ListedSkins(), QStringList{"red.png"});
     ExpectIdle();
 
@@ -23,7 +25,8 @@ TEST_F(PelterboxTest, WithoutTheEngineNothingIsSaidToBeCompressedOrExtracted) {
     Type("txtExtractFolder", m_home.Path());
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Click("cmdExtract");
-    ExpectBoxes({{"Skins were NOT extracted successfully.\n\n" + sArchive, MsgIcon::Critical}});
+    ExpectBoxes({{"Skins were NOT extracted successfully.", MsgIcon::Critical, MsgButtons::OK,
+                  "File not found: libpakreader.so", sArchive}});
     EXPECT_EQ(Box("txtExtractVL2")->text(), sArchive);
     ExpectIdle();
 }
