@@ -122,6 +122,11 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
     }
 }
 
+void ResetUnzipByteProgress() {
+    if (const UzpByteProgressProc pProgress = g_pByteProgress.load())
+        pProgress(nullptr, nullptr);
+}
+
 bool UnzipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal) {
     const UzpByteProgressProc pProgress = g_pByteProgress.load();
     if (pProgress == nullptr)

@@ -24,6 +24,9 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
 // through the engine's UzpByteProgress; false when the engine has none or no call
 // has bound it yet. May be called from any thread.
 bool UnzipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal);
+// Sets the engine's byte counts back to 0 before a call is started, so that a reader
+// on another thread never takes the last call's counts for the next one's.
+void ResetUnzipByteProgress();
 
 // Fills a version record through UzpVersion2.
 void CallUnzipVersion(UnzipVersionRecord &tVersion);

@@ -111,6 +111,11 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
     return pArchive(static_cast<std::int32_t>(vSpecs.size()), vArchivePath.data(), tNames.Slots());
 }
 
+void ResetZipByteProgress() {
+    if (const ZpByteProgressProc pProgress = g_pByteProgress.load())
+        pProgress(nullptr, nullptr);
+}
+
 bool ZipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal) {
     const ZpByteProgressProc pProgress = g_pByteProgress.load();
     if (pProgress == nullptr)

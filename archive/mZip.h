@@ -21,6 +21,9 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions, const std::vector<st
 // through the engine's ZpByteProgress; false when the engine has none or no call
 // has bound it yet. May be called from any thread.
 bool ZipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal);
+// Sets the engine's byte counts back to 0 before a call is started, so that a reader
+// on another thread never takes the last call's counts for the next one's.
+void ResetZipByteProgress();
 
 // The component whose engine call runs or ran last; nullptr before the first call
 // and after that component was destroyed.

@@ -337,6 +337,7 @@ void frmMain::SaveChanges() {
         // Only an archive that holds every edit may lose its unpacked files: they are
         // the user's only copy of the edits.
         if (writing.IsDone()) {
+            qCInfo(lcEditor).noquote() << "saved" << QString::fromStdString(sArchivePath);
             RemoveUnpackedFiles();
             lblStatus->setText(drpVL2File->currentText() +
                                QStringLiteral(".vl2 was created successfully"));
@@ -345,8 +346,8 @@ void frmMain::SaveChanges() {
     if (writing.IsPartly()) {
         // The archive holds the rest: the files left out stay unpacked beside the others,
         // to be mended and saved again.
-        qCInfo(lcEditor) << "saved" << QString::fromStdString(sArchivePath) << "without"
-                         << writing.vLeftOut.size() << "files";
+        qCInfo(lcEditor).noquote() << "saved" << QString::fromStdString(sArchivePath)
+                                   << "without" << writing.vLeftOut.size() << "files";
         UpdateButtons();
         lblStatus->setText(drpVL2File->currentText() +
                            QStringLiteral(".vl2 was written without some files"));
@@ -357,6 +358,7 @@ void frmMain::SaveChanges() {
                                writing.sReason, QString::fromStdString(sArchivePath)),
                     MsgIcon::Exclamation);
     } else if (writing.IsFailed()) {
+        qCInfo(lcEditor).noquote() << "not saved:" << QString::fromStdString(sArchivePath);
         UpdateButtons();
         ShowMessage(WithReason(QStringLiteral("Your changes could not be written to %1. They are "
                                               "kept in the work folder.")
@@ -437,6 +439,8 @@ void frmMain::ShowMessage(const QString &sText, MsgIcon eIcon) {
 void frmMain::drpVL2File_Click() {
     if (drpVL2File->currentText().isEmpty())
         return;
+    qCInfo(lcEditor).noquote() << "chose" << drpVL2File->currentText() << "("
+                               << QString::fromStdString(ArchivePath()) << ")";
     OpenChosenArchive();
     UpdateButtons();
     FollowChanges();
@@ -447,6 +451,8 @@ void frmMain::cmdSaveChanges_Click() {
 }
 
 void frmMain::cmdCancel_Click() {
+    qCInfo(lcEditor).noquote() << "cancel: removing the unpacked files in"
+                               << QString::fromStdString(ArchiveSubFolder());
     {
         BusyState busy(this);
         RemoveUnpackedFiles();

@@ -6,6 +6,7 @@
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
 #include "support/ui/CaptionFont.h"
+#include "support/ui/JobMessages.h"
 #include "support/ui/WindowPlacement.h"
 #include "support/ui/modWindows.h"
 
@@ -82,12 +83,21 @@ void frmSettings::showEvent(QShowEvent *pEvent) {
     QDialog::showEvent(pEvent);
 }
 
-void frmSettings::SaveSettings() {
-    // Each write replaces the store whole or not at all: a store that cannot be
-    // written keeps everything it held.
+bool frmSettings::SaveSettings() {
+    // One write replaces the store whole or not at all: a store that cannot be
+    // written keeps everything it held, and no choice is saved half.
+    std::vector<std::pair<std::string, std::string>> values;
     for (const ProgramValue &value : ProgramValues())
-        SetRegString(HKEY_LOCAL_MACHINE, kProgramTableKey, value.sName,
-                     value.pBox->text().toStdString());
+        values.emplace_back(value.sName, value.pBox->text().toStdString());
+    std::string sError;
+    if (SetRegStrings(HKEY_LOCAL_MACHINE, kProgramTableKey, values, &sError))
+        return true;
+    Desktop().MessageBox(this,
+                         WithReason(QStringLiteral("Your settings could not be saved. Nothing "
+                                                   "was changed; your choices are still here."),
+                                    sError, QString::fromStdString(RegistryFilePath())),
+                         MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Keplo"));
+    return false;
 }
 
 void frmSettings::CloseSettings() {
@@ -121,8 +131,8 @@ void frmSettings::cmdPNGbrowse_Click() {
 }
 
 void frmSettings::cmdSaveSettings_Click() {
-    SaveSettings();
-    CloseSettings();
+    if (SaveSettings())
+        CloseSettings();
 }
 
 void frmSettings::cmdCancelSettings_Click() {
@@ -134,6 +144,6 @@ void frmSettings::reject() {
 }
 
 void frmSettings::cmdApplySettings_Click() {
-    SaveSettings();
-    cmdApplySettings->setEnabled(false);
+    if (SaveSettings())
+        cmdApplySettings->setEnabled(false);
 }

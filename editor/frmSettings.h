@@ -26,8 +26,9 @@ public:
     ~frmSettings() override;
 
     // Writes every box into the program table, the sound and video boxes under two
-    // value names each.
-    void SaveSettings();
+    // value names each, in one write of the store: all of them or none. When the store
+    // cannot be written, says so and gives false; the boxes keep the user's choices.
+    bool SaveSettings();
     // Unloads the dialog, then enables and shows the main window again.
     void CloseSettings();
 

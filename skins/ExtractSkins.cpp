@@ -5,6 +5,7 @@
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/JobMessages.h"
+#include "support/ui/Logging.h"
 #include "support/ui/LongJobRunner.h"
 #include "support/ui/modBrowseFolders.h"
 #include "support/ui/modWindows.h"
@@ -53,6 +54,8 @@ void frmMain::cmdExtract_Click() {
     }
     // Any complaint of the engine (an unreadable archive, a folder it could not write,
     // an entry it refused as unsafe) means that not every file arrived.
+    qCInfo(lcPelterbox).noquote() << "extract" << sArchive << "into" << sFolder << ":"
+                                  << KindText(unpacking.eKind);
     if (!unpacking.IsDone()) {
         ShowMessage(WithReason(QStringLiteral("Skins were NOT extracted successfully."),
                                unpacking.sReason, sArchive),

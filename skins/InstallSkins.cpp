@@ -4,6 +4,7 @@
 #include "skins/SkinNames.h"
 #include "skins/frmMain.h"
 #include "support/modOther.h"
+#include "support/ui/Logging.h"
 
 #include <filesystem>
 #include <system_error>
@@ -46,11 +47,16 @@ void frmMain::cmdInstall_Click() {
         sName = InstallName(sName);
         txtInstallName->setText(sName);
     }
-    if (!InstallArchive(sArchive.toStdString(), GameBaseFolder() + sName.toStdString() + ".vl2")) {
+    const std::string sTarget = GameBaseFolder() + sName.toStdString() + ".vl2";
+    if (!InstallArchive(sArchive.toStdString(), sTarget)) {
+        qCInfo(lcPelterbox).noquote() << "not installed:" << sArchive << "as"
+                                      << QString::fromStdString(sTarget);
         ShowMessage(QStringLiteral("Skins were NOT installed successfully."), MsgButtons::OK,
                     MsgIcon::Critical);
         return;
     }
+    qCInfo(lcPelterbox).noquote() << "installed" << sArchive << "as"
+                                  << QString::fromStdString(sTarget);
     ShowMessage(QStringLiteral("Skins installed successfully."), MsgButtons::OK,
                 MsgIcon::Information);
     txtInstallVL2->clear();

@@ -2,6 +2,7 @@
 
 #include "platform/os/AtomicFile.h"
 #include "platform/os/FileLock.h"
+#include "platform/os/Log.h"
 #include "platform/os/UserFolders.h"
 #include "support/RegFileFormat.h"
 
@@ -84,8 +85,28 @@ StoreRead ReadStore(RegDocument &doc, std::string *psError) {
     return ParseStore(eStatus, sBytes, doc, psError);
 }
 
+namespace {
+
+StoreUpdate Update(const std::function<bool(RegDocument &)> &fnChange, std::string *psError,
+                   std::string *psKeptAside);
+
+} // namespace
+
 StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange, std::string *psError,
                         std::string *psKeptAside) {
+    std::string sError;
+    const StoreUpdate eResult = Update(fnChange, &sError, psKeptAside);
+    if (eResult == StoreUpdate::Failed) {
+        LogLine(LogArea::Store, "the settings store was not written: " + sError);
+        SetError(psError, sError);
+    }
+    return eResult;
+}
+
+namespace {
+
+StoreUpdate Update(const std::function<bool(RegDocument &)> &fnChange, std::string *psError,
+                   std::string *psKeptAside) {
     std::string sPath = RegistryFilePath();
     if (sPath.empty()) {
         SetError(psError, "no home folder to hold the settings store");
@@ -131,5 +152,7 @@ StoreUpdate UpdateStore(const std::function<bool(RegDocument &)> &fnChange, std:
     }
     return StoreUpdate::Written;
 }
+
+} // namespace
 
 } // namespace regstore

@@ -1,6 +1,7 @@
 #include "support/WineGameSearch.h"
 
 #include "platform/os/AtomicFile.h"
+#include "platform/os/Log.h"
 #include "support/SettingsKeys.h"
 #include "support/WinePaths.h"
 #include "support/WineRegistryFile.h"
@@ -130,6 +131,17 @@ void WriteSkipNotes(const PrefixReport &report, std::ostream &notes) {
     }
 }
 
+std::string PrefixSummary(const PrefixReport &report) {
+    if (!report.sProblem.empty())
+        return "its registry was skipped: " + report.sProblem;
+    std::string sSummary;
+    for (const Registration &found : report.registrations)
+        sSummary += (sSummary.empty() ? "" : "; ") + std::string(ProgramName(found.eProgram)) +
+                    " at \"" + found.sWindowsPath + "\"" +
+                    (found.sFolder.empty() ? " (" + found.sProblem + ")" : " = " + found.sFolder);
+    return sSummary.empty() ? "it names neither Tribes 2 nor Photoshop 6.0" : sSummary;
+}
+
 bool StoreHoldsUsableGameFolder() {
     const std::string sLong = GetLongFileName(StoredGameFolder());
     return !sLong.empty() && FolderExists(sLong);
@@ -155,15 +167,21 @@ StoredFolders StoreFoldersOf(const PrefixReport &report) {
 StoredFolders FindGameInWine(std::ostream &notes) noexcept {
     try {
         if (StoreHoldsUsableGameFolder()) {
+            LogLine(LogArea::Wine, "the settings store names the game's folder " +
+                                       StoredGameFolder() + ": no Wine prefix is searched");
             return {};
         }
         for (const Prefix &prefix : PrefixesToSearch()) {
             const PrefixReport report = InspectPrefix(prefix);
             WriteSkipNotes(report, notes);
+            if (LogEnabled(LogArea::Wine))
+                LogLine(LogArea::Wine, "looked at the Wine prefix " + prefix.sFolder + " (" +
+                                           prefix.sSource + "): " + PrefixSummary(report));
             if (report.Usable(Program::Game) != nullptr) {
                 return StoreFoldersOf(report);
             }
         }
+        LogLine(LogArea::Wine, "no Wine prefix holds a usable folder of Tribes 2");
     } catch (...) {
         // The search only helps: when it fails the start-up goes on as if it found nothing.
     }

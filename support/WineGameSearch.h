@@ -47,6 +47,10 @@ PrefixReport InspectPrefix(const Prefix &prefix);
 // registry file, a damaged line, a registered folder that cannot be used.
 void WriteSkipNotes(const PrefixReport &report, std::ostream &notes);
 
+// One line on what the report found: each registered folder and whether it is usable,
+// or why the prefix's registry was skipped.
+std::string PrefixSummary(const PrefixReport &report);
+
 // True when the store's game folder names a folder that exists.
 bool StoreHoldsUsableGameFolder();
 
@@ -61,7 +65,8 @@ StoredFolders StoreFoldersOf(const PrefixReport &report);
 
 // The start-up's search: when the store holds no usable game folder, inspects the
 // prefixes in order and stores the folders of the first that holds a usable game
-// folder. What had to be skipped is noted on notes. Never throws.
+// folder. What had to be skipped is noted on notes; every prefix looked at, and what
+// it held, goes to the log (keplo.wine). Never throws.
 StoredFolders FindGameInWine(std::ostream &notes) noexcept;
 
 } // namespace wine

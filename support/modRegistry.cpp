@@ -1,6 +1,7 @@
 #include "support/modRegistry.h"
 
 #include "support/RegApi.h"
+#include "support/RegStore.h"
 
 using namespace regstore;
 
@@ -43,4 +44,34 @@ void SetRegString(RegRoot hKey, const std::string &sPath, const std::string &sVa
     RegSetValueExA(hSubKey, sValue, 0, REG_SZ, sBytes.data(),
                    static_cast<std::uint32_t>(sBytes.size()));
     RegCloseKey(hSubKey);
+}
+
+bool SetRegStrings(RegRoot hKey, const std::string &sPath,
+                   const std::vector<std::pair<std::string, std::string>> &values,
+                   std::string *psError) {
+    const std::string sFull = FullKeyPath(hKey, sPath);
+    if (sFull.empty() || sFull.find('\\') == std::string::npos) {
+        if (psError != nullptr)
+            *psError = "the key " + sPath + " cannot be stored";
+        return false;
+    }
+    for (const auto &value : values) {
+        if (!IsValidValueName(value.first)) {
+            if (psError != nullptr)
+                *psError = "the value name " + value.first + " cannot be stored";
+            return false;
+        }
+    }
+    const StoreUpdate eResult = UpdateStore(
+        [&](RegDocument &doc) {
+            bool bChanged = false;
+            RegKey &key = doc.EnsureKey(sFull, &bChanged);
+            for (const auto &[sName, sData] : values) {
+                const std::string sBytes = sData + '\0';
+                bChanged |= key.SetValue(sName, REG_SZ, sBytes);
+            }
+            return bChanged;
+        },
+        psError);
+    return eResult != StoreUpdate::Failed;
 }

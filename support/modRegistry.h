@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 enum RegRoot : std::uint32_t {
     HKEY_CLASSES_ROOT = 0x80000000u,
@@ -22,6 +24,12 @@ std::string GetRegString(RegRoot hKey, const std::string &sPath, const std::stri
 // Stores sData as a string value, creating every missing key on the path. Reports nothing.
 void SetRegString(RegRoot hKey, const std::string &sPath, const std::string &sValue,
                   const std::string &sData);
+
+// Stores several string values of one key in one write of the store: all of them, or,
+// when the store cannot be written, none. False then, with the reason in psError.
+bool SetRegStrings(RegRoot hKey, const std::string &sPath,
+                   const std::vector<std::pair<std::string, std::string>> &values,
+                   std::string *psError = nullptr);
 
 // The file that holds the store.
 std::string RegistryFilePath();

@@ -190,6 +190,9 @@ JobOutcome ArchiveJobs::Run(const char *sJob, const std::string &sArchive, JobRu
     LogJob(std::string(sJob) + " started: " + sArchive);
     m_report.Clear();
     m_lReached.store(0);
+    // Nothing the bar reads may come from the call before.
+    ResetUnzipByteProgress();
+    ResetZipByteProgress();
     m_start = std::chrono::steady_clock::now();
 
     JobOutcome outcome;

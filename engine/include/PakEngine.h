@@ -179,7 +179,9 @@ typedef int32_t (*ZpArchiveProc)(int32_t specCount, char *archivePath, char **na
  * updated archive included), out of the total the call will handle. The total
  * is 0 until the engine knows it; done never passes it. Both start again from
  * 0 at the start of every call and keep their last values after it. Listing
- * counts nothing.
+ * counts nothing. Called with both pointers null, they set both counts back to 0:
+ * a caller that reads them on another thread does so before it starts a call, so
+ * that nothing it reads comes from the call before.
  */
 typedef void (*UzpByteProgressProc)(uint64_t *done, uint64_t *total);
 typedef void (*ZpByteProgressProc)(uint64_t *done, uint64_t *total);

@@ -141,6 +141,10 @@ ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **nam
 }
 
 ENGINE_EXPORT void ZpByteProgress(uint64_t *done, uint64_t *total) {
+    if (done == nullptr && total == nullptr) {
+        engine::CallProgress().Start();
+        return;
+    }
     uint64_t doneBytes = 0;
     uint64_t totalBytes = 0;
     engine::CallProgress().Read(doneBytes, totalBytes);

@@ -1,4 +1,5 @@
-// Message box texts that carry a job's reason in the engine's own words.
+// Message box texts that carry a reason in the words of what failed: the engine, the
+// settings store.
 #pragma once
 
 #include <QString>

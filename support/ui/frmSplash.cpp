@@ -1,17 +1,18 @@
 #include "support/ui/frmSplash.h"
 
 #include "platform/desktop/DesktopServices.h"
+#include "platform/os/Log.h"
 #include "support/SettingsKeys.h"
 #include "support/WineGameSearch.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"
+#include "support/ui/Logging.h"
 #include "support/ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QTimer>
 #include <exception>
-#include <iostream>
 
 namespace {
 
@@ -97,9 +98,14 @@ void frmSplash::paintEvent(QPaintEvent *) {
 }
 
 int RunWithSplash(QApplication &app, MainWindowFactory makeMainWindow) {
+    ConnectLogSink();
     // On Linux the game's set-up ran under Wine and recorded the game in the prefix's
-    // registry, not in our store: take it from there before the game check.
-    wine::FindGameInWine(std::cerr);
+    // registry, not in our store: take it from there before the game check. What the
+    // search had to skip goes to its log.
+    {
+        LogStream notes(LogArea::Wine);
+        wine::FindGameInWine(notes);
+    }
     frmSplash splash(std::move(makeMainWindow));
     if (!splash.Form_Load())
         return kExitGameNotFound;

@@ -258,7 +258,7 @@ TEST_F(frmSettingsTest, OnlyOkCancelAndEscapeCloseTheDialogAndGiveTheMainWindowB
     }
 }
 
-TEST_F(frmSettingsTest, AStoreThatCannotBeWrittenLosesNothingThatWasThere) {
+TEST_F(frmSettingsTest, AStoreThatCannotBeWrittenIsToldAndTheDialogKeepsTheChoices) {
     Store("PNG", QStringLiteral("/usr/bin/gimp"));
     Store("TXT", QStringLiteral("/usr/bin/gedit"));
     SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, kWorkFolderValue, "/work");
@@ -270,10 +270,35 @@ TEST_F(frmSettingsTest, AStoreThatCannotBeWrittenLosesNothingThatWasThere) {
     Open();
     m_desktop.AnswerFile(QStringLiteral("/usr/bin/krita"));
     Button("cmdPNGbrowse")->click();
-    Button("cmdApplySettings")->click();
+    for (const char *sButton : {"cmdApplySettings", "cmdSaveSettings"}) {
+        m_desktop.AnswerMessage(MsgAnswer::OK);
+        Button(sButton)->click();
+        Settle();
+        const FakeDesktop::Request box = m_desktop.Messages().back();
+        EXPECT_TRUE(IsTextWithReason(box.sText,
+                                     QStringLiteral("Your settings could not be saved. Nothing "
+                                                    "was changed; your choices are still here."),
+                                     QStringLiteral("cannot lock"),
+                                     QString::fromStdString(RegistryFilePath())))
+            << sButton;
+        EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
+        EXPECT_EQ(box.eIcon, MsgIcon::Critical);
+        // Nothing half-written, and nothing of the user's lost: the dialog stays open
+        // with the choice, Apply still offered, the main window still behind it.
+        EXPECT_EQ(StoreBytes(), before);
+        ASSERT_FALSE(m_pDialog.isNull()) << sButton;
+        EXPECT_EQ(Box("txtPNG")->text(), QStringLiteral("/usr/bin/krita"));
+        EXPECT_TRUE(Button("cmdApplySettings")->isEnabled());
+        EXPECT_FALSE(m_main.isEnabled());
+    }
+
+    // Once the store can be written again, OK saves every choice and closes.
+    ASSERT_TRUE(QDir().rmdir(sLock));
     Button("cmdSaveSettings")->click();
-    EXPECT_EQ(StoreBytes(), before);
-    EXPECT_EQ(Stored("PNG"), QStringLiteral("/usr/bin/gimp"));
+    Settle();
+    EXPECT_TRUE(m_pDialog.isNull());
+    EXPECT_EQ(Stored("PNG"), QStringLiteral("/usr/bin/krita"));
+    EXPECT_EQ(Stored("TXT"), QStringLiteral("/usr/bin/gedit"));
     EXPECT_TRUE(m_main.isEnabled());
 }
 

@@ -4,6 +4,7 @@
 #include "tests/testsupport/ReadOnlyFolder.h"
 
 #include <QCheckBox>
+#include <sys/stat.h>
 
 namespace {
 
@@ -174,4 +175,27 @@ TEST_F(CompressTest, AnArchiveThatWasNotWrittenIsSaidSoAndTheCollectionStays) {
         {Compressed("other.vl2"), {"Skins were NOT installed successfully.", MsgIcon::Critical}});
     EXPECT_EQ(ReadArchive(Out("other.vl2")).size(), 1u);
     EXPECT_EQ(Listing(m_sBase), QStringList());
+}
+
+TEST_F(CompressTest, ASkinTheEngineLeftOutIsToldAfterTheSuccessAndStaysCollected) {
+    Load();
+    Add(Skin("red.png"));
+    Add(Skin("blue.png"));
+    // Something the engine cannot pack takes blue's place in the staging folder.
+    ASSERT_TRUE(QFile::remove(Staged("blue.png")));
+    ASSERT_EQ(mkfifo(Staged("blue.png").toUtf8().constData(), 0600), 0);
+    Compress(Out("team.vl2"), std::nullopt, 2);
+
+    ExpectBoxes({Compressed("team.vl2"),
+                 {"These skins could NOT be compressed and stay in the list of skins: blue.png",
+                  MsgIcon::Exclamation, MsgButtons::OK,
+                  "skipping textures/skins/blue.png (not a regular file)", Out("team.vl2")}});
+    const std::map<QString, QByteArray> archive = ReadArchive(Out("team.vl2"));
+    EXPECT_EQ(archive.size(), 1u);
+    EXPECT_EQ(archive.count(QStringLiteral("textures/skins/red.png")), 1u);
+    // Only the skin the archive holds leaves the collection.
+    EXPECT_EQ(ListedSkins(), QStringList{"blue.png"});
+    EXPECT_FALSE(QFileInfo::exists(Staged("red.png")));
+    EXPECT_TRUE(QFileInfo::exists(Staged("blue.png")));
+    ExpectIdle();
 }
