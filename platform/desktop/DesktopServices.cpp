@@ -49,6 +49,20 @@ ButtonSet QtButtons(MsgButtons eButtons) {
     return {QMessageBox::Ok, QMessageBox::Ok};
 }
 
+QMessageBox::StandardButton QtButton(MsgAnswer eAnswer) {
+    switch (eAnswer) {
+    case MsgAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MsgAnswer::Yes:
+        return QMessageBox::Yes;
+    case MsgAnswer::No:
+        return QMessageBox::No;
+    case MsgAnswer::OK:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
 // The answer of a box that was closed without a button (Escape, the window manager):
 // what the box's own cancelling button would have answered.
 MsgAnswer ClosedAnswer(MsgButtons eButtons) {
@@ -95,12 +109,13 @@ std::optional<QString> Chosen(const QString &sPath) {
 class QtDesktopServices final : public DesktopServices {
 public:
     MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
-                         const QString &sTitle) override {
+                         const QString &sTitle, std::optional<MsgAnswer> eDefault) override {
         const ButtonSet set = QtButtons(eButtons);
         QMessageBox box(QtIcon(eIcon), sTitle, sText, set.buttons, owner);
         // File names may hold "<" and "&": the text is never read as markup.
         box.setTextFormat(Qt::PlainText);
-        box.setDefaultButton(set.first);
+        const QMessageBox::StandardButton eNamed = eDefault ? QtButton(*eDefault) : set.first;
+        box.setDefaultButton(set.buttons.testFlag(eNamed) ? eNamed : set.first);
         box.exec();
         QAbstractButton *pClicked = box.clickedButton();
         switch (pClicked ? box.standardButton(pClicked) : QMessageBox::NoButton) {

@@ -20,9 +20,12 @@ class DesktopServices {
 public:
     virtual ~DesktopServices() = default;
 
-    // A modal message box. A line break in sText is "\n".
+    // A modal message box. A line break in sText is "\n". Enter presses eDefault, one of
+    // the box's buttons; without one, the first (OK or Yes), as on the platform's own
+    // boxes. A question whose Yes would replace or throw away something names No.
     virtual MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons,
-                                 MsgIcon eIcon, const QString &sTitle) = 0;
+                                 MsgIcon eIcon, const QString &sTitle,
+                                 std::optional<MsgAnswer> eDefault = std::nullopt) = 0;
 
     // File dialogs. sFilter is a Qt filter ("PNG images (*.png)"); patterns match without
     // regard to case. sStartFolder may name a file, which the dialog then offers. The save

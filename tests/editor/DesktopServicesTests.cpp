@@ -31,7 +31,8 @@ struct SeenBox {
 
 // Shows a box through the real services and answers it with eClick (NoButton: Escape).
 MsgAnswer ShowAndAnswer(const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
-                        const QString &sTitle, QMessageBox::StandardButton eClick, SeenBox &seen) {
+                        const QString &sTitle, QMessageBox::StandardButton eClick, SeenBox &seen,
+                        std::optional<MsgAnswer> eDefault = std::nullopt) {
     QTimer::singleShot(0, [&] {
         auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!pBox)
@@ -49,7 +50,7 @@ MsgAnswer ShowAndAnswer(const QString &sText, MsgButtons eButtons, MsgIcon eIcon
         else
             pBox->button(eClick)->click();
     });
-    return Desktop().MessageBox(nullptr, sText, eButtons, eIcon, sTitle);
+    return Desktop().MessageBox(nullptr, sText, eButtons, eIcon, sTitle, eDefault);
 }
 
 } // namespace
@@ -108,6 +109,28 @@ TEST(RealDesktopServices, MessageTextIsShownAsPlainTextWithItsLineBreaks) {
     ASSERT_TRUE(seen.bSeen);
     EXPECT_EQ(seen.sText, sText);
     EXPECT_EQ(seen.eFormat, Qt::PlainText);
+}
+
+TEST(RealDesktopServices, EnterPressesTheFirstButtonUnlessTheBoxNamesAnother) {
+    const struct {
+        MsgButtons eButtons;
+        std::optional<MsgAnswer> eDefault;
+        QMessageBox::StandardButton eExpected;
+    } cases[] = {
+        {MsgButtons::YesNo, std::nullopt, QMessageBox::Yes},
+        {MsgButtons::YesNo, MsgAnswer::No, QMessageBox::No},
+        {MsgButtons::YesNoCancel, MsgAnswer::Cancel, QMessageBox::Cancel},
+        {MsgButtons::OKCancel, std::nullopt, QMessageBox::Ok},
+        // A button the box does not have leaves the first one the default.
+        {MsgButtons::OK, MsgAnswer::No, QMessageBox::Ok},
+    };
+    for (const auto &c : cases) {
+        SeenBox seen;
+        ShowAndAnswer(QStringLiteral("Replace it?"), c.eButtons, MsgIcon::Question,
+                      QStringLiteral("Keplo"), QMessageBox::NoButton, seen, c.eDefault);
+        ASSERT_TRUE(seen.bSeen);
+        EXPECT_EQ(seen.eDefault, c.eExpected);
+    }
 }
 
 TEST(RealDesktopServices, EscapeOnAYesNoBoxAnswersNo) {

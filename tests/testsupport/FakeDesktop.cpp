@@ -171,9 +171,11 @@ std::optional<FakeDesktop::Answer> FakeDesktop::Take(const Request &request) {
 // Unscripted requests are answered the way a user who backs out would answer them.
 
 MsgAnswer FakeDesktop::MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons,
-                                  MsgIcon eIcon, const QString &sTitle) {
+                                  MsgIcon eIcon, const QString &sTitle,
+                                  std::optional<MsgAnswer> eDefault) {
     Request request;
     request.eKind = Kind::MessageBox;
+    request.eDefault = eDefault;
     request.sText = sText;
     request.sTitle = sTitle;
     request.eIcon = eIcon;

@@ -39,6 +39,7 @@ public:
         QString sProgram;       // program started
         QStringList arguments;  // its arguments, one item each
         bool bHadOwner = false; // whether a window owned the box or dialog
+        std::optional<MsgAnswer> eDefault; // the box's button Enter presses, when one was named
     };
 
     FakeDesktop();
@@ -65,7 +66,8 @@ public:
 
     // ---- The services.
     MsgAnswer MessageBox(QWidget *owner, const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
-                         const QString &sTitle) override;
+                         const QString &sTitle,
+                         std::optional<MsgAnswer> eDefault = std::nullopt) override;
     std::optional<QString> GetOpenFileName(QWidget *owner, const QString &sTitle,
                                            const QString &sFilter,
                                            const QString &sStartFolder) override;
