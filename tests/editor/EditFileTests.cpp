@@ -63,8 +63,11 @@ protected:
     static QString OnZ(QString sPath) { return "Z:" + sPath.replace('/', '\\'); }
     QString LastRequest() const { return DescribeRequest(m_desktop.Requests().back()); }
     static QString Started(const QString &sProgram, const QStringList &arguments) {
-        return DescribeRequest(
-            {FakeDesktop::Kind::StartProgram, {}, {}, {}, {}, {}, {}, {}, sProgram, arguments});
+        FakeDesktop::Request request;
+        request.eKind = FakeDesktop::Kind::StartProgram;
+        request.sProgram = sProgram;
+        request.arguments = arguments;
+        return DescribeRequest(request);
     }
 
     const QString m_sBin = m_home.Path() + "/bin";
