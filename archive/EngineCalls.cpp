@@ -13,6 +13,14 @@ constexpr std::size_t kLongestPassword = 254;
 
 } // namespace
 
+bool AskByteProgress(void (*pProgress)(std::uint64_t *, std::uint64_t *), std::uint64_t *pDone,
+                     std::uint64_t *pTotal) {
+    if (pProgress == nullptr)
+        return false;
+    pProgress(pDone, pTotal);
+    return true;
+}
+
 std::vector<char> EngineText(const std::string &sText) {
     std::vector<char> vText(sText.begin(), sText.end());
     vText.push_back('\0');

@@ -21,6 +21,12 @@ template <typename Proc> Proc BindEntryPoint(DynamicLibrary &tLibrary, const cha
     return reinterpret_cast<Proc>(pAddress);
 }
 
+// Asks an engine's byte-progress entry point (null: the engine has none, or no call
+// has bound it yet): with both pointers null it sets the counts back to 0. False
+// when there is no entry point to ask.
+bool AskByteProgress(void (*pProgress)(std::uint64_t *, std::uint64_t *), std::uint64_t *pDone,
+                     std::uint64_t *pTotal);
+
 // A zero-terminated copy of sText that the engine may read (and write) during a call.
 std::vector<char> EngineText(const std::string &sText);
 

@@ -123,16 +123,11 @@ std::int32_t RunUnzipEngine(cUnzip &oUnzip, UnzipCommand &tCommand,
 }
 
 void ResetUnzipByteProgress() {
-    if (const UzpByteProgressProc pProgress = g_pByteProgress.load())
-        pProgress(nullptr, nullptr);
+    AskByteProgress(g_pByteProgress.load(), nullptr, nullptr);
 }
 
 bool UnzipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal) {
-    const UzpByteProgressProc pProgress = g_pByteProgress.load();
-    if (pProgress == nullptr)
-        return false;
-    pProgress(&lDone, &lTotal);
-    return true;
+    return AskByteProgress(g_pByteProgress.load(), &lDone, &lTotal);
 }
 
 void CallUnzipVersion(UnzipVersionRecord &tVersion) {

@@ -112,16 +112,11 @@ std::int32_t RunZipEngine(cZip &oZip, ZipOptions &tOptions,
 }
 
 void ResetZipByteProgress() {
-    if (const ZpByteProgressProc pProgress = g_pByteProgress.load())
-        pProgress(nullptr, nullptr);
+    AskByteProgress(g_pByteProgress.load(), nullptr, nullptr);
 }
 
 bool ZipByteProgress(std::uint64_t &lDone, std::uint64_t &lTotal) {
-    const ZpByteProgressProc pProgress = g_pByteProgress.load();
-    if (pProgress == nullptr)
-        return false;
-    pProgress(&lDone, &lTotal);
-    return true;
+    return AskByteProgress(g_pByteProgress.load(), &lDone, &lTotal);
 }
 
 std::int32_t ZipReplaceChar(std::string &sText, char cFind, char cReplace) {

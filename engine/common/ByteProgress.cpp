@@ -33,4 +33,19 @@ ByteProgress &CallProgress()
     return progress;
 }
 
+void AnswerProgressCall(uint64_t *done, uint64_t *total)
+{
+    if (done == nullptr && total == nullptr) {
+        CallProgress().Start();
+        return;
+    }
+    uint64_t doneBytes = 0;
+    uint64_t totalBytes = 0;
+    CallProgress().Read(doneBytes, totalBytes);
+    if (done != nullptr)
+        *done = doneBytes;
+    if (total != nullptr)
+        *total = totalBytes;
+}
+
 } // namespace engine

@@ -27,6 +27,10 @@ private:
 // The library's own progress: each engine library links its own copy of this code.
 ByteProgress &CallProgress();
 
+// What the byte-progress entry point of either library does: both pointers null set
+// the counts back to 0; otherwise each given pointer receives its count.
+void AnswerProgressCall(uint64_t *done, uint64_t *total);
+
 // Counts what a piece of work handles and, when it ends, adds whatever of its
 // share was not counted on the way (the work failed or was skipped), so that the
 // bytes done reach the total when every piece is over.

@@ -89,15 +89,5 @@ int32_t UzpVersion2(UnzipVersionRecord *version)
 
 void UzpByteProgress(uint64_t *done, uint64_t *total)
 {
-    if (done == nullptr && total == nullptr) {
-        engine::CallProgress().Start();
-        return;
-    }
-    uint64_t doneBytes = 0;
-    uint64_t totalBytes = 0;
-    engine::CallProgress().Read(doneBytes, totalBytes);
-    if (done != nullptr)
-        *done = doneBytes;
-    if (total != nullptr)
-        *total = totalBytes;
+    engine::AnswerProgressCall(done, total);
 }

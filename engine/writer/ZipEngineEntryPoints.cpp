@@ -141,15 +141,5 @@ ENGINE_EXPORT int32_t ZpArchive(int32_t specCount, char *archivePath, char **nam
 }
 
 ENGINE_EXPORT void ZpByteProgress(uint64_t *done, uint64_t *total) {
-    if (done == nullptr && total == nullptr) {
-        engine::CallProgress().Start();
-        return;
-    }
-    uint64_t doneBytes = 0;
-    uint64_t totalBytes = 0;
-    engine::CallProgress().Read(doneBytes, totalBytes);
-    if (done != nullptr)
-        *done = doneBytes;
-    if (total != nullptr)
-        *total = totalBytes;
+    engine::AnswerProgressCall(done, total);
 }
