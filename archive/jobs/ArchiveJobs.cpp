@@ -200,9 +200,11 @@ JobOutcome ArchiveJobs::Run(const char *sJob, const std::string &sArchive, JobRu
         std::int32_t lResult = 0;
         runner.Run([&] { lResult = fnCall(); },
                    [&]() -> JobFraction {
+                       // An engine that counts bytes is read in bytes only (a total of
+                       // 0: not known yet), never in a mix of bytes and entries.
                        std::uint64_t lDone = 0;
                        std::uint64_t lTotal = 0;
-                       if (fnBytes(lDone, lTotal) && lTotal > 0)
+                       if (fnBytes(lDone, lTotal))
                            return {lDone, lTotal};
                        return {m_lReached.load(std::memory_order_relaxed), lEntries};
                    });

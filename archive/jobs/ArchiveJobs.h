@@ -74,7 +74,7 @@ private:
 
     // Runs one engine call through the runner: fnCall returns the engine's result.
     // Progress is read through fnBytes, or counted in entries out of lEntries when the
-    // engine tells no bytes. The outcome is Done unless the call failed with an error;
+    // engine has no byte count at all. The outcome is Done unless the call failed with an error;
     // the caller decides what a non-zero result means for its job.
     JobOutcome Run(const char *sJob, const std::string &sArchive, JobRunner &runner,
                    const std::function<std::int32_t()> &fnCall,

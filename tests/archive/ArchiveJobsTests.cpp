@@ -135,8 +135,9 @@ protected:
         ASSERT_FALSE(samples.empty());
         bool bBetween = false;
         for (std::size_t i = 0; i < samples.size(); ++i) {
-            // Before the engine knows its total, nothing is done.
+            // Before the engine knows its total, nothing is known.
             if (samples[i].lTotal != lTotal) {
+                EXPECT_EQ(samples[i].lTotal, 0u) << i;
                 EXPECT_EQ(samples[i].lDone, 0u) << i;
                 continue;
             }
