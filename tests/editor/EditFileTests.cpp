@@ -209,13 +209,26 @@ TEST_F(EditFileTest, DoubleClickEditsAFileOnlyInEditModeAndOpenFolderShowsTheCat
         {"base.png", "textures/skins"}, {"sound", "sound"}, {"read me.txt", "docs"}};
     for (const auto &[sSelected, sFolder] : folders) {
         Select(QString::fromLatin1(sSelected));
-        m_desktop.AnswerOpenWithShell(false); // a failure is not reported
+        m_desktop.AnswerOpenWithShell(true);
         Click("cmdOpenFolder");
         EXPECT_EQ(m_desktop.Requests().back().sPath, Unpacked(QString::fromLatin1(sFolder)));
     }
     Select(QString());
     Click("cmdOpenFolder");
     EXPECT_EQ(m_desktop.Requests().size(), 4u);
+
+    // With no program to show a folder the user is told so, rather than nothing happening.
+    Select(QStringLiteral("sound"));
+    m_desktop.AnswerOpenWithShell(false);
+    m_desktop.AnswerMessage(MsgAnswer::OK);
+    Click("cmdOpenFolder");
+    const FakeDesktop::Request box = m_desktop.Requests().back();
+    EXPECT_EQ(box.sText, QStringLiteral("No program could be found to show the folder. Install a "
+                                        "file manager, or open the folder yourself.\n\n") +
+                             Unpacked(QStringLiteral("sound")));
+    EXPECT_EQ(box.sTitle + QString::number(int(box.eIcon)) + QString::number(int(box.eButtons)),
+              QStringLiteral("Keplo") + QString::number(int(MsgIcon::Exclamation)) +
+                  QString::number(int(MsgButtons::OK)));
 }
 
 // The real process start: a path with blanks, quotes, "$", ";" and a leading "-"
