@@ -246,10 +246,6 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
         lblStatus->setText(QStringLiteral("The archive holds no files."));
     } else if (!listing.IsFailed()) {
         lblStatus->setText(QStringLiteral("Click Extract to begin editing files"));
-        if (listing.IsPartly())
-            ShowMessage(WithReason(QStringLiteral("Not every entry of the archive could be read."),
-                                   listing.sReason, QString::fromStdString(sArchivePath)),
-                        MsgIcon::Exclamation);
     } else {
         lblStatus->clear();
         ShowMessage(WithReason(QStringLiteral("The archive could not be read."), listing.sReason,

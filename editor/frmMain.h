@@ -88,7 +88,7 @@ public:
 
 protected:
     // The window becoming active again picks up archives added or removed meanwhile.
-    void changeEvent(QEvent *pEvent) override;
+    bool event(QEvent *pEvent) override;
 
 private:
     void Form_Load();

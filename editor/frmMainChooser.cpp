@@ -7,10 +7,10 @@
 
 #include <QEvent>
 
-void frmMain::changeEvent(QEvent *pEvent) {
-    GameWindow::changeEvent(pEvent);
-    if (pEvent->type() == QEvent::ActivationChange && isActiveWindow())
+bool frmMain::event(QEvent *pEvent) {
+    if (pEvent->type() == QEvent::WindowActivate)
         RefreshArchiveChooser();
+    return GameWindow::event(pEvent);
 }
 
 void frmMain::RefreshArchiveChooser() {

@@ -231,6 +231,33 @@ TEST_F(EditFileTest, DoubleClickEditsAFileOnlyInEditModeAndOpenFolderShowsTheCat
                   QString::number(int(MsgButtons::OK)));
 }
 
+TEST_F(EditFileTest, EnterOnAFileEditsItAsADoubleClickDoes) {
+    MakeProgram(m_sProgs + "/gimp");
+    Configure("BMP", m_sProgs + "/gimp");
+    Unpack(kEntries, false);
+    Tree()->expandAll();
+    Tree()->setFocus();
+    auto enter = [this](const char *sText, Qt::Key eKey = Qt::Key_Return,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        Select(QString::fromLatin1(sText));
+        QTest::keyClick(Tree(), eKey, modifiers);
+    };
+    enter("flag.bmp"); // listed, not unpacked: Edit File is disabled
+    EXPECT_TRUE(m_desktop.Requests().empty());
+
+    Click("cmdExtract");
+    m_desktop.AnswerStartProgram(true);
+    enter("flag.bmp");
+    EXPECT_EQ(LastRequest(), Started(m_sProgs + "/gimp", {Unpacked("textures/flag.bmp")}));
+    m_desktop.AnswerStartProgram(true);
+    enter("flag.bmp", Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(m_desktop.Requests().size(), 2u);
+    // A category, or Enter with a modifier, is left to the tree.
+    enter("sound");
+    enter("flag.bmp", Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(m_desktop.Requests().size(), 2u);
+}
+
 // The real process start: a path with blanks, quotes, "$", ";" and a leading "-"
 // reaches the program as one argument, for a Linux program and through wine.
 TEST_F(EditFileTest, TheProgramReceivesTheFileAsOneArgumentUnchanged) {

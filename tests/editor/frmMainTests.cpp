@@ -165,7 +165,8 @@ TEST_F(frmMainTest, EveryCaptionFitsItsControlAtTheWindowsFont) {
     QLabel *pStatus = Control<QLabel>(QStringLiteral("lblStatus"));
     for (const char *sStatus :
          {"Please select a category.", "Select a file to edit.",
-          "Click Extract to begin editing files", "Please wait. Extracting files..."})
+          "Click Extract to begin editing files", "Please wait. Extracting files...",
+          "The archive holds no files."})
         EXPECT_LE(pStatus->fontMetrics().horizontalAdvance(QString::fromLatin1(sStatus)),
                   pStatus->width())
             << sStatus;
