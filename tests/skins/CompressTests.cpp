@@ -111,8 +111,11 @@ TEST_F(CompressTest, TheReplaceQuestionReplacesExtendsOrLeavesEverythingAsItWas)
         WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
         Load();
         Add(Skin("new.png"));
-        Compress(Out("team.vl2"), eAnswer);
+        // Typed without its extension: the question is about team.vl2.
+        Compress(Out("team"), eAnswer);
         const ExpectedBox question{kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel};
+        // Enter picks another name rather than replacing or extending the archive.
+        EXPECT_EQ(m_desktop.Messages()[m_nBoxesSeen].eDefault, MsgAnswer::Cancel);
         const bool bCancelled = eAnswer == MsgAnswer::Cancel;
         if (bCancelled)
             ExpectBoxes({question});
@@ -266,14 +269,4 @@ TEST_F(CompressTest, ANameWithoutExtensionGetsVl2AndTheGameIsAskedAbout) {
         EXPECT_EQ(Listing(m_sBase), game);
         EXPECT_EQ(ReadFile(sScripts), c.bScriptsReplaced ? ReadFile(Out(c.sWritten)) : scripts);
     }
-}
-
-TEST_F(CompressTest, EnterInTheReplaceQuestionChoosesAnotherNameRatherThanReplacing) {
-    WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
-    Load();
-    Add(Skin("new.png"));
-    Compress(Out("team"), MsgAnswer::Cancel);
-    ExpectBoxes({{kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel}});
-    EXPECT_EQ(m_desktop.Messages().back().eDefault, MsgAnswer::Cancel);
-    EXPECT_EQ(ReadArchive(Out("team.vl2")).size(), 1u);
 }
