@@ -23,7 +23,8 @@ std::set<std::string> EmptiedFolders(const QStringList &lstEntries) {
         if (IsHiddenType(FileType(sLine.mid(lSlash + 1))))
             continue;
         // A folder that climbs out of the sub-folder is never touched.
-        if (const std::optional<std::string> sFolder = EntryPath(sLine.left(std::max<qsizetype>(lSlash, 0))))
+        if (const std::optional<std::string> sFolder =
+                EntryPath(sLine.left(std::max<qsizetype>(lSlash, 0))))
             folders.insert(*sFolder);
     }
     return folders;
@@ -41,7 +42,8 @@ CancelLoss FilesCancelThrowsAway(const std::string &sSubFolder, const QStringLis
     CancelLoss loss;
     // Files the user put beside the unpacked ones, where Cancel deletes them too.
     for (const std::string &sFolder : EmptiedFolders(lstEntries)) {
-        const fs::path folder = sFolder.empty() ? fs::path(sSubFolder) : fs::path(sSubFolder) / sFolder;
+        const fs::path folder =
+            sFolder.empty() ? fs::path(sSubFolder) : fs::path(sSubFolder) / sFolder;
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {

@@ -4,8 +4,8 @@
 #include "editor/frmMain.h"
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
-#include "support/ui/LongJob.h"
 #include "support/ui/Logging.h"
+#include "support/ui/LongJob.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ bool frmMain::MayThrowAwayChanges() {
     if (loss.bKnown && loss.nFiles == 0)
         return true;
     const bool bThrowAway =
-        Desktop().MessageBox(this,
-                             CancelQuestion(drpVL2File->currentText(), loss,
-                                            QString::fromStdString(sSubFolder)),
-                             MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("Keplo"),
-                             MsgAnswer::No) == MsgAnswer::Yes;
+        Desktop().MessageBox(
+            this,
+            CancelQuestion(drpVL2File->currentText(), loss, QString::fromStdString(sSubFolder)),
+            MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("Keplo"),
+            MsgAnswer::No) == MsgAnswer::Yes;
     qCInfo(lcEditor).noquote() << "cancel would throw away" << loss.nFiles << "files"
                                << (loss.bKnown ? "changed or added" : "(no record of Extract)")
                                << "in" << QString::fromStdString(sSubFolder) << ":"

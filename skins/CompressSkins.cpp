@@ -125,8 +125,7 @@ void frmMain::cmdCompress_Click() {
     }
     // The staged skins are the player's only collection of them: they and the list
     // stay until an archive holds them, so another name can be tried at once.
-    qCInfo(lcPelterbox).noquote() << "compress into" << sPath << ":"
-                                  << KindText(packing.eKind);
+    qCInfo(lcPelterbox).noquote() << "compress into" << sPath << ":" << KindText(packing.eKind);
     if (packing.IsFailed()) {
         ShowMessage(WithReason(QStringLiteral("Skins were NOT compressed successfully."),
                                packing.sReason, sPath),

@@ -1,9 +1,9 @@
 // The Install Skins tab: copies a skin archive into the game's base folder under a
 // name the user types.
 #include "platform/os/FileCopy.h"
+#include "skins/SkinArchive.h"
 #include "skins/SkinNames.h"
 #include "skins/frmMain.h"
-#include "skins/SkinArchive.h"
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/JobMessages.h"

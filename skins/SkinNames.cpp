@@ -21,9 +21,8 @@ QString InstallName(const QString &sTyped) {
 }
 
 bool IsBlankName(const QString &sName) {
-    return std::all_of(sName.begin(), sName.end(), [](QChar c) {
-        return c == QLatin1Char('.') || c == QLatin1Char(' ');
-    });
+    return std::all_of(sName.begin(), sName.end(),
+                       [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char(' '); });
 }
 
 QString WithArchiveExtension(const QString &sPath) {

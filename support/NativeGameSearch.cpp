@@ -18,9 +18,8 @@ namespace fs = std::filesystem;
 namespace native {
 
 std::vector<InstallRoot> InstallRoots() {
-    std::vector<InstallRoot> roots = {{"/usr/local/games", "/usr/local/games"},
-                                      {"/opt", "/opt"},
-                                      {"/usr/games", "/usr/games"}};
+    std::vector<InstallRoot> roots = {
+        {"/usr/local/games", "/usr/local/games"}, {"/opt", "/opt"}, {"/usr/games", "/usr/games"}};
     auto add = [&roots](const std::string &sFolder, const std::string &sLabel) {
         if (std::none_of(roots.begin(), roots.end(),
                          [&](const InstallRoot &root) { return root.sFolder == sFolder; }))

@@ -2,8 +2,8 @@
 
 #include "platform/desktop/DesktopServices.h"
 #include "platform/os/Log.h"
-#include "support/SettingsKeys.h"
 #include "support/NativeGameSearch.h"
+#include "support/SettingsKeys.h"
 #include "support/WineGameSearch.h"
 #include "support/modRegistry.h"
 #include "support/ui/Artwork.h"

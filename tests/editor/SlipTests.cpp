@@ -54,14 +54,14 @@ TEST_F(SlipTest, AnArchiveThatCannotBeListedSaysWhyAndOneWithoutFilesSaysSo) {
         const std::size_t nBoxes = m_desktop.Messages().size();
         if (c.sReasonPart)
             m_desktop.AnswerMessage(MsgAnswer::OK);
-        Choose(Chooser()->itemText(Chooser()->findText(QString::fromLatin1(c.sOdd),
-                                                       Qt::MatchFixedString)));
+        Choose(Chooser()->itemText(
+            Chooser()->findText(QString::fromLatin1(c.sOdd), Qt::MatchFixedString)));
         if (c.sReasonPart) {
             ASSERT_EQ(m_desktop.Messages().size(), nBoxes + 1);
             const FakeDesktop::Request box = m_desktop.Messages().back();
-            EXPECT_TRUE(IsTextWithReason(box.sText, QStringLiteral("The archive could not be read."),
-                                         QString::fromLatin1(c.sReasonPart),
-                                         m_sBase + QLatin1Char('/') + c.sOdd + ".vl2"));
+            EXPECT_TRUE(IsTextWithReason(
+                box.sText, QStringLiteral("The archive could not be read."),
+                QString::fromLatin1(c.sReasonPart), m_sBase + QLatin1Char('/') + c.sOdd + ".vl2"));
             EXPECT_EQ(box.eIcon, MsgIcon::Critical);
         } else {
             EXPECT_EQ(m_desktop.Messages().size(), nBoxes);
@@ -85,10 +85,10 @@ TEST_F(SlipTest, CancelAsksBeforeThrowingAwayWhatChangedSinceExtractAndNoKeepsIt
     };
     const std::vector<Case> cases = {
         {"nothing changed", [] {}, QString()},
-        {"an edit",
-         [&] { WriteFile(sSub + "/scripts/a.cs", "edited"); },
+        {"an edit", [&] { WriteFile(sSub + "/scripts/a.cs", "edited"); },
          "Cancel throws away the unpacked files of Skins, and with them 1 file changed or "
-         "added since Extract.\n\nThrow away your changes?" + sFolder},
+         "added since Extract.\n\nThrow away your changes?" +
+             sFolder},
         // A file of a hidden type, one the user added in a category and one in the
         // sub-folder count; one that Cancel leaves (in a folder of no category) does not.
         {"edits and additions",
@@ -99,9 +99,9 @@ TEST_F(SlipTest, CancelAsksBeforeThrowingAwayWhatChangedSinceExtractAndNoKeepsIt
              WriteFile(sSub + "/textures/kept.png", "kept");
          },
          "Cancel throws away the unpacked files of Skins, and with them 3 files changed or "
-         "added since Extract.\n\nThrow away your changes?" + sFolder},
-        {"no record of Extract",
-         [&] { RemoveExtractSnapshot(sSub.toStdString()); },
+         "added since Extract.\n\nThrow away your changes?" +
+             sFolder},
+        {"no record of Extract", [&] { RemoveExtractSnapshot(sSub.toStdString()); },
          "Keplo has no record of what Extract unpacked for Skins, so it cannot tell which files "
          "you changed: Cancel throws away 4 files, changed or not.\n\nThrow them away?" +
              sFolder},

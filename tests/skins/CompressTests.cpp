@@ -214,9 +214,9 @@ TEST_F(CompressTest, ANameWithoutExtensionGetsVl2AndTheGameIsAskedAbout) {
         "scripts.vl2 is one of the game's own archives: it holds more than skins. Replacing it "
         "can break the game. Replace it?\n\n");
     struct Case {
-        const char *sTyped;     // in the save dialog
-        const char *sWritten;   // the archive that must exist afterwards
-        bool bInstall;          // "Install skins after compression" ticked
+        const char *sTyped;   // in the save dialog
+        const char *sWritten; // the archive that must exist afterwards
+        bool bInstall;        // "Install skins after compression" ticked
         std::vector<MsgAnswer> answers;
         std::vector<ExpectedBox> boxes;
         bool bScriptsReplaced;
@@ -261,8 +261,7 @@ TEST_F(CompressTest, ANameWithoutExtensionGetsVl2AndTheGameIsAskedAbout) {
         }
         EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")),
                   QStringList{QString::fromLatin1(c.sWritten)});
-        EXPECT_EQ(ReadArchive(Out(c.sWritten)).count(QStringLiteral("textures/skins/red.png")),
-                  1u);
+        EXPECT_EQ(ReadArchive(Out(c.sWritten)).count(QStringLiteral("textures/skins/red.png")), 1u);
         QStringList game = {QStringLiteral("scripts.vl2")};
         if (c.bInstall && QString::fromLatin1(c.sWritten) != QLatin1String("scripts.vl2"))
             game.prepend(QString::fromLatin1(c.sWritten));

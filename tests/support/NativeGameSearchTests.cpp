@@ -36,9 +36,9 @@ TEST_F(NativeSearchTest, TheUsualPlacesAreSearchedInOrderEachOnce) {
             found.push_back(root.sFolder + " = " + root.sLabel);
         return found;
     };
-    const std::vector<std::string> usual = {
-        "/usr/local/games = /usr/local/games", "/opt = /opt", "/usr/games = /usr/games",
-        Home() + "/games = ~/games", Home() + "/.local/share/games = ~/.local/share/games"};
+    const std::vector<std::string> usual = {"/usr/local/games = /usr/local/games", "/opt = /opt",
+                                            "/usr/games = /usr/games", Home() + "/games = ~/games",
+                                            Home() + "/.local/share/games = ~/.local/share/games"};
     EXPECT_EQ(folders(), usual);
     EXPECT_EQ(native::InstallRootsText(),
               "/usr/local/games, /opt, /usr/games, ~/games, ~/.local/share/games");
@@ -65,11 +65,12 @@ TEST_F(NativeSearchTest, ATribes2FolderOfAnyCaseHoldingGameDataBaseIsTheGame) {
 
     std::vector<std::string> found;
     for (const native::Install &install : native::FindInstalls(roots))
-        found.push_back(install.sFolder + (install.sProblem.empty() ? "" : ": " + install.sProblem));
-    EXPECT_EQ(found, (std::vector<std::string>{
-                         local.sFolder + "/Tribes2: " + local.sFolder +
-                             "/Tribes2 holds no GameData/base folder",
-                         home.sFolder + "/TRIBES2", home.sFolder + "/tribes2"}));
+        found.push_back(install.sFolder +
+                        (install.sProblem.empty() ? "" : ": " + install.sProblem));
+    EXPECT_EQ(found,
+              (std::vector<std::string>{local.sFolder + "/Tribes2: " + local.sFolder +
+                                            "/Tribes2 holds no GameData/base folder",
+                                        home.sFolder + "/TRIBES2", home.sFolder + "/tribes2"}));
 
     std::ostringstream notes;
     EXPECT_EQ(native::FindNativeGame(roots, notes), home.sFolder + "/TRIBES2");
@@ -104,8 +105,9 @@ TEST_F(NativeSearchTest, FindGameListsNativeInstallsAfterThePrefixesAndSavesTheF
 
     const ProcessResult looked = RunProcess(KEPLO_REG_TOOL, {"find-game"});
     EXPECT_EQ(looked.lExitCode, 0) << looked.sErr;
-    EXPECT_EQ(looked.sOut, Home() + "/games/Tribes2 (native install)\n"
-                                    "    Tribes 2        usable\n" +
+    EXPECT_EQ(looked.sOut, Home() +
+                               "/games/Tribes2 (native install)\n"
+                               "    Tribes 2        usable\n" +
                                Home() + "/.local/share/games/tribes2 (native install)\n" +
                                "    Tribes 2        not usable: " + Home() +
                                "/.local/share/games/tribes2 holds no GameData/base folder\n\n" +
