@@ -4,6 +4,7 @@
 #include "editor/CategoryTree.h"
 #include "editor/ChangeMarks.h"
 #include "editor/FileTypes.h"
+#include "editor/ItemEnterFilter.h"
 #include "editor/SavePlan.h"
 #include "editor/SnapshotFile.h"
 #include "editor/UnpackedFiles.h"
@@ -76,6 +77,7 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     connect(cmdEditFile, &QPushButton::clicked, this, &frmMain::cmdEditFile_Click);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmMain::cmdOpenFolder_Click);
     connect(treArchive, &QTreeWidget::itemDoubleClicked, this, &frmMain::treArchive_DblClick);
+    new ItemEnterFilter(treArchive, [this] { treArchive_DblClick(); });
 
     Form_Load();
 }
@@ -240,7 +242,9 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
         ProgressBar->hide();
     }
 
-    if (!listing.IsFailed()) {
+    if (listing.IsDone() && m_lstArchive.isEmpty()) {
+        lblStatus->setText(QStringLiteral("The archive holds no files."));
+    } else if (!listing.IsFailed()) {
         lblStatus->setText(QStringLiteral("Click Extract to begin editing files"));
     } else {
         lblStatus->clear();
@@ -451,6 +455,8 @@ void frmMain::cmdSaveChanges_Click() {
 }
 
 void frmMain::cmdCancel_Click() {
+    if (!MayThrowAwayChanges())
+        return;
     qCInfo(lcEditor).noquote() << "cancel: removing the unpacked files in"
                                << QString::fromStdString(ArchiveSubFolder());
     {

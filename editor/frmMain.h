@@ -86,6 +86,10 @@ public:
 
     static constexpr int kTreeIconCount = 8;
 
+protected:
+    // The window becoming active again picks up archives added or removed meanwhile.
+    bool event(QEvent *pEvent) override;
+
 private:
     void Form_Load();
     void FillArchiveChooser();
@@ -97,6 +101,12 @@ private:
     void cmdEditFile_Click();
     void cmdOpenFolder_Click();
     void treArchive_DblClick();
+    // Fills the chooser afresh and keeps the archive chosen; when that archive is
+    // gone, nothing is chosen any more and the tree is emptied.
+    void RefreshArchiveChooser();
+    // Before Cancel: true when nothing changed since Extract or the user agreed to
+    // throw away the files that did.
+    bool MayThrowAwayChanges();
 
     // The text editor command: the "TXT" program followed by one blank, or, when none
     // is configured, the plain text editor fallback followed by one blank.

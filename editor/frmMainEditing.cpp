@@ -95,5 +95,7 @@ void frmMain::OpenSelectedFolder() {
     if (!pCategory || sSubFolder.empty())
         return;
     if (const auto sFolder = PathBelow(sSubFolder, pCategory->text(0)))
-        OpenWithShell(QString::fromStdString(*sFolder));
+        if (!OpenWithShell(QString::fromStdString(*sFolder)))
+            ShowMessage(NoFolderProgramText(QString::fromStdString(*sFolder)),
+                        MsgIcon::Exclamation);
 }

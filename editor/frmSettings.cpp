@@ -10,6 +10,7 @@
 #include "support/ui/WindowPlacement.h"
 #include "support/ui/modWindows.h"
 
+#include <QKeyEvent>
 #include <QWindow>
 
 namespace {
@@ -46,6 +47,8 @@ frmSettings::frmSettings(QWidget *pMain) : QDialog(nullptr), m_pMain(pMain) {
     connect(cmdSaveSettings, &QPushButton::clicked, this, &frmSettings::cmdSaveSettings_Click);
     connect(cmdCancelSettings, &QPushButton::clicked, this, &frmSettings::cmdCancelSettings_Click);
     connect(cmdApplySettings, &QPushButton::clicked, this, &frmSettings::cmdApplySettings_Click);
+    for (QLineEdit *pBox : {txtPNG, txtJPG, txtGIF, txtBMP, txtText, txtSound, txtVideo})
+        pBox->installEventFilter(this);
 
     Form_Load();
 }
@@ -81,6 +84,24 @@ void frmSettings::showEvent(QShowEvent *pEvent) {
     if (m_pMain && m_pMain->windowHandle() && windowHandle())
         windowHandle()->setTransientParent(m_pMain->windowHandle());
     QDialog::showEvent(pEvent);
+}
+
+bool frmSettings::eventFilter(QObject *pWatched, QEvent *pEvent) {
+    auto *pBox = qobject_cast<QLineEdit *>(pWatched);
+    if (pBox && pEvent->type() == QEvent::KeyPress) {
+        const auto *pKey = static_cast<QKeyEvent *>(pEvent);
+        if ((pKey->key() == Qt::Key_Delete || pKey->key() == Qt::Key_Backspace) &&
+            pKey->modifiers() == Qt::NoModifier) {
+            // The boxes are read-only, filled only by their Browse buttons: these keys
+            // are the one way to take a program away again.
+            if (!pBox->text().isEmpty()) {
+                pBox->clear();
+                cmdApplySettings->setEnabled(true);
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(pWatched, pEvent);
 }
 
 bool frmSettings::SaveSettings() {

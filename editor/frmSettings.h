@@ -36,6 +36,8 @@ protected:
     // Escape presses Cancel.
     void reject() override;
     void showEvent(QShowEvent *pEvent) override;
+    // Delete or Backspace in a program box clears it: the type then has no program.
+    bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
     struct ProgramValue {

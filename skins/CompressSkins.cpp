@@ -76,7 +76,10 @@ void frmMain::CollectSkin(const std::string &sSource, const QString &sName) {
         return;
     }
     txtCompressPng->clear();
-    lstCompressSkins->insertItem(SortedRow(lstCompressSkins, sName), sName);
+    // A skin of a name already listed has just replaced the staged copy: its one
+    // entry stands for the new copy, so the list names what will be packed.
+    if (lstCompressSkins->findItems(sName, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
+        lstCompressSkins->insertItem(SortedRow(lstCompressSkins, sName), sName);
     if (lstCompressSkins->selectedItems().isEmpty())
         lstCompressSkins->setCurrentRow(0);
 }
@@ -96,8 +99,11 @@ void frmMain::cmdCompress_Click() {
         this, QStringLiteral("Save As"), QtFilter(QStringLiteral("VL2 file | *.vl2")), QString());
     if (!sChosen)
         return;
-    const std::string sArchive = sChosen->toStdString();
-    const QString sTitle = FileTitle(*sChosen);
+    // The game loads only ".vl2" archives: a name typed without an extension gets it
+    // before anything is asked or written.
+    const QString sPath = WithArchiveExtension(*sChosen);
+    const std::string sArchive = sPath.toStdString();
+    const QString sTitle = FileTitle(sPath);
 
     bool bReplace = false;
     if (FileExists(sArchive) == 1) {
@@ -106,7 +112,7 @@ void frmMain::cmdCompress_Click() {
                                                 "Click YES to replace this file\n"
                                                 "Click NO to add skins to VL2 archive\n"
                                                 "Click CANCEL to choose another filename."),
-                        MsgButtons::YesNoCancel, MsgIcon::Question);
+                        MsgButtons::YesNoCancel, MsgIcon::Question, MsgAnswer::Cancel);
         if (eAnswer == MsgAnswer::Cancel)
             return;
         bReplace = eAnswer == MsgAnswer::Yes;
@@ -119,17 +125,19 @@ void frmMain::cmdCompress_Click() {
     }
     // The staged skins are the player's only collection of them: they and the list
     // stay until an archive holds them, so another name can be tried at once.
-    qCInfo(lcPelterbox).noquote() << "compress into" << *sChosen << ":"
-                                  << KindText(packing.eKind);
+    qCInfo(lcPelterbox).noquote() << "compress into" << sPath << ":" << KindText(packing.eKind);
     if (packing.IsFailed()) {
         ShowMessage(WithReason(QStringLiteral("Skins were NOT compressed successfully."),
-                               packing.sReason, *sChosen),
+                               packing.sReason, sPath),
                     MsgButtons::OK, MsgIcon::Critical);
         return;
     }
     bool bInstalled = true;
-    if (chkCompressInstall->isChecked())
-        bInstalled = InstallArchive(sArchive, GameBaseFolder() + sTitle.toStdString());
+    if (chkCompressInstall->isChecked()) {
+        const std::string sTarget = InstallTarget(sTitle);
+        if (MayReplaceInGame(sArchive, sTarget))
+            bInstalled = InstallArchive(sArchive, sTarget);
+    }
     // A skin the engine left out stays staged and listed, for another try.
     const std::set<QString> leftOut = SkinsLeftOut(packing.vLeftOut);
     if (leftOut.empty()) {
@@ -144,15 +152,15 @@ void frmMain::cmdCompress_Click() {
             }
         }
     }
-    ShowMessage(QStringLiteral("Skins compressed successfully.\n\n") + *sChosen, MsgButtons::OK,
+    ShowMessage(QStringLiteral("Skins compressed successfully.\n\n") + sPath, MsgButtons::OK,
                 MsgIcon::Information);
     if (packing.IsPartly()) {
         QStringList names(leftOut.begin(), leftOut.end());
-        qCInfo(lcPelterbox) << "compressed" << *sChosen << "without" << names;
+        qCInfo(lcPelterbox) << "compressed" << sPath << "without" << names;
         ShowMessage(WithReason(QStringLiteral("These skins could NOT be compressed and stay in "
                                               "the list of skins: ") +
                                    names.join(QStringLiteral(", ")),
-                               packing.sReason, *sChosen),
+                               packing.sReason, sPath),
                     MsgButtons::OK, MsgIcon::Exclamation);
     }
     if (!bInstalled)

@@ -46,6 +46,11 @@ void frmMain::cmdExtract_Click() {
         // What the bar counts up to: the entries of the archive, listed first.
         LongJobRunner listing;
         unpacking = m_jobs.List(sArchivePath, listing);
+        // An archive without files would be "extracted" into nothing at all.
+        if (!unpacking.IsFailed() && m_cUnzip.FileCount() == 0) {
+            unpacking.eKind = JobOutcome::Kind::Failed;
+            unpacking.sReason = "The archive holds no files.";
+        }
         if (!unpacking.IsFailed()) {
             LongJobRunner runner(prgExtract, m_cUnzip.FileCount());
             unpacking = m_jobs.Unpack(sArchivePath, sFolder.toStdString(), UnpackLayout::Flat,
@@ -64,6 +69,7 @@ void frmMain::cmdExtract_Click() {
     }
     txtExtractVL2->clear();
     if (ShowMessage(QStringLiteral("Skins extracted successfully. View skins?\n"),
-                    MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
-        OpenWithShell(sFolder);
+                    MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes &&
+        !OpenWithShell(sFolder))
+        ShowMessage(NoFolderProgramText(sFolder), MsgButtons::OK, MsgIcon::Exclamation);
 }

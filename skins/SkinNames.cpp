@@ -19,3 +19,18 @@ QString ProposedInstallName(const QString &sPath) {
 QString InstallName(const QString &sTyped) {
     return EndsWithUpper(sTyped, QStringLiteral(".VL2")) ? sTyped.chopped(4) : sTyped;
 }
+
+bool IsBlankName(const QString &sName) {
+    return std::all_of(sName.begin(), sName.end(),
+                       [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char(' '); });
+}
+
+QString WithArchiveExtension(const QString &sPath) {
+    const QString sTitle = FileTitle(sPath);
+    // A leading dot starts a hidden file's name, not an extension; a trailing one
+    // carries no extension either.
+    const qsizetype lDot = sTitle.lastIndexOf(QLatin1Char('.'));
+    if (lDot > 0 && lDot < sTitle.size() - 1)
+        return sPath;
+    return sPath + QStringLiteral(".vl2");
+}

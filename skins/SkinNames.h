@@ -22,3 +22,11 @@ QString ProposedInstallName(const QString &sPath);
 
 // The install name as used: a ".vl2" ending typed in any case is removed, once.
 QString InstallName(const QString &sTyped);
+
+// Whether a name to install under names nothing: empty, or made only of dots and
+// blanks (".", " . "), which would give a hidden file or one the game cannot find.
+bool IsBlankName(const QString &sName);
+
+// A path chosen to save an archive at, with ".vl2" added when its file name has no
+// extension ("MySkins" gives "MySkins.vl2"; "my.skins" and "pack.zip" stay).
+QString WithArchiveExtension(const QString &sPath);

@@ -170,8 +170,10 @@ std::optional<QString> frmMain::ShowOpenDialog(const QString &sTitle,
     return sChosen;
 }
 
-MsgAnswer frmMain::ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon) {
-    return Desktop().MessageBox(this, sText, eButtons, eIcon, QStringLiteral("Keplo Pelterbox"));
+MsgAnswer frmMain::ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
+                               std::optional<MsgAnswer> eDefault) {
+    return Desktop().MessageBox(this, sText, eButtons, eIcon, QStringLiteral("Keplo Pelterbox"),
+                                eDefault);
 }
 
 void frmMain::Warn(const QString &sText) {

@@ -13,6 +13,7 @@
 #include "archive/cZip.h"
 #include "archive/jobs/ArchiveJobs.h"
 #include "platform/desktop/DesktopServices.h"
+#include "skins/SkinArchive.h"
 #include "support/ProgramVersion.h"
 #include "support/ui/GameWindow.h"
 #include "ui_frmMain.h"
@@ -61,6 +62,16 @@ private:
     void cmdInstall_Click();
     // Copies an archive to sTarget in the game base folder; false when it could not.
     bool InstallArchive(const std::string &sArchive, const std::string &sTarget);
+    // Lists the archive to install: what it holds when the engine reads it whole and
+    // it holds files; otherwise nothing, and the user has been told why.
+    std::optional<ArchiveHoldings> ReadableArchive(const QString &sArchive);
+    // The game base folder + sFileName, in the spelling on disk of an archive that
+    // has that name in other letters.
+    std::string InstallTarget(const QString &sFileName) const;
+    // Asks before sArchive takes the place of an archive in the game: true when
+    // sTarget does not exist, is sArchive itself, or the user answered Yes. The
+    // question says so when the archive there holds more than skins.
+    bool MayReplaceInGame(const std::string &sArchive, const std::string &sTarget);
 
     // Compress Skins.
     void cmdCompressPngBrowse_Click();
@@ -81,8 +92,10 @@ private:
     // dlgOpen, shared by the Browse buttons that pick a file: the file it offers
     // first is the one chosen last, unless a handler cleared it.
     std::optional<QString> ShowOpenDialog(const QString &sTitle, const QString &sPairedFilter);
-    // A message box of this window, titled "Keplo Pelterbox".
-    MsgAnswer ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon);
+    // A message box of this window, titled "Keplo Pelterbox"; eDefault is the button
+    // Enter presses (No for a question whose Yes replaces something).
+    MsgAnswer ShowMessage(const QString &sText, MsgButtons eButtons, MsgIcon eIcon,
+                          std::optional<MsgAnswer> eDefault = std::nullopt);
     // The warning about input that cannot be used: exclamation icon, OK button.
     void Warn(const QString &sText);
     // The warning about a path that names no file.

@@ -10,6 +10,7 @@
 // value indented by four blanks, a blank line) so that scripts written for it work.
 #include "platform/os/AtomicFile.h"
 #include "support/CaseBlind.h"
+#include "support/NativeGameSearch.h"
 #include "support/RegFileFormat.h"
 #include "support/RegStore.h"
 #include "support/SettingsKeys.h"
@@ -50,9 +51,12 @@ const char *const USAGE =
     "\n"
     "  find-game looks for Tribes 2 in the Wine prefixes ($WINEPREFIX, ~/.wine,\n"
     "  Lutris' ~/Games/*, Bottles' bottles, PlayOnLinux' ~/.PlayOnLinux/wineprefix/*)\n"
-    "  and prints what each one's registry holds for the game and for Photoshop 6.0.\n"
-    "  --save stores the first usable game folder, and Photoshop's folder from the\n"
-    "  same prefix when the store has none. Exit code 0 when a usable folder was found.\n"
+    "  and prints what each one's registry holds for the game and for Photoshop 6.0;\n"
+    "  then for native installs: a tribes2 folder (any letter case) in\n"
+    "  /usr/local/games, /opt, /usr/games, ~/games or ~/.local/share/games.\n"
+    "  --save stores the first usable game folder (a prefix's before a native one),\n"
+    "  and Photoshop's folder from the same prefix when the store has none.\n"
+    "  Exit code 0 when a usable folder was found.\n"
     "\n"
     "The store is $XDG_CONFIG_HOME/Halvane/registry.reg (default ~/.config/...).\n";
 
@@ -453,10 +457,9 @@ void PrintReport(const wine::PrefixReport &report) {
     }
 }
 
-// Stores the folders the report holds and says what was stored; checks by reading
-// them back, since the store's writer reports nothing.
-int SaveFolders(const wine::PrefixReport &report) {
-    const wine::StoredFolders stored = wine::StoreFoldersOf(report);
+// Says what was stored; checks by reading the game's folder back, since the store's
+// writer reports nothing.
+int ReportStored(const wine::StoredFolders &stored) {
     const std::string sRead = GetRegString(HKEY_LOCAL_MACHINE, kGameSetupKey, kGameFolderValue, "");
     if (sRead != stored.sGameFolder) {
         std::cerr << "ERROR: cannot write the settings store " << RegistryFilePath() << ".\n";
@@ -470,6 +473,14 @@ int SaveFolders(const wine::PrefixReport &report) {
     return 0;
 }
 
+void PrintInstall(const native::Install &install) {
+    std::cout << install.sFolder << " (native install)\n"
+              << "    Tribes 2        "
+              << (install.sProblem.empty() ? std::string("usable")
+                                           : "not usable: " + install.sProblem)
+              << "\n";
+}
+
 int FindGame(const std::vector<std::string> &args) {
     bool bSave = false;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -481,9 +492,12 @@ int FindGame(const std::vector<std::string> &args) {
         }
     }
     const std::vector<wine::Prefix> prefixes = wine::PrefixesToSearch();
-    if (prefixes.empty()) {
+    const std::vector<native::Install> installs = native::FindInstalls(native::InstallRoots());
+    if (prefixes.empty() && installs.empty()) {
         std::cerr << "No Wine prefix found ($WINEPREFIX, ~/.wine, ~/Games/*, Bottles' "
-                     "bottles, ~/.PlayOnLinux/wineprefix/*).\n";
+                     "bottles, ~/.PlayOnLinux/wineprefix/*), and no native install of Tribes 2 "
+                     "(a tribes2 folder in "
+                  << native::InstallRootsText() << ").\n";
         return 1;
     }
     std::optional<wine::PrefixReport> firstWithGame;
@@ -494,13 +508,29 @@ int FindGame(const std::vector<std::string> &args) {
             firstWithGame = std::move(report);
         }
     }
+    // The Wine prefixes come first, as in the programs' own search.
+    const native::Install *pNative = nullptr;
+    for (const native::Install &install : installs) {
+        PrintInstall(install);
+        if (pNative == nullptr && install.sProblem.empty()) {
+            pNative = &install;
+        }
+    }
     std::cout << "\n";
-    if (!firstWithGame) {
-        std::cerr << "No Wine prefix holds a usable folder of Tribes 2.\n";
+    if (!firstWithGame && pNative == nullptr) {
+        std::cerr << "No Wine prefix or native install holds a usable folder of Tribes 2.\n";
         return 1;
     }
-    std::cout << "Tribes 2: " << firstWithGame->Usable(wine::Program::Game)->sFolder << "\n";
-    return bSave ? SaveFolders(*firstWithGame) : 0;
+    if (firstWithGame) {
+        std::cout << "Tribes 2: " << firstWithGame->Usable(wine::Program::Game)->sFolder << "\n";
+        return bSave ? ReportStored(wine::StoreFoldersOf(*firstWithGame)) : 0;
+    }
+    std::cout << "Tribes 2: " << pNative->sFolder << "\n";
+    if (!bSave) {
+        return 0;
+    }
+    SetRegString(HKEY_LOCAL_MACHINE, kGameSetupKey, kGameFolderValue, pNative->sFolder);
+    return ReportStored({pNative->sFolder, std::string()});
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/DesktopServices.h"
 #include "platform/os/Log.h"
+#include "support/NativeGameSearch.h"
 #include "support/SettingsKeys.h"
 #include "support/WineGameSearch.h"
 #include "support/modRegistry.h"
@@ -33,6 +34,16 @@ bool GameIsInstalled() {
 
 } // namespace
 
+QString GameNotFoundText() {
+    // The search found the game neither in a Wine prefix nor in a native install:
+    // the player learns how to name its folder.
+    return QStringLiteral(
+        "Keplo could not detect Tribes 2 on your computer.\n\n"
+        "If the game is installed, tell Keplo its folder with the keplo-reg tool:\n"
+        "keplo-reg add 'HKLM\\SOFTWARE\\Sierra Online\\Setup\\Tribes2' /v directory /d "
+        "<the game's folder>");
+}
+
 frmSplash::frmSplash(MainWindowFactory makeMainWindow, QWidget *parent)
     // A splash window type lets the window manager keep it out of the task bar.
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), tmrSplash(new QTimer(this)),
@@ -54,9 +65,8 @@ frmSplash::~frmSplash() = default;
 
 bool frmSplash::Form_Load() {
     if (!GameIsInstalled()) {
-        Desktop().MessageBox(nullptr,
-                             QStringLiteral("Keplo could not detect Tribes 2 on your computer."),
-                             MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Keplo"));
+        Desktop().MessageBox(nullptr, GameNotFoundText(), MsgButtons::OK, MsgIcon::Critical,
+                             QStringLiteral("Keplo"));
         return false;
     }
     CentreOnScreen(this, size());
@@ -105,6 +115,7 @@ int RunWithSplash(QApplication &app, MainWindowFactory makeMainWindow) {
     {
         LogStream notes(LogArea::Wine);
         wine::FindGameInWine(notes);
+        native::FindNativeGame(notes);
     }
     frmSplash splash(std::move(makeMainWindow));
     if (!splash.Form_Load())

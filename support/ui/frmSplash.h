@@ -53,7 +53,12 @@ private:
     QPointer<QWidget> m_pMainWindow;
 };
 
-// Starts a program the way both programs start: the game looked for in Wine when the
-// store holds no usable game folder, the splash, then the event loop. Returns the process's exit
-// code (kExitGameNotFound when the game is missing).
+// The box that ends the start-up when the game is not found: the designed message,
+// then how to register the game's folder with keplo-reg.
+QString GameNotFoundText();
+
+// Starts a program the way both programs start: the game looked for in Wine prefixes
+// and native installs when the store holds no usable game folder, the splash, then
+// the event loop. Returns the process's exit code (kExitGameNotFound when the game is
+// missing).
 int RunWithSplash(QApplication &app, MainWindowFactory makeMainWindow);

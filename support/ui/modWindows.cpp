@@ -25,6 +25,12 @@ void RemoveCloseCommand(QWidget *pWindow) {
         pWindow->show();
 }
 
-void OpenWithShell(const QString &sPath) {
-    Desktop().OpenWithShell(sPath);
+bool OpenWithShell(const QString &sPath) {
+    return Desktop().OpenWithShell(sPath);
+}
+
+QString NoFolderProgramText(const QString &sFolder) {
+    return QStringLiteral("No program could be found to show the folder. Install a file "
+                          "manager, or open the folder yourself.\n\n") +
+           sFolder;
 }

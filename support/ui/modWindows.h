@@ -12,5 +12,8 @@ class QWidget;
 void RemoveCloseCommand(QWidget *pWindow);
 
 // Opens a file or folder in the desktop's associated program (a folder in the file
-// manager). Failure is silent: nothing happens.
-void OpenWithShell(const QString &sPath);
+// manager). False when no program could be started for it.
+bool OpenWithShell(const QString &sPath);
+
+// What a window says when no program could show the folder sFolder.
+QString NoFolderProgramText(const QString &sFolder);

@@ -319,6 +319,8 @@ TEST_F(ChangeSinceExtractTest, MarksShowOutsideEditsAndLeaveTheNodesAsTheyWere) 
     m_pMain->RefreshChangeMarks();
     EXPECT_EQ(MarkedNodes(), QStringList{"scripts\\b.cs"});
 
+    // Cancel asks first: the edit would be thrown away.
+    m_desktop.AnswerMessage(MsgAnswer::Yes);
     Click("cmdCancel");
     EXPECT_EQ(MarkedNodes(), QStringList());
     EXPECT_FALSE(QFileInfo::exists(SnapshotFile(QStringLiteral("Scripts"))));

@@ -209,13 +209,53 @@ TEST_F(EditFileTest, DoubleClickEditsAFileOnlyInEditModeAndOpenFolderShowsTheCat
         {"base.png", "textures/skins"}, {"sound", "sound"}, {"read me.txt", "docs"}};
     for (const auto &[sSelected, sFolder] : folders) {
         Select(QString::fromLatin1(sSelected));
-        m_desktop.AnswerOpenWithShell(false); // a failure is not reported
+        m_desktop.AnswerOpenWithShell(true);
         Click("cmdOpenFolder");
         EXPECT_EQ(m_desktop.Requests().back().sPath, Unpacked(QString::fromLatin1(sFolder)));
     }
     Select(QString());
     Click("cmdOpenFolder");
     EXPECT_EQ(m_desktop.Requests().size(), 4u);
+
+    // With no program to show a folder the user is told so, rather than nothing happening.
+    Select(QStringLiteral("sound"));
+    m_desktop.AnswerOpenWithShell(false);
+    m_desktop.AnswerMessage(MsgAnswer::OK);
+    Click("cmdOpenFolder");
+    const FakeDesktop::Request box = m_desktop.Requests().back();
+    EXPECT_EQ(box.sText, QStringLiteral("No program could be found to show the folder. Install a "
+                                        "file manager, or open the folder yourself.\n\n") +
+                             Unpacked(QStringLiteral("sound")));
+    EXPECT_EQ(box.sTitle + QString::number(int(box.eIcon)) + QString::number(int(box.eButtons)),
+              QStringLiteral("Keplo") + QString::number(int(MsgIcon::Exclamation)) +
+                  QString::number(int(MsgButtons::OK)));
+}
+
+TEST_F(EditFileTest, EnterOnAFileEditsItAsADoubleClickDoes) {
+    MakeProgram(m_sProgs + "/gimp");
+    Configure("BMP", m_sProgs + "/gimp");
+    Unpack(kEntries, false);
+    Tree()->expandAll();
+    Tree()->setFocus();
+    auto enter = [this](const char *sText, Qt::Key eKey = Qt::Key_Return,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        Select(QString::fromLatin1(sText));
+        QTest::keyClick(Tree(), eKey, modifiers);
+    };
+    enter("flag.bmp"); // listed, not unpacked: Edit File is disabled
+    EXPECT_TRUE(m_desktop.Requests().empty());
+
+    Click("cmdExtract");
+    m_desktop.AnswerStartProgram(true);
+    enter("flag.bmp");
+    EXPECT_EQ(LastRequest(), Started(m_sProgs + "/gimp", {Unpacked("textures/flag.bmp")}));
+    m_desktop.AnswerStartProgram(true);
+    enter("flag.bmp", Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(m_desktop.Requests().size(), 2u);
+    // A category, or Enter with a modifier, is left to the tree.
+    enter("sound");
+    enter("flag.bmp", Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(m_desktop.Requests().size(), 2u);
 }
 
 // The real process start: a path with blanks, quotes, "$", ";" and a leading "-"

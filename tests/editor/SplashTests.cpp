@@ -18,7 +18,11 @@
 namespace {
 
 const char *const kGameKey = "SOFTWARE\\Sierra Online\\Setup\\Tribes2";
-const QString kNoGame = QStringLiteral("Keplo could not detect Tribes 2 on your computer.");
+// The designed message, then how to register the game with keplo-reg.
+const QString kNoGame = QStringLiteral(
+    "Keplo could not detect Tribes 2 on your computer.\n\nIf the game is installed, tell "
+    "Keplo its folder with the keplo-reg tool:\nkeplo-reg add "
+    "'HKLM\\SOFTWARE\\Sierra Online\\Setup\\Tribes2' /v directory /d <the game's folder>");
 
 class SplashTest : public ::testing::Test {
 protected:

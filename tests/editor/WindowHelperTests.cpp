@@ -70,11 +70,13 @@ TEST(BrowseForFolder, ThePromptIsTheTitleAndTheFolderLosesItsTrailingSlash) {
     }
 }
 
-TEST(OpenWithShell, HandsThePathToTheDesktopAndIgnoresAFailure) {
+TEST(OpenWithShell, HandsThePathToTheDesktopAndTellsWhetherItOpened) {
     FakeDesktop desktop;
     desktop.AnswerOpenWithShell(false);
-    OpenWithShell(QStringLiteral("/work/Scripts/my folder"));
-    ASSERT_EQ(desktop.Requests(FakeDesktop::Kind::OpenWithShell).size(), 1u);
+    desktop.AnswerOpenWithShell(true);
+    EXPECT_FALSE(OpenWithShell(QStringLiteral("/work/Scripts/my folder")));
+    EXPECT_TRUE(OpenWithShell(QStringLiteral("/work/Scripts")));
+    ASSERT_EQ(desktop.Requests(FakeDesktop::Kind::OpenWithShell).size(), 2u);
     EXPECT_EQ(desktop.Requests()[0].sPath, QStringLiteral("/work/Scripts/my folder"));
 }
 

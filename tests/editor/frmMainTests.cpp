@@ -163,9 +163,9 @@ TEST_F(frmMainTest, EveryCaptionFitsItsControlAtTheWindowsFont) {
     EXPECT_TRUE(CaptionsFit(m_pMain.get()));
     // The status line's texts fit as well.
     QLabel *pStatus = Control<QLabel>(QStringLiteral("lblStatus"));
-    for (const char *sStatus :
-         {"Please select a category.", "Select a file to edit.",
-          "Click Extract to begin editing files", "Please wait. Extracting files..."})
+    for (const char *sStatus : {"Please select a category.", "Select a file to edit.",
+                                "Click Extract to begin editing files",
+                                "Please wait. Extracting files...", "The archive holds no files."})
         EXPECT_LE(pStatus->fontMetrics().horizontalAdvance(QString::fromLatin1(sStatus)),
                   pStatus->width())
             << sStatus;

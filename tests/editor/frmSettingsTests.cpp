@@ -303,3 +303,27 @@ TEST_F(frmSettingsTest, AStoreThatCannotBeWrittenIsToldAndTheDialogKeepsTheChoic
 }
 
 } // namespace
+
+TEST_F(frmSettingsTest, DeleteOrBackspaceClearsAProgramBoxSoTheTypeCanHaveNoProgramAgain) {
+    for (const char *sName : kValueNames)
+        Store(sName, QStringLiteral("/usr/bin/") + QString::fromLatin1(sName).toLower());
+    Open();
+    EXPECT_FALSE(Button("cmdApplySettings")->isEnabled());
+
+    // An empty box stays as it is: nothing to apply.
+    Store("JPG", QString());
+    delete m_pDialog;
+    Open();
+    QTest::keyClick(Box("txtJPG"), Qt::Key_Backspace);
+    EXPECT_FALSE(Button("cmdApplySettings")->isEnabled());
+
+    QTest::keyClick(Box("txtPNG"), Qt::Key_Delete);
+    QTest::keyClick(Box("txtSound"), Qt::Key_Backspace);
+    EXPECT_EQ(Box("txtPNG")->text() + Box("txtSound")->text(), QString());
+    EXPECT_EQ(Box("txtGIF")->text(), QStringLiteral("/usr/bin/gif"));
+    ASSERT_TRUE(Button("cmdApplySettings")->isEnabled());
+    Button("cmdApplySettings")->click();
+    EXPECT_EQ(Stored("PNG") + Stored("WAV") + Stored("MP3"), QString());
+    EXPECT_EQ(Stored("GIF"), QStringLiteral("/usr/bin/gif"));
+    EXPECT_FALSE(Button("cmdApplySettings")->isEnabled());
+}

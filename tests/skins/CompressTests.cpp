@@ -74,23 +74,25 @@ TEST_F(CompressTest, CollectedSkinsAreStagedAndListedInOrderAndRemoveTakesTheSel
     Add(Skin("blue.PnG"));
     m_desktop.AnswerFile(Skin("d/red.png"));
     Click("cmdCompressPngBrowse");
-    Add(Skin("e/Red.png")); // the same name again: one staged copy, two entries
+    // The same name again replaces the staged copy and keeps the one entry; a name
+    // differing in letter case is a file of its own.
+    Add(Skin("e/Red.png"));
     EXPECT_EQ(Box("txtCompressPng")->text(), QString());
-    EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "Red.png", "red.png", "Red.png"}));
+    EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "Red.png", "red.png"}));
     EXPECT_EQ(SkinList()->currentRow(), 1); // the first entry, selected before the others came
     EXPECT_EQ(ReadFile(Staged("Red.png")), QByteArray("png e/Red.png"));
     const FakeDesktop::Request dialog = m_desktop.Requests(FakeDesktop::Kind::OpenFile).front();
     EXPECT_EQ(dialog.sTitle + dialog.sFilter, QStringLiteral("Select SkinTribes 2 Skins (*.PNG)"));
 
     Click("cmdCompressRemove");
-    EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "red.png", "Red.png"}));
+    EXPECT_EQ(ListedSkins(), (QStringList{"blue.PnG", "red.png"}));
     EXPECT_TRUE(SkinList()->selectedItems().isEmpty());
     Click("cmdCompressRemove"); // nothing selected: nothing happens
-    EXPECT_EQ(ListedSkins().size(), 3);
+    EXPECT_EQ(ListedSkins().size(), 2);
 
     Compress(Out("team.vl2"));
     ExpectBoxes({Compressed("team.vl2")});
-    // The second Red.png went with the first: its staged copy is gone.
+    // The list named exactly what was packed.
     EXPECT_EQ(ReadArchive(Out("team.vl2")),
               (std::map<QString, QByteArray>{{"textures/skins/blue.PnG", "png blue.PnG"},
                                              {"textures/skins/red.png", "png d/red.png"}}));
@@ -109,8 +111,11 @@ TEST_F(CompressTest, TheReplaceQuestionReplacesExtendsOrLeavesEverythingAsItWas)
         WriteArchive(Out("team.vl2"), {{"old.txt", "old"}});
         Load();
         Add(Skin("new.png"));
-        Compress(Out("team.vl2"), eAnswer);
+        // Typed without its extension: the question is about team.vl2.
+        Compress(Out("team"), eAnswer);
         const ExpectedBox question{kAlreadyExists, MsgIcon::Question, MsgButtons::YesNoCancel};
+        // Enter picks another name rather than replacing or extending the archive.
+        EXPECT_EQ(m_desktop.Messages()[m_nBoxesSeen].eDefault, MsgAnswer::Cancel);
         const bool bCancelled = eAnswer == MsgAnswer::Cancel;
         if (bCancelled)
             ExpectBoxes({question});
@@ -198,4 +203,69 @@ TEST_F(CompressTest, ASkinTheEngineLeftOutIsToldAfterTheSuccessAndStaysCollected
     EXPECT_FALSE(QFileInfo::exists(Staged("red.png")));
     EXPECT_TRUE(QFileInfo::exists(Staged("blue.png")));
     ExpectIdle();
+}
+
+// The name typed in the save dialog and the game's folder: ".vl2" is added to a name
+// without an extension before anything is asked or written, and installing after
+// compression asks before it replaces an archive of the game.
+TEST_F(CompressTest, ANameWithoutExtensionGetsVl2AndTheGameIsAskedAbout) {
+    const QString sScripts = m_sBase + QStringLiteral("/scripts.vl2");
+    const QString sGameOwn = QStringLiteral(
+        "scripts.vl2 is one of the game's own archives: it holds more than skins. Replacing it "
+        "can break the game. Replace it?\n\n");
+    struct Case {
+        const char *sTyped;   // in the save dialog
+        const char *sWritten; // the archive that must exist afterwards
+        bool bInstall;        // "Install skins after compression" ticked
+        std::vector<MsgAnswer> answers;
+        std::vector<ExpectedBox> boxes;
+        bool bScriptsReplaced;
+    };
+    using A = MsgAnswer;
+    const std::vector<Case> cases = {
+        {"MySkins", "MySkins.vl2", false, {A::OK}, {Compressed("MySkins.vl2")}, false},
+        {"my.skins", "my.skins", false, {A::OK}, {Compressed("my.skins")}, false},
+        {"Team", "Team.vl2", true, {A::OK}, {Compressed("Team.vl2")}, false},
+        {"scripts",
+         "scripts.vl2",
+         true,
+         {A::No, A::OK},
+         {{sGameOwn + sScripts, MsgIcon::Question, MsgButtons::YesNo}, Compressed("scripts.vl2")},
+         false},
+        {"scripts",
+         "scripts.vl2",
+         true,
+         {A::Yes, A::OK},
+         {{sGameOwn + sScripts, MsgIcon::Question, MsgButtons::YesNo}, Compressed("scripts.vl2")},
+         true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.sTyped) + (c.bInstall ? ", installed" : ""));
+        QDir(m_home.Path() + QStringLiteral("/out")).removeRecursively();
+        QDir().mkpath(m_home.Path() + QStringLiteral("/out"));
+        QDir(m_sBase).removeRecursively();
+        WriteArchive(sScripts, {{"scripts/autoexec.cs", "the game's scripts"}});
+        const QByteArray scripts = ReadFile(sScripts);
+        Load();
+        Control<QCheckBox>(QStringLiteral("chkCompressInstall"))->setChecked(c.bInstall);
+        Add(Skin("red.png"));
+        m_desktop.AnswerFile(Out(c.sTyped));
+        for (const MsgAnswer eAnswer : c.answers)
+            m_desktop.AnswerMessage(eAnswer);
+        const std::size_t nBefore = m_desktop.Messages().size();
+        Click("cmdCompress");
+
+        ExpectBoxes(c.boxes);
+        if (c.boxes.size() > 1) {
+            EXPECT_EQ(m_desktop.Messages()[nBefore].eDefault, MsgAnswer::No);
+        }
+        EXPECT_EQ(Listing(m_home.Path() + QStringLiteral("/out")),
+                  QStringList{QString::fromLatin1(c.sWritten)});
+        EXPECT_EQ(ReadArchive(Out(c.sWritten)).count(QStringLiteral("textures/skins/red.png")), 1u);
+        QStringList game = {QStringLiteral("scripts.vl2")};
+        if (c.bInstall && QString::fromLatin1(c.sWritten) != QLatin1String("scripts.vl2"))
+            game.prepend(QString::fromLatin1(c.sWritten));
+        EXPECT_EQ(Listing(m_sBase), game);
+        EXPECT_EQ(ReadFile(sScripts), c.bScriptsReplaced ? ReadFile(Out(c.sWritten)) : scripts);
+    }
 }

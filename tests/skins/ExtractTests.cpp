@@ -119,3 +119,38 @@ TEST_F(ExtractTest, AnExtractionTheEngineCouldNotDoIsSaidSoAndTheArchiveStaysCho
     EXPECT_EQ(Listing(m_sFolder), QStringList());
     ExpectIdle();
 }
+
+TEST_F(ExtractTest, AnArchiveWithNothingToExtractSaysSoAndOffersNoFolder) {
+    Load();
+    for (const char *sOdd : {"empty", "folder-entries-only"}) {
+        SCOPED_TRACE(sOdd);
+        const QString sArchive = m_home.Path() + QLatin1Char('/') + sOdd + QStringLiteral(".vl2");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KEPLO_ODD_ARCHIVES "/") + sOdd + ".zip", sArchive));
+        Extract(sArchive, MsgAnswer::OK);
+        ExpectBoxes({NotExtracted(sArchive, "The archive holds no files.")});
+        EXPECT_EQ(Box("txtExtractVL2")->text(), sArchive);
+        EXPECT_EQ(Listing(m_sFolder), QStringList());
+        ExpectIdle();
+    }
+    EXPECT_TRUE(m_desktop.Requests(FakeDesktop::Kind::OpenWithShell).empty());
+}
+
+TEST_F(ExtractTest, ViewSkinsWithNoProgramToShowTheFolderSaysSo) {
+    WriteArchive(m_sArchive, {{"textures/skins/a.png", "a"}});
+    Load();
+    m_desktop.AnswerFile(m_sArchive);
+    Click("cmdExtractVL2Browse");
+    m_desktop.AnswerFolder(m_sFolder);
+    Click("cmdExtractFolderBrowse");
+    m_desktop.AnswerMessage(MsgAnswer::Yes);
+    m_desktop.AnswerOpenWithShell(false);
+    m_desktop.AnswerMessage(MsgAnswer::OK);
+    Click("cmdExtract");
+    ExpectBoxes(
+        {{"Skins extracted successfully. View skins?\n", MsgIcon::Question, MsgButtons::YesNo},
+         {"No program could be found to show the folder. Install a file manager, or open the "
+          "folder yourself.\n\n" +
+              m_sFolder,
+          MsgIcon::Exclamation}});
+    EXPECT_EQ(Listing(m_sFolder), QStringList{"a.png"});
+}

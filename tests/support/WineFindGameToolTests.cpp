@@ -73,11 +73,17 @@ TEST_F(FindGameTool, WithoutAUsableFolderItSaysSoAndStoresNothing) {
     EXPECT_EQ(none.lExitCode, 1);
     EXPECT_EQ(none.sOut, "");
     EXPECT_NE(none.sErr.find("No Wine prefix found"), std::string::npos) << none.sErr;
+    EXPECT_NE(none.sErr.find("and no native install of Tribes 2 (a tribes2 folder in "
+                             "/usr/local/games, /opt, /usr/games, ~/games, "
+                             "~/.local/share/games)"),
+              std::string::npos)
+        << none.sErr;
 
     MakePrefix(".wine", Registry(R"(C:\\Nowhere)"));
     const ProcessResult unusable = Run({"find-game", "/save"});
     EXPECT_EQ(unusable.lExitCode, 1);
-    EXPECT_EQ(unusable.sErr, "No Wine prefix holds a usable folder of Tribes 2.\n");
+    EXPECT_EQ(unusable.sErr, "No Wine prefix or native install holds a usable folder of "
+                             "Tribes 2.\n");
     EXPECT_FALSE(StoreExists());
 
     const ProcessResult wrong = Run({"find-game", "--everywhere"});
