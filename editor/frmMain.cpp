@@ -17,6 +17,7 @@
 #include "support/ui/BusyState.h"
 #include "support/ui/CaptionFont.h"
 #include "support/ui/JobMessages.h"
+#include "support/ui/KeptWriting.h"
 #include "support/ui/LongJob.h"
 #include "support/ui/LongJobRunner.h"
 #include "support/ui/Logging.h"
@@ -76,6 +77,7 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     connect(cmdEditFile, &QPushButton::clicked, this, &frmMain::cmdEditFile_Click);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmMain::cmdOpenFolder_Click);
     connect(treArchive, &QTreeWidget::itemDoubleClicked, this, &frmMain::treArchive_DblClick);
+    SetUpChooserMenu();
 
     Form_Load();
 }
@@ -317,12 +319,27 @@ void frmMain::SaveChanges() {
     const std::string sSubFolder = ArchiveSubFolder();
     if (sArchivePath.empty() || sSubFolder.empty())
         return;
-    JobOutcome writing;
+    SavePlan plan;
+    KeptWrite keeping(GameFolder(), sArchivePath, "Keplo");
+    bool bKept = true;
     {
         BusyState busy(this);
         // Finding what changed looks at every unpacked file.
-        SavePlan plan;
         RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
+        // The archive as it is now is kept first, so that the save can be undone.
+        if (plan.eKind != SavePlan::Kind::Nothing)
+            bKept = KeepAsLongJob(keeping, ProgressBar);
+    }
+    // Without a Yes nothing is written, and the edits stay in the work folder.
+    if (!bKept && !MayWriteWithoutKeeping(this, QStringLiteral("Keplo"), keeping,
+                                          QStringLiteral("Save your changes"))) {
+        qCInfo(lcEditor).noquote() << "not saved, since it could not be kept:"
+                                   << QString::fromStdString(sArchivePath);
+        return;
+    }
+    JobOutcome writing;
+    {
+        BusyState busy(this);
         // Nothing changed since Extract: the archive is left exactly as it is.
         if (plan.eKind != SavePlan::Kind::Nothing) {
             PackRequest request{sArchivePath, sSubFolder + "/", {}, false};
@@ -333,6 +350,7 @@ void frmMain::SaveChanges() {
                 plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
             LongJobRunner runner(ProgressBar, nFiles);
             writing = m_jobs.Pack(request, runner);
+            keeping.Finish(!writing.IsFailed());
         }
         // Only an archive that holds every edit may lose its unpacked files: they are
         // the user's only copy of the edits.
