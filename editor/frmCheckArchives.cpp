@@ -192,7 +192,10 @@ void frmCheckArchives::ShowLine(std::size_t lRow) {
     pRestore->setToolTip(QStringLiteral("Put back the original of %1, kept on %2")
                              .arg(QString::fromStdString(place.FileName()),
                                   QString::fromStdString(KeptDateText(kept.original->lKeptAt))));
-    connect(pRestore, &QPushButton::clicked, this, [this, lRow] { cmdRestore_Click(lRow); });
+    // Acts once the click is over: checking the line again replaces this button.
+    connect(
+        pRestore, &QPushButton::clicked, this, [this, lRow] { cmdRestore_Click(lRow); },
+        Qt::QueuedConnection);
     treChecks->setItemWidget(pItem, kRestoreColumn, pRestore);
 }
 

@@ -61,8 +61,10 @@ QString Name(const KeptPlace &place) {
     return QString::fromStdString(place.FileName());
 }
 
+// The date and time never part at the end of a box's line.
 QString Date(const KeptRecord &record) {
-    return QString::fromStdString(KeptDateText(record.lKeptAt));
+    return QString::fromStdString(KeptDateText(record.lKeptAt))
+        .replace(QLatin1Char(' '), QChar(0x00A0));
 }
 
 // The question before a kept version is put back: what, of when, and what becomes of
@@ -102,19 +104,22 @@ void frmMain::SetUpChooserMenu() {
 void frmMain::FillChooserMenu(QMenu &menu) {
     const std::optional<KeptPlace> place = ChosenKeptPlace();
     const KeptArchive kept = place ? ReadKept(*place) : KeptArchive{};
-    QAction *pRestore = menu.addAction(QStringLiteral("&Restore Original Archive..."), this,
-                                       &frmMain::RestoreOriginalArchive);
-    pRestore->setObjectName(QStringLiteral("mnuRestoreOriginal"));
-    pRestore->setEnabled(place && kept.original);
-    QAction *pUndo =
-        menu.addAction(QStringLiteral("&Undo Last Save..."), this, &frmMain::UndoLastSave);
-    pUndo->setObjectName(QStringLiteral("mnuUndoLastSave"));
-    pUndo->setEnabled(place && kept.previous);
+    // Each item acts once the menu is gone: a menu deletes itself when it closes, which
+    // the long jobs' event handling would otherwise do under its feet.
+    auto add = [&](const QString &sText, const char *sName, void (frmMain::*pHandler)(),
+                   bool bEnabled) {
+        QAction *pAction = menu.addAction(sText);
+        pAction->setObjectName(QString::fromLatin1(sName));
+        pAction->setEnabled(bEnabled);
+        connect(pAction, &QAction::triggered, this, pHandler, Qt::QueuedConnection);
+    };
+    add(QStringLiteral("&Restore Original Archive..."), "mnuRestoreOriginal",
+        &frmMain::RestoreOriginalArchive, place && kept.original);
+    add(QStringLiteral("&Undo Last Save..."), "mnuUndoLastSave", &frmMain::UndoLastSave,
+        place && kept.previous);
     menu.addSeparator();
-    QAction *pCheck = menu.addAction(QStringLiteral("&Check All Archives..."), this,
-                                     &frmMain::CheckAllArchives);
-    pCheck->setObjectName(QStringLiteral("mnuCheckAllArchives"));
-    pCheck->setEnabled(!GameFolder().empty());
+    add(QStringLiteral("&Check All Archives..."), "mnuCheckAllArchives",
+        &frmMain::CheckAllArchives, !GameFolder().empty());
 }
 
 void frmMain::ShowChooserMenu(const QPoint &globalPos) {
