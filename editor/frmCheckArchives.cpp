@@ -57,11 +57,14 @@ frmCheckArchives::frmCheckArchives(QWidget *parent, std::string sGameFolder,
                                    RestoreOriginal fnRestore)
     : QDialog(parent), m_sGameFolder(std::move(sGameFolder)), m_fnRestore(std::move(fnRestore)) {
     SetUpForm();
+    // Every line is as high as the button that a line may come to hold.
+    const int nLineHeight = QPushButton(QStringLiteral("Restore Original...")).sizeHint().height();
     for (GameArchive &archive : GameArchives(m_sGameFolder)) {
         // An empty archive still counts for a step of the bar.
         m_lTotalBytes += std::max<std::uint64_t>(archive.lSize, 1);
         auto *pItem = new QTreeWidgetItem(treChecks, {ShownName(archive), QString()});
         pItem->setToolTip(kArchiveColumn, QString::fromStdString(archive.sPath));
+        pItem->setSizeHint(kArchiveColumn, QSize(0, nLineHeight));
         m_lines.push_back(Line{std::move(archive), JobOutcome{}, false});
     }
 }

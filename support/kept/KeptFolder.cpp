@@ -19,7 +19,7 @@ std::atomic<bool> g_bLinkingFails{false};
 // Records are a few hundred bytes; anything much larger is no record of ours.
 constexpr std::size_t kRecordLimit = 64u << 10;
 // A copy moves its progress after each piece.
-constexpr std::size_t kCopyPiece = 16u << 20;
+constexpr std::size_t kCopyPiece = 64u << 20;
 constexpr std::size_t kBufferSize = 1u << 20;
 
 bool IsPlainName(const std::string &sName) {
