@@ -320,19 +320,17 @@ void frmMain::SaveChanges() {
     if (sArchivePath.empty() || sSubFolder.empty())
         return;
     SavePlan plan;
-    KeptWrite keeping(GameFolder(), sArchivePath, "Keplo");
-    bool bKept = true;
     {
         BusyState busy(this);
         // Finding what changed looks at every unpacked file.
         RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
-        // The archive as it is now is kept first, so that the save can be undone.
-        if (plan.eKind != SavePlan::Kind::Nothing)
-            bKept = KeepAsLongJob(keeping, ProgressBar);
     }
-    // Without a Yes nothing is written, and the edits stay in the work folder.
-    if (!bKept && !MayWriteWithoutKeeping(this, QStringLiteral("Keplo"), keeping,
-                                          QStringLiteral("Save your changes"))) {
+    // The archive as it is now is kept first, so that the save can be undone. Without
+    // a Yes to saving without it, nothing is written and the edits stay unpacked.
+    KeptWrite keeping(GameFolder(), sArchivePath, "Keplo");
+    if (plan.eKind != SavePlan::Kind::Nothing &&
+        !KeepBeforeWriting(this, ProgressBar, keeping, QStringLiteral("Keplo"),
+                           QStringLiteral("Save your changes"))) {
         qCInfo(lcEditor).noquote() << "not saved, since it could not be kept:"
                                    << QString::fromStdString(sArchivePath);
         return;

@@ -207,27 +207,16 @@ bool frmMain::PutBackKept(QWidget *pOwner, QProgressBar *pBar, const KeptPlace &
                                << QString::fromStdString(place.ArchivePath()) << ":"
                                << QString::fromStdString(outcome.sReason.empty() ? "done"
                                                                                  : outcome.sReason);
-    switch (outcome.eKind) {
-    case KeptOutcome::Kind::Done:
-        break;
-    case KeptOutcome::Kind::Damaged:
-        Desktop().MessageBox(
-            pOwner,
-            WithReason(QStringLiteral("The kept %1 of %2 is damaged, so it was not put back. The "
-                                      "archive is as it was.")
-                           .arg(sWhich, sName),
-                       outcome.sReason, QString::fromStdString(outcome.sPath)),
-            MsgButtons::OK, MsgIcon::Critical, sTitle);
-        return false;
-    case KeptOutcome::Kind::NothingKept:
-    case KeptOutcome::Kind::Failed:
-        Desktop().MessageBox(
-            pOwner,
-            WithReason(QStringLiteral("The %1 of %2 could not be put back. The archive is as it "
-                                      "was.")
-                           .arg(sWhich, sName),
-                       outcome.sReason, QString::fromStdString(outcome.sPath)),
-            MsgButtons::OK, MsgIcon::Critical, sTitle);
+    if (!outcome.IsDone()) {
+        const QString sText =
+            outcome.eKind == KeptOutcome::Kind::Damaged
+                ? QStringLiteral("The kept %1 of %2 is damaged, so it was not put back. The "
+                                 "archive is as it was.")
+                : QStringLiteral("The %1 of %2 could not be put back. The archive is as it was.");
+        Desktop().MessageBox(pOwner,
+                             WithReason(sText.arg(sWhich, sName), outcome.sReason,
+                                        QString::fromStdString(outcome.sPath)),
+                             MsgButtons::OK, MsgIcon::Critical, sTitle);
         return false;
     }
     ShowPutBack(place);

@@ -115,15 +115,10 @@ void frmMain::cmdCompress_Click() {
 
     // An archive of the game's folders is kept as it is before it is written (or, for
     // a new one, that there was none), so that the write can be undone.
-    KeptWrite keeping(GameFolder(), sArchive, "Pelterbox");
-    bool bKept = true;
-    {
-        BusyState busy(this);
-        bKept = KeepAsLongJob(keeping, prgCompress);
-    }
     // Without a Yes nothing is written, and the skins stay collected.
-    if (!bKept && !MayWriteWithoutKeeping(this, QStringLiteral("Keplo Pelterbox"), keeping,
-                                          QStringLiteral("Compress the skins")))
+    KeptWrite keeping(GameFolder(), sArchive, "Pelterbox");
+    if (!KeepBeforeWriting(this, prgCompress, keeping, QStringLiteral("Keplo Pelterbox"),
+                           QStringLiteral("Compress the skins")))
         return;
     JobOutcome packing;
     {

@@ -4,7 +4,6 @@
 #include "skins/SkinNames.h"
 #include "skins/frmMain.h"
 #include "support/modOther.h"
-#include "support/ui/BusyState.h"
 #include "support/ui/KeptWriting.h"
 #include "support/ui/Logging.h"
 
@@ -81,13 +80,8 @@ bool frmMain::InstallArchive(const std::string &sArchive, const std::string &sTa
     // The archive it replaces (or, for a new one, that there was none) is kept first,
     // so that the install can be undone; without a Yes nothing is installed.
     KeptWrite keeping(GameFolder(), sTarget, "Pelterbox");
-    bool bKept = true;
-    {
-        BusyState busy(this);
-        bKept = KeepAsLongJob(keeping, prgInstall);
-    }
-    if (!bKept && !MayWriteWithoutKeeping(this, QStringLiteral("Keplo Pelterbox"), keeping,
-                                          QStringLiteral("Install the skins")))
+    if (!KeepBeforeWriting(this, prgInstall, keeping, QStringLiteral("Keplo Pelterbox"),
+                           QStringLiteral("Install the skins")))
         return false;
     // The copy reaches the game only whole: it is written beside the target and
     // renamed over it once complete, so the game never loads half an archive and a

@@ -95,6 +95,10 @@ std::string KeptPlace::FileName() const {
     return LastPart(sKey);
 }
 
+std::string KeptPlace::Folder() const {
+    return FolderPart(ArchivePath());
+}
+
 std::string KeptRoot() {
     const std::string sData = DataHome();
     return sData.empty() || sData == "/.local/share" ? std::string() : sData + "/Keplo/kept";

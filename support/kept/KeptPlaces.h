@@ -18,6 +18,8 @@ struct KeptPlace {
     std::string ArchivePath() const { return sGameFolder + sKey; }
     // The archive's file name ("scripts.vl2").
     std::string FileName() const;
+    // The folder the archive lies in, without a final "/".
+    std::string Folder() const;
 };
 
 // $XDG_DATA_HOME/Keplo/kept; empty when the user has no home folder.

@@ -41,13 +41,6 @@ std::string ErrorText(int nError) {
     return std::strerror(nError);
 }
 
-std::string FolderOf(const std::string &sPath) {
-    const std::string::size_type lSlash = sPath.rfind('/');
-    if (lSlash == std::string::npos)
-        return ".";
-    return lSlash == 0 ? std::string("/") : sPath.substr(0, lSlash);
-}
-
 void SyncFolder(const std::string &sFolder) {
     const int nFd = open(sFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (nFd >= 0) {
@@ -174,10 +167,10 @@ void RemoveRestoreLeftovers(const std::string &sFolder, const std::string &sFile
 // Copies the kept file nFromFd to a new hidden file beside the archive, with the kept
 // version's time and the archive's permissions (the kept file's, when there is no
 // archive), flushed to the disk. The temporary file's path, or errno.
-int CopyBesideArchive(int nFromFd, const KeptRecord &record, const std::string &sArchive,
+int CopyBesideArchive(int nFromFd, const KeptRecord &record, const KeptPlace &place,
                       const FileStamp &now, KeptProgress *pProgress, std::string &sTemp) {
-    const std::string sFolder = FolderOf(sArchive);
-    sTemp = sFolder + "/." + sArchive.substr(sArchive.rfind('/') + 1) + ".restore-XXXXXX";
+    const std::string sArchive = place.ArchivePath();
+    sTemp = place.Folder() + "/." + place.FileName() + ".restore-XXXXXX";
     const int nTo = mkostemp(sTemp.data(), O_CLOEXEC);
     if (nTo < 0) {
         sTemp.clear();
@@ -406,7 +399,7 @@ KeptOutcome RestoreKept(const KeptPlace &place, KeptKind eKind, const KeptCheck 
     if (!dir.IsOpen() || !lock.Held())
         return Outcome(Kind::NothingKept, std::string("no ") + sWhich + " is kept", sArchive);
     Recover(dir, place);
-    RemoveRestoreLeftovers(FolderOf(sArchive), place.FileName());
+    RemoveRestoreLeftovers(place.Folder(), place.FileName());
     const std::optional<KeptRecord> record = ReadKeptRecord(dir, RecordOf(eKind));
     if (!record)
         return Outcome(Kind::NothingKept, std::string("no ") + sWhich + " is kept", sArchive);
@@ -454,7 +447,7 @@ KeptOutcome RestoreKept(const KeptPlace &place, KeptKind eKind, const KeptCheck 
         }
         if (pProgress)
             pProgress->lTotal.fetch_add(static_cast<std::uint64_t>(st.st_size));
-        const int nError = CopyBesideArchive(nKept, *record, sArchive, now, pProgress, sTemp);
+        const int nError = CopyBesideArchive(nKept, *record, place, now, pProgress, sTemp);
         close(nKept);
         if (nError != 0)
             return Outcome(Kind::Failed,
@@ -486,7 +479,7 @@ KeptOutcome RestoreKept(const KeptPlace &place, KeptKind eKind, const KeptCheck 
         return Outcome(Kind::Failed, "the archive cannot be replaced: " + ErrorText(nError),
                        sArchive);
     }
-    SyncFolder(FolderOf(sArchive));
+    SyncFolder(place.Folder());
     Step("applied");
     CommitPending(dir, StampOf(sArchive, true));
     return Outcome(Kind::Done, std::string(), sArchive);

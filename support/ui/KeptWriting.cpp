@@ -2,6 +2,7 @@
 
 #include "platform/desktop/DesktopServices.h"
 #include "support/kept/ArchiveCheck.h"
+#include "support/ui/BusyState.h"
 #include "support/ui/JobMessages.h"
 #include "support/ui/LongJob.h"
 
@@ -46,13 +47,17 @@ void RunWithCopyProgress(const std::function<void()> &fnWork, QProgressBar *pBar
 
 } // namespace
 
-bool KeepAsLongJob(KeptWrite &keeping, QProgressBar *pBar) {
+bool KeepBeforeWriting(QWidget *pWindow, QProgressBar *pBar, KeptWrite &keeping,
+                       const QString &sTitle, const QString &sWrite) {
     if (!keeping.Applies())
         return true;
     KeptProgress progress;
     bool bKept = false;
-    RunWithCopyProgress([&] { bKept = keeping.Keep(&progress); }, pBar, progress);
-    return bKept;
+    {
+        BusyState busy(pWindow);
+        RunWithCopyProgress([&] { bKept = keeping.Keep(&progress); }, pBar, progress);
+    }
+    return bKept || MayWriteWithoutKeeping(pWindow, sTitle, keeping, sWrite);
 }
 
 KeptOutcome RestoreAsLongJob(const KeptPlace &place, KeptKind eKind, const std::string &sProgram,

@@ -11,9 +11,13 @@
 class QProgressBar;
 class QWidget;
 
-// Keeps the archive (KeptWrite::Keep) on a thread of its own while the window stays
-// live; pBar, when given, shows the progress of a copy. Call it in the busy state.
-bool KeepAsLongJob(KeptWrite &keeping, QProgressBar *pBar);
+// Keeps the archive before a write, in the window's busy state, the keeping
+// (KeptWrite::Keep) on a thread of its own while the window stays live; pBar, when
+// given, shows the progress of a copy. When the archive could not be kept, asks
+// whether to write without keeping it (MayWriteWithoutKeeping). True when the write
+// may go ahead.
+bool KeepBeforeWriting(QWidget *pWindow, QProgressBar *pBar, KeptWrite &keeping,
+                       const QString &sTitle, const QString &sWrite);
 
 // Puts a kept version back (RestoreKept, each kept version checked through the
 // engine) on a thread of its own while the window stays live. Call it in the busy state.

@@ -25,8 +25,8 @@ protected:
         Save(kScripts, Version("v2"));
         m_sV2 = FileBytes(PathOf(kScripts));
     }
-    static ToolResult Run(const std::vector<std::string> &args) {
-        return RunTool(KEPLO_KEPT_TOOL, args);
+    static ProcessResult Run(const std::vector<std::string> &args) {
+        return RunProcess(KEPLO_KEPT_TOOL, args);
     }
     std::string Archive() const { return FileBytes(PathOf(kScripts)); }
 
@@ -35,8 +35,8 @@ protected:
 
 TEST_F(KeploKeptTool, ListShowsEveryKeptVersionWithItsKindDateSizeAndHow) {
     Save("GameData/base/newskins.vl2", Version("new"), "Pelterbox");
-    const ToolResult result = Run({"list"});
-    EXPECT_EQ(result.nExit, 0) << result.sErr;
+    const ProcessResult result = Run({"list"});
+    EXPECT_EQ(result.lExitCode, 0) << result.sErr;
     const std::string sDate = KeptDateText(ReadKept(Place(kScripts)).original->lKeptAt);
     EXPECT_NE(result.sOut.find("Kept versions of the game in " + Game() + ":"), std::string::npos)
         << result.sOut;
@@ -51,8 +51,8 @@ TEST_F(KeploKeptTool, ListShowsEveryKeptVersionWithItsKindDateSizeAndHow) {
 }
 
 TEST_F(KeploKeptTool, RestoreAndUndoByAnyOfTheArchivesNamesPutItBackByteForByte) {
-    ToolResult result = Run({"restore", "Scripts"});
-    ASSERT_EQ(result.nExit, 0) << result.sErr;
+    ProcessResult result = Run({"restore", "Scripts"});
+    ASSERT_EQ(result.lExitCode, 0) << result.sErr;
     EXPECT_EQ(Archive(), m_sV0);
     EXPECT_NE(result.sOut.find("The original of GameData/base/scripts.vl2, kept "),
               std::string::npos)
@@ -61,10 +61,10 @@ TEST_F(KeploKeptTool, RestoreAndUndoByAnyOfTheArchivesNamesPutItBackByteForByte)
               std::string::npos);
 
     result = Run({"undo", "scripts.vl2"});
-    ASSERT_EQ(result.nExit, 0) << result.sErr;
+    ASSERT_EQ(result.lExitCode, 0) << result.sErr;
     EXPECT_EQ(Archive(), m_sV2);
     result = Run({"--game", Game(), "undo", kScripts});
-    ASSERT_EQ(result.nExit, 0) << result.sErr;
+    ASSERT_EQ(result.lExitCode, 0) << result.sErr;
     EXPECT_EQ(Archive(), m_sV0);
     EXPECT_EQ(ReadKept(Place(kScripts)).previous->sProgram, "keplo-kept");
 }
@@ -83,8 +83,8 @@ TEST_F(KeploKeptTool, WhatCannotBeDoneEndsWithStatusOneAndChangesNothing) {
         {"no such game", {"--game", Root() + "/nogame", "list"}, "does not exist"},
     };
     for (const auto &c : cases) {
-        const ToolResult result = Run(c.args);
-        EXPECT_EQ(result.nExit, 1) << c.sCase;
+        const ProcessResult result = Run(c.args);
+        EXPECT_EQ(result.lExitCode, 1) << c.sCase;
         EXPECT_NE(result.sErr.find(c.sErrPart), std::string::npos) << c.sCase << ": " << result.sErr;
         EXPECT_EQ(Archive(), m_sV2) << c.sCase;
     }
@@ -95,8 +95,8 @@ TEST_F(KeploKeptTool, WhatCannotBeDoneEndsWithStatusOneAndChangesNothing) {
     sDamaged[sDamaged.find("// v0") + 3] = 'X';
     fs::remove(sOriginal);
     PutFile(sOriginal, sDamaged);
-    ToolResult result = Run({"restore", kScripts});
-    EXPECT_EQ(result.nExit, 1);
+    ProcessResult result = Run({"restore", kScripts});
+    EXPECT_EQ(result.lExitCode, 1);
     EXPECT_NE(result.sErr.find("is damaged, so it was not put back"), std::string::npos)
         << result.sErr;
     EXPECT_NE(result.sErr.find("bad CRC"), std::string::npos) << result.sErr;
@@ -105,7 +105,7 @@ TEST_F(KeploKeptTool, WhatCannotBeDoneEndsWithStatusOneAndChangesNothing) {
     // Without a game, nothing to work on.
     SetRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Sierra Online\\Setup\\Tribes2", "directory", "");
     result = Run({"list"});
-    EXPECT_EQ(result.nExit, 1);
+    EXPECT_EQ(result.lExitCode, 1);
     EXPECT_NE(result.sErr.find("no game folder is registered"), std::string::npos);
 }
 
@@ -113,38 +113,38 @@ TEST_F(KeploKeptTool, ACommandItDoesNotUnderstandEndsWithStatusTwoAndTheUsage) {
     for (const std::vector<std::string> &args :
          std::vector<std::vector<std::string>>{{}, {"rewind", "scripts"}, {"restore"},
                                                {"list", "extra"}, {"--game"}, {"--fast", "list"}}) {
-        const ToolResult result = Run(args);
-        EXPECT_EQ(result.nExit, 2) << (args.empty() ? "" : args[0]);
+        const ProcessResult result = Run(args);
+        EXPECT_EQ(result.lExitCode, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(result.sErr.find("Usage:"), std::string::npos);
         EXPECT_EQ(result.sOut, "");
     }
-    const ToolResult help = Run({"--help"});
-    EXPECT_EQ(help.nExit, 0);
+    const ProcessResult help = Run({"--help"});
+    EXPECT_EQ(help.lExitCode, 0);
     EXPECT_NE(help.sOut.find("keplo-kept [--game FOLDER] forget NAME"), std::string::npos);
 }
 
 TEST_F(KeploKeptTool, ForgetDropsTheKeptVersionsOfOneArchive) {
     Save("GameData/base/other.vl2", Version("other"));
-    ToolResult result = Run({"forget", "scripts"});
-    ASSERT_EQ(result.nExit, 0) << result.sErr;
+    ProcessResult result = Run({"forget", "scripts"});
+    ASSERT_EQ(result.lExitCode, 0) << result.sErr;
     EXPECT_FALSE(ReadKept(Place(kScripts)).original);
     EXPECT_TRUE(ReadKept(Place("GameData/base/other.vl2")).original);
     EXPECT_EQ(Archive(), m_sV2);
     result = Run({"forget", "scripts"});
-    EXPECT_EQ(result.nExit, 1);
+    EXPECT_EQ(result.lExitCode, 1);
     result = Run({"undo", "scripts"});
-    EXPECT_EQ(result.nExit, 1);
+    EXPECT_EQ(result.lExitCode, 1);
 }
 
 TEST_F(KeploKeptTool, ANameThatFitsTwoArchivesIsRefusedWithBoth) {
     fs::create_directories(Game() + "GameData/mymod");
     Save("GameData/mymod/scripts.vl2", Version("mod"));
-    const ToolResult result = Run({"undo", "Scripts"});
-    EXPECT_EQ(result.nExit, 1);
+    const ProcessResult result = Run({"undo", "Scripts"});
+    EXPECT_EQ(result.lExitCode, 1);
     EXPECT_NE(result.sErr.find("names more than one archive"), std::string::npos);
     EXPECT_NE(result.sErr.find("\n  GameData/base/scripts.vl2"), std::string::npos);
     EXPECT_NE(result.sErr.find("\n  GameData/mymod/scripts.vl2"), std::string::npos);
-    EXPECT_EQ(Run({"undo", "mymod/scripts.vl2"}).nExit, 0);
+    EXPECT_EQ(Run({"undo", "mymod/scripts.vl2"}).lExitCode, 0);
 }
 
 } // namespace

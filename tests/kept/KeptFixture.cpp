@@ -4,11 +4,8 @@
 #include "support/modRegistry.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -100,51 +97,4 @@ void PutFile(const std::string &sPath, const std::string &sBytes) {
 ZipEntries Version(const std::string &sText) {
     return {{"scripts/version.cs", "// " + sText + "\n" + std::string(200, 'v')},
             {"textures/skin.png", std::string(64, 'p')}};
-}
-
-ToolResult RunTool(const std::string &sProgram, const std::vector<std::string> &args) {
-    int aOut[2], aErr[2];
-    if (pipe(aOut) != 0 || pipe(aErr) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(aOut[1], 1);
-        dup2(aErr[1], 2);
-        const int nNull = open("/dev/null", O_RDONLY);
-        dup2(nNull, 0);
-        close(aOut[0]);
-        close(aErr[0]);
-        std::vector<char *> argv{const_cast<char *>(sProgram.c_str())};
-        for (const std::string &sArg : args)
-            argv.push_back(const_cast<char *>(sArg.c_str()));
-        argv.push_back(nullptr);
-        execv(sProgram.c_str(), argv.data());
-        _exit(127);
-    }
-    close(aOut[1]);
-    close(aErr[1]);
-    ToolResult result;
-    pollfd fds[2] = {{aOut[0], POLLIN, 0}, {aErr[0], POLLIN, 0}};
-    int nOpen = 2;
-    while (nOpen > 0) {
-        if (poll(fds, 2, -1) < 0)
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char aBuffer[4096];
-            const ssize_t lRead = read(fds[i].fd, aBuffer, sizeof aBuffer);
-            if (lRead <= 0) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --nOpen;
-            } else {
-                (i == 0 ? result.sOut : result.sErr).append(aBuffer, static_cast<size_t>(lRead));
-            }
-        }
-    }
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
-    result.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-    return result;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "support/kept/KeptVersions.h"
+#include "tests/support/StoreTestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,3 @@ std::string FileBytes(const std::string &sPath);
 void PutFile(const std::string &sPath, const std::string &sBytes);
 // Archive bytes to tell versions apart by: one stored entry holding sText.
 ZipEntries Version(const std::string &sText);
-
-struct ToolResult {
-    int nExit = -1;
-    std::string sOut;
-    std::string sErr;
-};
-ToolResult RunTool(const std::string &sProgram, const std::vector<std::string> &args);
