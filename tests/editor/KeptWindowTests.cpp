@@ -6,6 +6,7 @@
 #include "tests/editor/WorkflowFixture.h"
 
 #include "editor/frmCheckArchives.h"
+#include "support/kept/ArchiveCheck.h"
 #include "support/kept/KeptVersions.h"
 #include "tests/testsupport/ReadOnlyFolder.h"
 
@@ -268,6 +269,44 @@ TEST_F(KeptWindowTest, SaveAsksBeforeWritingWhenTheOriginalCannotBeKept) {
     Click("cmdSaveChanges");
     EXPECT_EQ(ReadArchive(Archive()).at(QStringLiteral("scripts/a.cs")), "edit");
     EXPECT_EQ(Status(), QStringLiteral("Scripts.vl2 was created successfully"));
+}
+
+TEST_F(KeptWindowTest, UndoingTheWriteThatCreatedAnArchiveTakesItOutOfTheGameAndTheChooser) {
+    // Pelterbox installed new.vl2, which was not there before.
+    const QString sNew = m_sBase + QStringLiteral("/new.vl2");
+    KeptWrite install((m_sGame + QLatin1Char('/')).toStdString(), sNew.toStdString(), "Pelterbox");
+    ASSERT_TRUE(install.Keep());
+    WriteArchive(sNew, Texts({QStringLiteral("textures/skins/new.png")}));
+    install.Finish(true);
+    const QByteArray installed = ReadFile(sNew);
+    Load();
+    Choose(QStringLiteral("New"));
+    const KeptPlace place{(m_sGame + QLatin1Char('/')).toStdString(), "GameData/base/new.vl2"};
+    const QString sDate = QString::fromStdString(KeptDateText(ReadKept(place).previous->lKeptAt))
+                              .replace(QLatin1Char(' '), QChar(0x00A0));
+
+    m_desktop.AnswerMessage(MsgAnswer::Yes);
+    Pick("mnuUndoLastSave");
+    ExpectQuestion(QStringLiteral("Take new.vl2 out of the game? It was not there before %1, when "
+                                  "Pelterbox created it.\n\nIt will be kept as the previous "
+                                  "version, so that this can be undone.\n\n%2")
+                       .arg(sDate, sNew));
+    EXPECT_FALSE(QFileInfo::exists(sNew));
+    EXPECT_EQ(ReadFile(QString::fromStdString(ReadKept(place).FilePath(KeptKind::Previous))),
+              installed);
+    EXPECT_EQ(Chooser()->findText(QStringLiteral("New")), -1);
+    EXPECT_EQ(Chooser()->currentIndex(), -1);
+    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Status(), QStringLiteral("new.vl2 was taken out of the game."));
+    // The chosen archive stays chosen when another one goes.
+    Choose(QStringLiteral("Scripts"));
+    ASSERT_TRUE(RestoreKept(place, KeptKind::Previous,
+                            [](const std::string &sPath) { return CheckArchiveFile(sPath); }, "test")
+                    .IsDone());
+    m_desktop.AnswerMessage(MsgAnswer::Yes);
+    EXPECT_TRUE(m_pMain->PutBackKept(m_pMain.get(), Progress(), place, KeptKind::Previous));
+    EXPECT_EQ(Chooser()->currentText(), QStringLiteral("Scripts"));
+    EXPECT_EQ(Tree()->topLevelItemCount(), 1);
 }
 
 TEST_F(KeptWindowTest, CheckAllArchivesShowsEachArchiveAndMendsADamagedOne) {
