@@ -105,7 +105,9 @@ std::string KeptRoot() {
 }
 
 std::string GameKeptName(const std::string &sGameFolder) {
-    std::string sFolder = sGameFolder;
+    // Every spelling of the game's folder (through links, say) names one kept folder.
+    const std::string sReal = RealPath(sGameFolder);
+    std::string sFolder = sReal.empty() ? sGameFolder : sReal;
     while (sFolder.size() > 1 && sFolder.back() == '/')
         sFolder.pop_back();
     std::string sName = LastPart(sFolder);
@@ -144,10 +146,22 @@ std::optional<std::string> KeptKeyOf(const std::string &sGameFolder,
     if (sGameFolder.empty() || sArchivePath.empty())
         return std::nullopt;
     const std::string sGameData = RealPath(sGameFolder + "/GameData");
-    const std::string sFolder = RealPath(FolderPart(sArchivePath));
-    if (sGameData.empty() || sFolder.empty() || FolderPart(sFolder) != sGameData)
+    if (sGameData.empty())
         return std::nullopt;
-    const std::string sKey = "GameData/" + LastPart(sFolder) + "/" + LastPart(sArchivePath);
+    // The archive's folder by its own name, when it lies in GameData (a mod's folder may
+    // be a link to another disk); else wherever the path leads.
+    const std::string sFolder = FolderPart(sArchivePath);
+    struct stat st {};
+    if (RealPath(FolderPart(sFolder)) == sGameData && stat(sFolder.c_str(), &st) == 0 &&
+        S_ISDIR(st.st_mode)) {
+        const std::string sKey = "GameData/" + LastPart(sFolder) + "/" + LastPart(sArchivePath);
+        if (IsKeptKey(sKey))
+            return sKey;
+    }
+    const std::string sReal = RealPath(sFolder);
+    if (sReal.empty() || FolderPart(sReal) != sGameData)
+        return std::nullopt;
+    const std::string sKey = "GameData/" + LastPart(sReal) + "/" + LastPart(sArchivePath);
     if (!IsKeptKey(sKey))
         return std::nullopt;
     return sKey;

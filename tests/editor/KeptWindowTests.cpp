@@ -83,7 +83,7 @@ protected:
     // The last box shown is the put-back question: its text, icon, buttons and No default.
     void ExpectQuestion(const QString &sText) {
         ASSERT_FALSE(m_desktop.Messages().empty());
-        const FakeDesktop::Request &box = m_desktop.Messages().back();
+        const FakeDesktop::Request box = m_desktop.Messages().back();
         EXPECT_EQ(box.sText, sText);
         EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
         EXPECT_EQ(box.eIcon, MsgIcon::Question);
@@ -215,7 +215,7 @@ TEST_F(KeptWindowTest, ADamagedKeptOriginalIsToldAndTheArchiveStaysAsItWas) {
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Pick("mnuRestoreOriginal");
     ASSERT_EQ(m_desktop.Messages().size(), 2u);
-    const FakeDesktop::Request &box = m_desktop.Messages()[1];
+    const FakeDesktop::Request box = m_desktop.Messages()[1];
     EXPECT_TRUE(IsTextWithReason(box.sText,
                                  QStringLiteral("The kept original of scripts.vl2 is damaged, so it "
                                                 "was not put back. The archive is as it was."),
@@ -249,7 +249,7 @@ TEST_F(KeptWindowTest, SaveAsksBeforeWritingWhenTheOriginalCannotBeKept) {
     m_desktop.AnswerMessage(MsgAnswer::No);
     Click("cmdSaveChanges");
     ASSERT_EQ(m_desktop.Messages().size(), 1u);
-    const FakeDesktop::Request &box = m_desktop.Messages()[0];
+    const FakeDesktop::Request box = m_desktop.Messages()[0];
     EXPECT_TRUE(IsTextWithReason(box.sText,
                                  QStringLiteral("The original of scripts.vl2 cannot be kept, so it "
                                                 "could not be put back afterwards. Save your "

@@ -126,6 +126,13 @@ TEST_F(KeptPlaces, TheKeyFollowsTheFoldersAsTheFileSystemResolvesThem) {
     EXPECT_EQ(KeptKeyOf(Game(), Root() + "/modlink/x.vl2"), "GameData/mymod/x.vl2");
     EXPECT_EQ(KeptKeyOf(Game(), Game() + "GameData/base/../mymod/x.vl2"), "GameData/mymod/x.vl2");
     EXPECT_EQ(KeptKeyOf(Game(), Game() + "GameData/missing/x.vl2"), std::nullopt);
+    // A mod's folder that is a link to another disk keeps its own name.
+    fs::create_directories(Root() + "/otherdisk/mods");
+    fs::create_directory_symlink(Root() + "/otherdisk/mods", Game() + "GameData/linkedmod");
+    EXPECT_EQ(KeptKeyOf(Game(), Game() + "GameData/linkedmod/x.vl2"), "GameData/linkedmod/x.vl2");
+    // The game by another spelling keeps in the same folder.
+    fs::create_directory_symlink(Game(), Root() + "/gamelink");
+    EXPECT_EQ(GameKeptName(Root() + "/gamelink/"), GameKeptName(Game()));
     EXPECT_EQ(KeptKeyOf("", Game() + "GameData/base/x.vl2"), std::nullopt);
 }
 
