@@ -18,6 +18,7 @@
 #include "support/ui/BusyState.h"
 #include "support/ui/CaptionFont.h"
 #include "support/ui/JobMessages.h"
+#include "support/ui/KeptWriting.h"
 #include "support/ui/LongJob.h"
 #include "support/ui/LongJobRunner.h"
 #include "support/ui/Logging.h"
@@ -78,6 +79,7 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmMain::cmdOpenFolder_Click);
     connect(treArchive, &QTreeWidget::itemDoubleClicked, this, &frmMain::treArchive_DblClick);
     new ItemEnterFilter(treArchive, [this] { treArchive_DblClick(); });
+    SetUpChooserMenu();
 
     Form_Load();
 }
@@ -321,12 +323,25 @@ void frmMain::SaveChanges() {
     const std::string sSubFolder = ArchiveSubFolder();
     if (sArchivePath.empty() || sSubFolder.empty())
         return;
-    JobOutcome writing;
+    SavePlan plan;
     {
         BusyState busy(this);
         // Finding what changed looks at every unpacked file.
-        SavePlan plan;
         RunLongJob([&] { plan = PlanSave(sSubFolder, sArchivePath); });
+    }
+    // The archive as it is now is kept first, so that the save can be undone. Without
+    // a Yes to saving without it, nothing is written and the edits stay unpacked.
+    KeptWrite keeping(GameFolder(), sArchivePath, "Keplo");
+    if (plan.eKind != SavePlan::Kind::Nothing &&
+        !KeepBeforeWriting(this, ProgressBar, keeping, QStringLiteral("Keplo"),
+                           QStringLiteral("Save your changes"))) {
+        qCInfo(lcEditor).noquote() << "not saved, since it could not be kept:"
+                                   << QString::fromStdString(sArchivePath);
+        return;
+    }
+    JobOutcome writing;
+    {
+        BusyState busy(this);
         // Nothing changed since Extract: the archive is left exactly as it is.
         if (plan.eKind != SavePlan::Kind::Nothing) {
             PackRequest request{sArchivePath, sSubFolder + "/", {}, false};
@@ -337,6 +352,7 @@ void frmMain::SaveChanges() {
                 plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
             LongJobRunner runner(ProgressBar, nFiles);
             writing = m_jobs.Pack(request, runner);
+            keeping.Finish(!writing.IsFailed());
         }
         // Only an archive that holds every edit may lose its unpacked files: they are
         // the user's only copy of the edits.

@@ -10,6 +10,8 @@
 #include "archive/cZip.h"
 #include "archive/jobs/ArchiveJobs.h"
 #include "platform/desktop/DesktopServices.h"
+#include "support/kept/KeptPlaces.h"
+#include "support/kept/KeptRecord.h"
 #include "support/ui/GameWindow.h"
 #include "ui_frmMain.h"
 
@@ -24,6 +26,8 @@
 
 class ChangeMarks;
 class frmSettings;
+class QMenu;
+class QProgressBar;
 class QTreeWidgetItem;
 
 class frmMain : public GameWindow, private Ui_frmMain {
@@ -84,6 +88,14 @@ public:
     // Opens the selected category's unpacked folder in the desktop's file manager.
     void OpenSelectedFolder();
 
+    // Fills the chooser's context menu: the chosen archive's kept versions and the
+    // check of every archive of the game (frmMainKept.cpp).
+    void FillChooserMenu(QMenu &menu);
+    // Puts a kept version of an archive back once the user agrees (boxes owned by
+    // pOwner, a copy's progress in pBar), then lists the archive again when it is the
+    // chosen one. Refused while the archive is unpacked. True when it was put back.
+    bool PutBackKept(QWidget *pOwner, QProgressBar *pBar, const KeptPlace &place, KeptKind eKind);
+
     static constexpr int kTreeIconCount = 8;
 
 protected:
@@ -107,6 +119,22 @@ private:
     // Before Cancel: true when nothing changed since Extract or the user agreed to
     // throw away the files that did.
     bool MayThrowAwayChanges();
+
+    // The chooser's context menu (frmMainKept.cpp): right-click, the menu key or
+    // Shift+F10 while the chooser has the focus.
+    void SetUpChooserMenu();
+    void ShowChooserMenu(const QPoint &globalPos);
+    void RestoreOriginalArchive();
+    void UndoLastSave();
+    void CheckAllArchives();
+    // The chosen archive as the kept versions know it; nothing when none is chosen.
+    std::optional<KeptPlace> ChosenKeptPlace() const;
+    // The folder in the work folder that holds the archive's unpacked files; empty
+    // when it is not unpacked.
+    std::string UnpackedFolder(const KeptPlace &place) const;
+    // The chooser and the tree once an archive was put back: the archive listed anew
+    // when it is the chosen one, the chooser filled anew when it came or went.
+    void ShowPutBack(const KeptPlace &place);
 
     // The text editor command: the "TXT" program followed by one blank, or, when none
     // is configured, the plain text editor fallback followed by one blank.

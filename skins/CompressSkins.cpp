@@ -8,6 +8,7 @@
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/JobMessages.h"
+#include "support/ui/KeptWriting.h"
 #include "support/ui/Logging.h"
 #include "support/ui/LongJobRunner.h"
 
@@ -118,10 +119,18 @@ void frmMain::cmdCompress_Click() {
         bReplace = eAnswer == MsgAnswer::Yes;
     }
 
+    // An archive of the game's folders is kept as it is before it is written (or, for
+    // a new one, that there was none), so that the write can be undone.
+    // Without a Yes nothing is written, and the skins stay collected.
+    KeptWrite keeping(GameFolder(), sArchive, "Pelterbox");
+    if (!KeepBeforeWriting(this, prgCompress, keeping, QStringLiteral("Keplo Pelterbox"),
+                           QStringLiteral("Compress the skins")))
+        return;
     JobOutcome packing;
     {
         BusyState busy(this);
         packing = PackStagedSkins(sArchive, bReplace);
+        keeping.Finish(!packing.IsFailed());
     }
     // The staged skins are the player's only collection of them: they and the list
     // stay until an archive holds them, so another name can be tried at once.

@@ -7,6 +7,7 @@
 #include "support/modOther.h"
 #include "support/ui/BusyState.h"
 #include "support/ui/JobMessages.h"
+#include "support/ui/KeptWriting.h"
 #include "support/ui/Logging.h"
 #include "support/ui/LongJobRunner.h"
 
@@ -167,8 +168,16 @@ bool frmMain::InstallArchive(const std::string &sArchive, const std::string &sTa
     std::error_code error;
     if (std::filesystem::equivalent(sArchive, sTarget, error))
         return true;
+    // The archive it replaces (or, for a new one, that there was none) is kept first,
+    // so that the install can be undone; without a Yes nothing is installed.
+    KeptWrite keeping(GameFolder(), sTarget, "Pelterbox");
+    if (!KeepBeforeWriting(this, prgInstall, keeping, QStringLiteral("Keplo Pelterbox"),
+                           QStringLiteral("Install the skins")))
+        return false;
     // The copy reaches the game only whole: it is written beside the target and
     // renamed over it once complete, so the game never loads half an archive and a
     // failed copy leaves the archive it was to replace as it was.
-    return CopyFileReplacing(sArchive, sTarget);
+    const bool bCopied = CopyFileReplacing(sArchive, sTarget);
+    keeping.Finish(bCopied);
+    return bCopied;
 }

@@ -8,6 +8,7 @@
 #include "platform/os/Log.h"
 #include "platform/os/ProgramFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -111,6 +112,7 @@ JobOutcome ArchiveJobs::Unpack(const std::string &sArchive, const std::string &s
     for (std::int32_t i = 1; i <= m_cUnzip.FileCount(); ++i)
         m_cUnzip.SetFileSelected(i, true);
     m_cUnzip.SetPromptToOverwrite(false);
+    m_cUnzip.SetTestZip(false);
     m_cUnzip.SetUseFolderNames(eLayout == UnpackLayout::Folders);
     m_cUnzip.SetUnzipFolder(sFolder);
     JobOutcome outcome = Run(
@@ -127,6 +129,41 @@ JobOutcome ArchiveJobs::Unpack(const std::string &sArchive, const std::string &s
         outcome.eKind = m_lReached.load() > 0 ? JobOutcome::Kind::Partly
                                               : JobOutcome::Kind::Failed;
     Log("unpack", sArchive, outcome);
+    return outcome;
+}
+
+JobOutcome ArchiveJobs::Test(const std::string &sArchive, JobRunner &runner) {
+    if (m_cUnzip.ZipFile() != sArchive)
+        m_cUnzip.SetZipFile(sArchive);
+    for (std::int32_t i = 1; i <= m_cUnzip.FileCount(); ++i)
+        m_cUnzip.SetFileSelected(i, true);
+    m_cUnzip.SetPromptToOverwrite(false);
+    JobOutcome outcome = Run(
+        "test", sArchive, runner,
+        [&] {
+            // The component is the window's: whatever happens, its next unpacking
+            // writes files again.
+            struct TestMode {
+                cUnzip &oUnzip;
+                explicit TestMode(cUnzip &o) : oUnzip(o) { oUnzip.SetTestZip(true); }
+                ~TestMode() { oUnzip.SetTestZip(false); }
+            } testMode(m_cUnzip);
+            m_cUnzip.Unzip();
+            return m_cUnzip.LastEngineResult();
+        },
+        &UnzipByteProgress, static_cast<std::uint64_t>(m_cUnzip.FileCount()));
+    if (outcome.lResult > 0) {
+        // Entries reached mean the archive could be read; the engine complained once
+        // of each entry that failed.
+        const std::uint64_t lComplaints = m_report.Complaints().size();
+        if (m_lReached.load() > 0) {
+            outcome.eKind = JobOutcome::Kind::Partly;
+            outcome.lFailedEntries = std::max<std::uint64_t>(lComplaints, 1);
+        } else {
+            outcome.eKind = JobOutcome::Kind::Failed;
+        }
+    }
+    Log("test", sArchive, outcome);
     return outcome;
 }
 

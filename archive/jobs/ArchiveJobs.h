@@ -1,6 +1,7 @@
 // The archive jobs both programs run: listing an archive, unpacking it into a folder
-// tree or flat into one folder, and packing a folder into an archive, all or a list
-// of its files, updating the archive or replacing it. Each job sets up the window's
+// tree or flat into one folder, testing every entry of an archive against its CRC,
+// and packing a folder into an archive, all or a list of its files, updating the
+// archive or replacing it. Each job sets up the window's
 // components, runs the engine call through the window's runner (with progress, on a
 // thread of its own) and returns one outcome, always with the engine's own words.
 // Every message the engine prints goes to the log (keplo.engine), and every job's
@@ -62,6 +63,12 @@ public:
     // unpacked without one. Partly when the engine left entries out and went on.
     JobOutcome Unpack(const std::string &sArchive, const std::string &sFolder,
                       UnpackLayout eLayout, JobRunner &runner);
+
+    // Reads every entry of sArchive and checks its data against its CRC, writing
+    // nothing. Done when every entry passed; Partly when the archive could be read but
+    // entries failed (lFailedEntries, the engine's words in sReason); Failed when it
+    // could not be read at all (not a zip archive, cut short, missing).
+    JobOutcome Test(const std::string &sArchive, JobRunner &runner);
 
     // Packs files into an archive, folder names kept, sub-folders entered, no folder
     // entries. Partly when the engine left files out and wrote the archive with the rest.

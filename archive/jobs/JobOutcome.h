@@ -23,6 +23,8 @@ struct JobOutcome {
     std::string sReason;
     // The files or entries left out, as the engine named them ("/" between folders).
     std::vector<std::string> vLeftOut;
+    // A test: how many entries failed their check (the engine complains once of each).
+    std::uint64_t lFailedEntries = 0;
 
     bool IsDone() const { return eKind == Kind::Done; }
     bool IsPartly() const { return eKind == Kind::Partly; }

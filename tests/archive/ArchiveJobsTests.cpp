@@ -252,6 +252,63 @@ TEST_F(ArchiveJobsTest, AReplacingPackTakesThePlaceWholeOrLeavesTheOldArchive) {
     EXPECT_EQ(left, (std::vector<std::string>{"old", "pack.vl2", "source"}));
 }
 
+// Damages one byte of the stored data of an entry, which the archive holds after its
+// local header (30 bytes, its name and its extra field).
+void DamageEntryData(const fs::path &tArchive, const std::string &sEntry) {
+    std::string sBytes;
+    {
+        std::ifstream tIn(tArchive, std::ios::binary);
+        sBytes.assign(std::istreambuf_iterator<char>(tIn), std::istreambuf_iterator<char>());
+    }
+    const std::size_t lName = sBytes.find(sEntry);
+    ASSERT_NE(lName, std::string::npos);
+    const std::size_t lHeader = lName - 30;
+    ASSERT_EQ(sBytes.compare(lHeader, 4, "PK\x03\x04"), 0);
+    const std::size_t lExtra = static_cast<unsigned char>(sBytes[lHeader + 28]) |
+                               static_cast<unsigned char>(sBytes[lHeader + 29]) << 8;
+    sBytes[lName + sEntry.size() + lExtra + 2] ^= 0x55;
+    std::ofstream(tArchive, std::ios::binary | std::ios::trunc) << sBytes;
+}
+
+TEST_F(ArchiveJobsTest, TestChecksEveryEntryAndCountsTheOnesThatFail) {
+    const std::uint64_t lBytes = WriteBigAndSmallFiles();
+    ASSERT_TRUE(m_jobs.Pack({Archive(), Source(), {}, false}, m_direct).IsDone());
+    SamplingRunner testing;
+    const JobOutcome sound = m_jobs.Test(Archive(), testing);
+    EXPECT_TRUE(sound.IsDone()) << sound.sReason;
+    EXPECT_EQ(sound.lFailedEntries, 0u);
+    ExpectBytesRising(testing.samples, lBytes);
+    // Testing writes nothing.
+    EXPECT_FALSE(fs::exists(m_tRoot / "small"));
+
+    DamageEntryData(Archive(), "small/f3.cs");
+    DamageEntryData(Archive(), "small/f250.cs");
+    const JobOutcome damaged = m_jobs.Test(Archive(), m_direct);
+    EXPECT_TRUE(damaged.IsPartly());
+    EXPECT_EQ(damaged.lFailedEntries, 2u);
+    EXPECT_NE(damaged.sReason.find("small/f3.cs"), std::string::npos) << damaged.sReason;
+    EXPECT_NE(damaged.sReason.find("small/f250.cs"), std::string::npos) << damaged.sReason;
+
+    // The component unpacks again after a test.
+    ASSERT_TRUE(m_jobs.List(Archive(), m_direct).IsDone());
+    m_jobs.Unpack(Archive(), (m_tRoot / "out").string(), UnpackLayout::Folders, m_direct);
+    EXPECT_EQ(ReadFile(m_tRoot / "out/small/f7.cs"), ReadFile(m_tRoot / "source/small/f7.cs"));
+}
+
+TEST_F(ArchiveJobsTest, AnArchiveThatCannotBeReadFailsItsTest) {
+    WriteFile(m_tRoot / "text.vl2", "not a zip archive at all");
+    WriteFile(m_tRoot / "source/a.cs", std::string(5000, 'a'));
+    ASSERT_TRUE(m_jobs.Pack({Archive(), Source(), {}, false}, m_direct).IsDone());
+    const std::string sWhole = ReadFile(Archive());
+    WriteFile(m_tRoot / "cut.vl2", sWhole.substr(0, sWhole.size() / 2));
+    for (const char *sName : {"text.vl2", "cut.vl2", "missing.vl2"}) {
+        const JobOutcome tested = m_jobs.Test((m_tRoot / sName).string(), m_direct);
+        EXPECT_TRUE(tested.IsFailed()) << sName;
+        EXPECT_EQ(tested.lFailedEntries, 0u) << sName;
+        EXPECT_FALSE(tested.sReason.empty()) << sName;
+    }
+}
+
 TEST_F(ArchiveJobsTest, NoJobMovesTheProcesssCurrentFolder) {
     WriteFile(m_tRoot / "source/scripts/a.cs", "a");
     const fs::path tBefore = fs::current_path();

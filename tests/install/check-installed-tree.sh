@@ -25,10 +25,10 @@ DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 usr=$root/usr
 
 # The layout.
-for f in bin/keplo bin/pelterbox bin/keplo-reg lib/keplo/libpakreader.so lib/keplo/libpakwriter.so \
+for f in bin/keplo bin/pelterbox bin/keplo-reg bin/keplo-kept lib/keplo/libpakreader.so lib/keplo/libpakwriter.so \
   share/applications/com.halvane.Keplo.desktop share/metainfo/com.halvane.Keplo.metainfo.xml \
   share/applications/com.halvane.Pelterbox.desktop share/metainfo/com.halvane.Pelterbox.metainfo.xml \
-  share/mime/packages/keplo.xml share/man/man1/keplo-reg.1.gz; do
+  share/mime/packages/keplo.xml share/man/man1/keplo-reg.1.gz share/man/man1/keplo-kept.1.gz; do
   [ -f "$usr/$f" ] || fail "$f is not installed"
 done
 for icon in keplo:{16,22,24,32,48,64,128,256} pelterbox:{16,32,48}; do
@@ -56,6 +56,11 @@ grep -q '^application/x-tribes2-vl2:\*\.vl2$' "$work/mime/globs" || fail "no *.v
 grep -q '^application/x-tribes2-vl2 application/zip$' "$work/mime/subclasses" ||
   fail ".vl2 is no kind of zip"
 zcat "$usr/share/man/man1/keplo-reg.1.gz" | grep -q 'find-game' || fail "the manual page"
+zcat "$usr/share/man/man1/keplo-kept.1.gz" | grep -q 'forget' || fail "keplo-kept's manual page"
+if command -v man >/dev/null; then
+  MANWIDTH=80 man -l "$usr/share/man/man1/keplo-kept.1.gz" 2>"$work/man.txt" | grep -q 'EXIT STATUS' ||
+    fail "keplo-kept's manual page does not read: $(cat "$work/man.txt")"
+fi
 
 # The programs, from another folder, in a fresh home without a settings store.
 export HOME=$work/home
@@ -69,6 +74,59 @@ loaded=$("$usr/bin/engine_probe") || fail "the engine libraries do not load from
 rm "$usr/bin/engine_probe"
 [ "$loaded" = "$usr/lib/keplo/libpakreader.so"$'\n'"$usr/lib/keplo/libpakwriter.so" ] ||
   fail "the engine libraries came from elsewhere: $loaded"
+
+# keplo-kept, installed, checks a kept version through the engine libraries in
+# lib/keplo before it puts it back. The kept original is laid out here by hand as
+# the programs keep it: below the game's kept folder (its name, a dash and the
+# FNV-1a hash of its path), a copy of the archive and its record.
+kgame=$work/kgame/Tribes2
+"$demo" "$kgame" >/dev/null
+kgame=$(realpath "$kgame")
+keplo_kept() { "$usr/bin/keplo-kept" --game "$kgame" "$@"; }
+"$usr/bin/keplo-kept" --help | grep -q 'forget NAME' || fail "keplo-kept --help"
+keplo_kept list | grep -q 'Nothing is kept' || fail "keplo-kept list of nothing"
+hash=-3750763034362895579 # 0xcbf29ce484222325
+for byte in $(printf '%s' "$kgame" | od -An -tu1 -v); do
+  hash=$(((hash ^ byte) * 1099511628211))
+done
+archive=$kgame/GameData/base/scripts.vl2
+kept=$HOME/.local/share/Keplo/kept/Tribes2-$(printf '%016x' "$hash")/GameData/base/scripts.vl2
+mkdir -p "$kept"
+cp -p "$archive" "$kept/original.vl2"
+cp -p "$archive" "$work/scripts.original"
+cat >"$kept/original.record" <<RECORD
+Keplo kept version 1
+archive=GameData/base/scripts.vl2
+kind=original
+state=file
+how=copy
+source=$archive
+program=check-installed-tree
+kept=$(date +%s)
+size=$(stat -c %s "$archive")
+modified=$(stat -c %Y "$archive").000000000
+inode=0
+device=0
+RECORD
+cp "$kgame/GameData/base/missions.vl2" "$archive"
+keplo_kept list | grep -q '^GameData/base/scripts.vl2  *original' || fail "keplo-kept list"
+keplo_kept restore scripts >"$work/kept.txt" 2>&1 || fail "keplo-kept restore: $(cat "$work/kept.txt")"
+cmp -s "$archive" "$work/scripts.original" || fail "keplo-kept restore put back other bytes"
+# A damaged kept version is found by the engine's check and left alone.
+# The first entry's data follows its local header: 30 bytes, its name and extra field.
+name_length=$(od -An -tu2 -j26 -N2 "$kept/original.vl2" | tr -d ' ')
+extra_length=$(od -An -tu2 -j28 -N2 "$kept/original.vl2" | tr -d ' ')
+printf 'damaged' | dd of="$kept/original.vl2" bs=1 seek=$((30 + name_length + extra_length + 4)) \
+  conv=notrunc 2>/dev/null
+cp "$kgame/GameData/base/missions.vl2" "$archive"
+set +e
+keplo_kept restore scripts >"$work/kept.txt" 2>&1
+status=$?
+set -e
+[ $status = 1 ] && grep -q 'is damaged' "$work/kept.txt" ||
+  fail "keplo-kept restore of a damaged version ended with $status: $(cat "$work/kept.txt")"
+cmp -s "$archive" "$kgame/GameData/base/missions.vl2" || fail "a damaged version was put back"
+rm -rf "$work/kgame" "$HOME/.local/share/Keplo"
 
 # A game that its set-up, run under Wine, recorded in ~/.wine's registry only.
 prefix=$HOME/.wine
