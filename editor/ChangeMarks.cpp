@@ -1,14 +1,13 @@
 #include "editor/ChangeMarks.h"
 
-#include "editor/CategoryTree.h"
+#include "editor/ArchiveModel.h"
 #include "editor/ChangeMarkDelegate.h"
 #include "editor/ChangeScan.h"
 #include "editor/SnapshotFile.h"
 
 #include <QEvent>
 #include <QFileInfo>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QAbstractItemView>
 
 namespace {
 
@@ -16,9 +15,10 @@ constexpr int kSettleMilliseconds = 150;
 
 } // namespace
 
-ChangeMarks::ChangeMarks(QWidget *pWindow, QTreeWidget *pTree)
-    : m_pWindow(pWindow), m_pTree(pTree) {
-    m_pTree->setItemDelegate(new ChangeMarkDelegate(m_pTree));
+ChangeMarks::ChangeMarks(QWidget *pWindow, QAbstractItemView *pTree, ArchiveModel *pModel)
+    : m_pWindow(pWindow), m_pModel(pModel) {
+    pTree->setItemDelegate(new ChangeMarkDelegate(pTree));
+    m_pModel->SetTreeFont(pTree->font());
     m_pWindow->installEventFilter(this);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMilliseconds);
@@ -36,32 +36,24 @@ ChangeMarks::ChangeMarks(QWidget *pWindow, QTreeWidget *pTree)
 
 ChangeMarks::~ChangeMarks() = default;
 
-QString ChangeMarks::ChangedTip() {
-    return QStringLiteral("Changed since Extract");
-}
-
 void ChangeMarks::Follow(const std::string &sSubFolder) {
     Stop();
     std::optional<ExtractSnapshot> snapshot = LoadExtractSnapshot(sSubFolder);
     if (!snapshot)
         return;
     m_pScan = std::make_unique<ChangeScan>(std::move(*snapshot));
-    // A file node stands for the file that its parent's text and its own name
-    // give, as opening it does.
-    for (QTreeWidgetItemIterator it(m_pTree); *it; ++it) {
-        const QTreeWidgetItem *pParent = (*it)->parent();
-        if (!pParent)
-            continue;
-        const std::optional<std::string> sPath =
-            EntryPath(pParent->text(0) + QLatin1Char('\\') + (*it)->text(0));
-        const std::size_t lEntry = sPath ? m_pScan->Find(*sPath) : ChangeScan::npos;
-        if (lEntry != ChangeScan::npos)
-            m_nodes.emplace_back(*it, lEntry);
-    }
-    m_marked.assign(m_nodes.size(), false);
+    const ListedEntries &entries = m_pModel->Entries();
     m_shown.assign(m_pScan->Snapshot().entries.size(), false);
-    for (const auto &node : m_nodes)
-        m_shown[node.second] = true;
+    for (std::size_t i = 0; i < entries.Count(); ++i) {
+        if (!entries.Shown(i))
+            continue;
+        const std::optional<std::string> sPath = entries.Path(i);
+        const std::size_t lSnapshotEntry = sPath ? m_pScan->Find(*sPath) : ChangeScan::npos;
+        if (lSnapshotEntry == ChangeScan::npos)
+            continue;
+        m_entries.emplace_back(i, lSnapshotEntry);
+        m_shown[lSnapshotEntry] = true;
+    }
     WatchFolders();
     Refresh();
 }
@@ -69,10 +61,8 @@ void ChangeMarks::Follow(const std::string &sSubFolder) {
 void ChangeMarks::Stop() {
     m_settle.stop();
     m_bRefreshDue = false;
-    for (std::size_t i = 0; i < m_nodes.size(); ++i)
-        SetMarked(i, false);
-    m_nodes.clear();
-    m_marked.clear();
+    m_pModel->ClearChanged();
+    m_entries.clear();
     m_shown.clear();
     m_pScan.reset();
     const QStringList watched = m_watcher.directories();
@@ -84,8 +74,8 @@ void ChangeMarks::Refresh() {
     if (!m_pScan)
         return;
     const std::vector<bool> changed = m_pScan->ChangedEntries(&m_shown);
-    for (std::size_t i = 0; i < m_nodes.size(); ++i)
-        SetMarked(i, changed[m_nodes[i].second]);
+    for (const auto &[lEntry, lSnapshotEntry] : m_entries)
+        m_pModel->SetChanged(lEntry, changed[lSnapshotEntry]);
 }
 
 bool ChangeMarks::PutOffWhileDisabled() {
@@ -93,24 +83,6 @@ bool ChangeMarks::PutOffWhileDisabled() {
         return false;
     m_bRefreshDue = true;
     return true;
-}
-
-void ChangeMarks::SetMarked(std::size_t lNode, bool bMarked) {
-    if (m_marked[lNode] == bMarked)
-        return;
-    m_marked[lNode] = bMarked;
-    QTreeWidgetItem *pNode = m_nodes[lNode].first;
-    if (bMarked) {
-        QFont font = m_pTree->font();
-        font.setBold(true);
-        pNode->setFont(0, font);
-        pNode->setToolTip(0, ChangedTip());
-        pNode->setData(0, kChangedSinceExtractRole, true);
-    } else {
-        pNode->setData(0, Qt::FontRole, QVariant());
-        pNode->setData(0, Qt::ToolTipRole, QVariant());
-        pNode->setData(0, kChangedSinceExtractRole, QVariant());
-    }
 }
 
 void ChangeMarks::WatchFolders() {

@@ -1,9 +1,7 @@
 #include "editor/frmMain.h"
 
 #include "editor/ArchiveNames.h"
-#include "editor/CategoryTree.h"
 #include "editor/ChangeMarks.h"
-#include "editor/FileTypes.h"
 #include "editor/SavePlan.h"
 #include "editor/SnapshotFile.h"
 #include "editor/UnpackedFiles.h"
@@ -22,7 +20,6 @@
 #include "support/ui/Logging.h"
 #include "support/ui/WindowPlacement.h"
 
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -65,7 +62,9 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     setWindowIcon(ProgramIcon());
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));
-    m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive);
+    m_pArchiveModel = std::make_unique<ArchiveModel>(m_imgIcons16.data());
+    treArchive->setModel(m_pArchiveModel.get());
+    m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive, m_pArchiveModel.get());
 
     // The chooser's click: the user picked an entry (the same one again included).
     connect(drpVL2File, &QComboBox::activated, this, &frmMain::drpVL2File_Click);
@@ -75,7 +74,7 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     connect(cmdSettings, &QPushButton::clicked, this, &frmMain::cmdSettings_Click);
     connect(cmdEditFile, &QPushButton::clicked, this, &frmMain::cmdEditFile_Click);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmMain::cmdOpenFolder_Click);
-    connect(treArchive, &QTreeWidget::itemDoubleClicked, this, &frmMain::treArchive_DblClick);
+    connect(treArchive, &QTreeView::doubleClicked, this, &frmMain::treArchive_DblClick);
 
     Form_Load();
 }
@@ -153,13 +152,7 @@ std::string frmMain::ArchiveSubFolder() const {
 }
 
 std::string frmMain::ProbeFile() const {
-    const QTreeWidgetItem *pFirst = treArchive->topLevelItem(0);
-    if (!pFirst || pFirst->childCount() == 0)
-        return {};
-    const std::string sSubFolder = ArchiveSubFolder();
-    if (sSubFolder.empty())
-        return {};
-    return sSubFolder + "/" + DiskPart(pFirst->text(0)) + "/" + DiskPart(pFirst->child(0)->text(0));
+    return m_pArchiveModel->ProbeFile(ArchiveSubFolder());
 }
 
 const QIcon &frmMain::TreeIcon(int nNumber) const {
@@ -173,7 +166,7 @@ void frmMain::UpdateButtons() {
     cmdEditFile->setEnabled(false);
     cmdOpenFolder->setEnabled(false);
 
-    if (treArchive->topLevelItemCount() > 0) {
+    if (m_pArchiveModel->rowCount() > 0) {
         cmdExtract->setEnabled(true);
         const std::string sProbe = ProbeFile();
         if (!sProbe.empty() && FileExists(sProbe) == 1) {
@@ -208,10 +201,9 @@ void frmMain::OpenChosenArchive() {
 }
 
 void frmMain::ListArchive(const std::string &sArchivePath) {
-    // The marks point at the nodes that are about to go.
+    // The marks belong to the entries that are about to go.
     m_pChangeMarks->Stop();
-    m_lstArchive.clear();
-    treArchive->clear();
+    m_pArchiveModel->Clear();
     JobOutcome listing;
     {
         BusyState busy(this);
@@ -224,19 +216,15 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
         ProgressBar->setValue(0);
         ProgressBar->show();
 
-        CategoryTree tree(m_imgIcons16.data());
-        m_lstArchive.reserve(lCount);
+        ListedEntries entries;
+        entries.Reserve(static_cast<std::size_t>(std::max<std::int32_t>(lCount, 0)), 0);
         for (std::int32_t i = 1; i <= lCount; ++i) {
-            const QString sName = QString::fromStdString(m_cUnzip.Filename(i));
-            const QString sFolder = QString::fromStdString(m_cUnzip.FileDirectory(i));
-            const QString sType = FileType(sName);
-            if (!IsHiddenType(sType))
-                tree.AddFile(sFolder, sName, TreeIconNumber(sType));
-            m_lstArchive.append(sFolder + QLatin1Char('\\') + sName);
+            entries.Add(m_cUnzip.FileDirectory(i), m_cUnzip.Filename(i));
             ProgressBar->setValue(i);
             KeepWindowsPainting();
         }
-        treArchive->addTopLevelItems(tree.TakeCategories());
+        // The tree's nodes are made from the entries in one go.
+        m_pArchiveModel->SetEntries(std::move(entries));
         ProgressBar->hide();
     }
 
@@ -264,9 +252,9 @@ void frmMain::cmdExtract_Click() {
         unpacking = m_jobs.Unpack(ArchivePath(), sTarget, UnpackLayout::Folders, runner);
         MakeUnpackedFilesWritable();
         // What was unpacked is recorded for Save and the tree's marks; after a
-        // failure nothing is known about the folder.
+        // failure nothing is known about the folder. Every unpacked file is looked at.
         if (unpacking.IsDone())
-            RecordExtractSnapshot(sTarget, archive, m_lstArchive);
+            RunLongJob([&] { RecordExtractSnapshot(sTarget, archive, EntryList().Paths()); });
         else
             RemoveExtractSnapshot(sTarget);
     }
@@ -307,9 +295,14 @@ void frmMain::MakeUnpackedFilesWritable() {
     if (sProbe.empty() || FileExists(sProbe) != 1)
         return;
     const std::string sSubFolder = ArchiveSubFolder();
-    for (const QString &sLine : std::as_const(m_lstArchive))
-        if (const auto sPath = PathBelow(sSubFolder, sLine))
-            MakeOwnerWritable(*sPath);
+    const ListedEntries &entries = EntryList();
+    // One file at a time on a thread of its own: an archive may hold many. The
+    // window, busy, changes no entry meanwhile.
+    RunLongJob([&] {
+        for (std::size_t i = 0; i < entries.Count(); ++i)
+            if (const auto sPath = PathBelow(sSubFolder, std::string_view(entries.Line(i))))
+                MakeOwnerWritable(*sPath);
+    });
 }
 
 void frmMain::SaveChanges() {
@@ -330,7 +323,7 @@ void frmMain::SaveChanges() {
                 request.vFiles = plan.sFiles;
             // "*" hands the engine the unpacked entries and whatever the user added.
             const auto nFiles = static_cast<int>(
-                plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
+                plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : EntryList().Count());
             LongJobRunner runner(ProgressBar, nFiles);
             writing = m_jobs.Pack(request, runner);
         }
@@ -380,14 +373,16 @@ void frmMain::RemoveUnpackedFiles() {
     }
     const std::string sSubFolder = ArchiveSubFolder();
 
-    ProgressBar->setRange(0, std::max<qsizetype>(m_lstArchive.size() - 1, 1));
+    const ListedEntries &entries = EntryList();
+    const auto lLast = static_cast<int>(std::max<std::size_t>(entries.Count(), 1) - 1);
+    ProgressBar->setRange(0, std::max(lLast, 1));
     ProgressBar->setValue(0);
     ProgressBar->show();
 
-    for (qsizetype i = 0; i < m_lstArchive.size(); ++i) {
+    for (std::size_t i = 0; i < entries.Count(); ++i) {
         // A file's own permissions never stop its deletion here (its folder's do), so
         // the attributes are left as they are.
-        if (const auto sPath = PathBelow(sSubFolder, m_lstArchive.at(i)))
+        if (const auto sPath = PathBelow(sSubFolder, std::string_view(entries.Line(i))))
             RemoveFile(*sPath);
         ProgressBar->setValue(static_cast<int>(i));
         KeepWindowsPainting();
@@ -396,19 +391,9 @@ void frmMain::RemoveUnpackedFiles() {
     DeleteLooseFiles(sSubFolder);
 
     // Every node with children names a folder, in the order the nodes were added.
-    std::vector<const QTreeWidgetItem *> folders;
-    for (QTreeWidgetItemIterator it(treArchive); *it; ++it)
-        if ((*it)->childCount() > 0)
-            folders.push_back(*it);
-    std::stable_sort(
-        folders.begin(), folders.end(), [](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
-            return a->data(0, kNodeOrderRole).toInt() < b->data(0, kNodeOrderRole).toInt();
-        });
-    for (const QTreeWidgetItem *pNode : folders) {
-        if (const auto sFolder = PathBelow(sSubFolder, pNode->text(0))) {
-            DeleteLooseFiles(*sFolder);
-            RemoveFolder(*sFolder);
-        }
+    for (const std::string &sFolder : m_pArchiveModel->FolderNodePaths(sSubFolder)) {
+        DeleteLooseFiles(sFolder);
+        RemoveFolder(sFolder);
     }
 
     RemoveFolder(sSubFolder);

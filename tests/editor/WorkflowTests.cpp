@@ -4,7 +4,6 @@
 
 #include "tests/testsupport/ReadOnlyFolder.h"
 
-#include <QTreeWidgetItemIterator>
 #include <sys/stat.h>
 
 namespace {
@@ -47,7 +46,7 @@ TEST_F(WorkflowTest, ListingGivesACategoryPerFolderInFirstOrderAndIconsByType) {
                                         "  [readme] 2"}));
     // Hidden types stay in the entry list, every entry in archive order.
     EXPECT_EQ(
-        m_pMain->EntryList(),
+        m_pMain->EntryList().Lines(),
         (QStringList{"Textures\\a.png", "textures\\b.gif", "scripts\\mission.cs", "\\notes.txt",
                      "media\\clip.mpg", "Textures\\image.jpeg", "shapes\\tank.dts",
                      "textures\\photo.jpg", "art\\brush.bmp", "textures\\skins\\red.png",
@@ -58,9 +57,9 @@ TEST_F(WorkflowTest, ListingGivesACategoryPerFolderInFirstOrderAndIconsByType) {
     EXPECT_EQ(Progress()->value(), 14);
     ExpectIdle();
     // Nodes are added collapsed, and the icon number travels with the node.
-    for (QTreeWidgetItemIterator it(Tree()); *it; ++it)
-        EXPECT_FALSE((*it)->isExpanded());
-    EXPECT_EQ(Tree()->topLevelItem(2)->child(0)->data(0, Qt::UserRole + 1).toInt(), 8);
+    for (const QModelIndex &node : Nodes())
+        EXPECT_FALSE(Tree()->isExpanded(node));
+    EXPECT_EQ(Model()->index(0, 0, Model()->index(2, 0)).data(Qt::UserRole + 1).toInt(), 8);
 }
 
 TEST_F(WorkflowTest, ChoosingTheArchiveAgainRebuildsTheTreeFromScratch) {
@@ -70,7 +69,7 @@ TEST_F(WorkflowTest, ChoosingTheArchiveAgainRebuildsTheTreeFromScratch) {
     MakeArchive(QStringLiteral("scripts.vl2"), Texts({"gui/b.gui", "scripts/c.cs"}));
     Choose(QStringLiteral("Scripts"));
     EXPECT_EQ(TreeLines(), (QStringList{"[gui] 1", "  [b.gui] 8", "[scripts] 1", "  [c.cs] 8"}));
-    EXPECT_EQ(m_pMain->EntryList(), (QStringList{"gui\\b.gui", "scripts\\c.cs"}));
+    EXPECT_EQ(m_pMain->EntryList().Lines(), (QStringList{"gui\\b.gui", "scripts\\c.cs"}));
 }
 
 TEST_F(WorkflowTest, ArchiveOfHiddenTypesOnlyGivesAnEmptyTreeAndNoExtract) {
@@ -79,8 +78,8 @@ TEST_F(WorkflowTest, ArchiveOfHiddenTypesOnlyGivesAnEmptyTreeAndNoExtract) {
                        "z.spn", "w.dso", "v.dsq"}));
     Load();
     Choose(QStringLiteral("Shapes"));
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(m_pMain->EntryList().size(), 8);
+    EXPECT_EQ(Model()->rowCount(), 0);
+    EXPECT_EQ(m_pMain->EntryList().Count(), 8u);
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     ExpectIdle();
 }
@@ -108,7 +107,7 @@ TEST_F(WorkflowTest, ArchiveThatCannotBeReadGivesAnEmptyTreeOnlySettingsAndTheRe
                                  QStringLiteral("Not a zip archive"),
                                  m_sBase + QStringLiteral("/broken.vl2")));
     EXPECT_EQ(m_desktop.Messages().front().eIcon, MsgIcon::Critical);
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Model()->rowCount(), 0);
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     ExpectIdle();
 }
