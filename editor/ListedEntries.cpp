@@ -16,9 +16,11 @@ void ListedEntries::Add(std::string_view sFolder, std::string_view sName) {
     // A zip archive's names are at most 65,535 bytes long, folders included.
     if (sName.size() > std::numeric_limits<std::uint16_t>::max())
         throw std::length_error("entry name too long");
+    // Entries mostly come folder by folder: the last entry's folder is tried first.
     std::uint32_t lFolder;
-    const auto known = m_folderNumbers.find(sFolder);
-    if (known != m_folderNumbers.end()) {
+    if (!m_entries.empty() && Folder(m_entries.size() - 1) == sFolder) {
+        lFolder = m_entries.back().lFolder;
+    } else if (const auto known = m_folderNumbers.find(sFolder); known != m_folderNumbers.end()) {
         lFolder = known->second;
     } else {
         lFolder = static_cast<std::uint32_t>(m_folders.size());

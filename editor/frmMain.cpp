@@ -6,6 +6,7 @@
 #include "editor/SnapshotFile.h"
 #include "editor/UnpackedFiles.h"
 #include "editor/frmSettings.h"
+#include "platform/os/FreedMemory.h"
 #include "platform/os/ProgramFolder.h"
 #include "support/GameFolders.h"
 #include "support/ProgramVersion.h"
@@ -204,23 +205,33 @@ void frmMain::ListArchive(const std::string &sArchivePath) {
     // The marks belong to the entries that are about to go.
     m_pChangeMarks->Stop();
     m_pArchiveModel->Clear();
+    // So does the component's listing: the next is not made beside it.
+    m_cUnzip.SetZipFile(std::string());
+    ReturnFreedMemory();
     JobOutcome listing;
     {
         BusyState busy(this);
         LongJobRunner runner;
         listing = m_jobs.List(sArchivePath, runner);
+        // The engine's own record of the archive is gone.
+        ReturnFreedMemory();
 
         const std::int32_t lCount = m_cUnzip.FileCount();
         // A range of 0 to 0 would make the bar a busy indicator.
         ProgressBar->setRange(0, std::max<std::int32_t>(lCount, 1));
         ProgressBar->setValue(0);
         ProgressBar->show();
+        // The bar moves with every entry, or, for a big archive, about a thousand
+        // times in all: more moves would not show and would take longer than the
+        // listing.
+        const std::int32_t lBarStep = std::max<std::int32_t>(1, lCount / 1000);
 
         ListedEntries entries;
         entries.Reserve(static_cast<std::size_t>(std::max<std::int32_t>(lCount, 0)), 0);
         for (std::int32_t i = 1; i <= lCount; ++i) {
             entries.Add(m_cUnzip.FileDirectory(i), m_cUnzip.Filename(i));
-            ProgressBar->setValue(i);
+            if (i % lBarStep == 0 || i == lCount)
+                ProgressBar->setValue(i);
             KeepWindowsPainting();
         }
         // The tree's nodes are made from the entries in one go.
