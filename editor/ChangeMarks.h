@@ -7,18 +7,23 @@
 // was added, removed or renamed over another). While the window is disabled (busy
 // with a job that writes or removes those files, or behind the settings dialog)
 // they wait, and are brought up to date once it takes input again.
+//
+// Looking at every unpacked file takes a while for an archive of many thousands of
+// entries: on those occasions the files are looked at on a thread of their own while
+// the window goes on, and the marks change when that is done.
 #pragma once
 
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class ArchiveModel;
-class ChangeScan;
 class QAbstractItemView;
 
 class ChangeMarks : public QObject {
@@ -32,18 +37,29 @@ public:
 
     // Marks the tree's file nodes whose files below sSubFolder changed since
     // Extract and keeps the marks up to date. Without a snapshot of that folder
-    // nothing is known, and nothing is marked.
+    // nothing is known, and nothing is marked. It reads the snapshot and looks at the
+    // files as a long job: call it in the window's busy state.
     void Follow(const std::string &sSubFolder);
     // Takes every mark away and stops following; call it before the model's
     // entries change.
     void Stop();
     // Brings the marks up to date now.
     void Refresh();
+    // Whether the files are being looked at on a thread of their own.
+    bool Refreshing() const { return m_bScanning; }
 
 protected:
     bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
+    struct Followed;
+
+    // Brings the marks up to date once the files have been looked at on a thread of
+    // their own.
+    void RefreshInTheBackground();
+    void BackgroundScanDone(std::uint64_t lGeneration, const std::vector<bool> &changed);
+    // Marks the nodes by what changed, per entry of the snapshot.
+    void Apply(const std::vector<bool> &changed);
     // While the window is disabled: notes that a refresh is due once it is enabled
     // again, and gives true.
     bool PutOffWhileDisabled();
@@ -52,12 +68,14 @@ private:
 
     QWidget *m_pWindow;
     ArchiveModel *m_pModel;
-    std::unique_ptr<ChangeScan> m_pScan;
-    // Every entry the tree shows that the snapshot holds, with its place there.
-    std::vector<std::pair<std::size_t, std::size_t>> m_entries;
-    // Per entry of the snapshot: whether the tree shows it. Files the tree does not
-    // show are never looked at.
-    std::vector<bool> m_shown;
+    // What is followed; a scan on another thread holds it as long as it runs.
+    std::shared_ptr<const Followed> m_pFollowed;
+    // Counts the times following started or stopped: a scan's result is for the
+    // marks of the generation it started in only.
+    std::uint64_t m_lGeneration = 0;
+    std::thread m_scanner;
+    bool m_bScanning = false;
+    bool m_bScanAgain = false; // something changed while a scan ran
     QFileSystemWatcher m_watcher;
     // Lets a burst of folder changes (a program saving through temporary files)
     // settle into one refresh.

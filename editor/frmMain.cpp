@@ -268,10 +268,10 @@ void frmMain::cmdExtract_Click() {
             RunLongJob([&] { RecordExtractSnapshot(sTarget, archive, EntryList().Paths()); });
         else
             RemoveExtractSnapshot(sTarget);
+        FollowChanges();
     }
     lblStatus->setText(QStringLiteral("Select a file to edit."));
     UpdateButtons();
-    FollowChanges();
     if (unpacking.IsPartly())
         ShowMessage(WithReason(QStringLiteral("Not every file of ") + sArchive +
                                    QStringLiteral(" could be unpacked."),
@@ -399,18 +399,20 @@ void frmMain::RemoveUnpackedFiles() {
         KeepWindowsPainting();
     }
 
-    DeleteLooseFiles(sSubFolder);
-
     // Every node with children names a folder, in the order the nodes were added.
-    for (const std::string &sFolder : m_pArchiveModel->FolderNodePaths(sSubFolder)) {
-        DeleteLooseFiles(sFolder);
-        RemoveFolder(sFolder);
-    }
-
-    RemoveFolder(sSubFolder);
-    // Folders that held only unpacked files (the parents of nested categories,
-    // folders of hidden types) would otherwise stay behind empty.
-    RemoveEmptyFolders(sSubFolder);
+    const std::vector<std::string> folders = m_pArchiveModel->FolderNodePaths(sSubFolder);
+    // The folders go on a thread of their own: an archive may have many.
+    RunLongJob([&] {
+        DeleteLooseFiles(sSubFolder);
+        for (const std::string &sFolder : folders) {
+            DeleteLooseFiles(sFolder);
+            RemoveFolder(sFolder);
+        }
+        RemoveFolder(sSubFolder);
+        // Folders that held only unpacked files (the parents of nested categories,
+        // folders of hidden types) would otherwise stay behind empty.
+        RemoveEmptyFolders(sSubFolder);
+    });
 
     ProgressBar->hide();
     UpdateButtons();
@@ -418,14 +420,21 @@ void frmMain::RemoveUnpackedFiles() {
 
 void frmMain::FollowChanges() {
     const std::string sProbe = ProbeFile();
-    if (!sProbe.empty() && FileExists(sProbe) == 1)
-        m_pChangeMarks->Follow(ArchiveSubFolder());
-    else
+    if (sProbe.empty() || FileExists(sProbe) != 1) {
         m_pChangeMarks->Stop();
+        return;
+    }
+    // Following reads what Extract recorded and looks at every unpacked file.
+    BusyState busy(this);
+    m_pChangeMarks->Follow(ArchiveSubFolder());
 }
 
 void frmMain::RefreshChangeMarks() {
     m_pChangeMarks->Refresh();
+}
+
+bool frmMain::RefreshingChangeMarks() const {
+    return m_pChangeMarks->Refreshing();
 }
 
 void frmMain::ShowMessage(const QString &sText, MsgIcon eIcon) {

@@ -74,9 +74,11 @@ public:
     // files; when the archive could not be written, keeps them and says so.
     void SaveChanges();
     void RemoveUnpackedFiles();
-    // Brings the tree's marks of the files changed since Extract up to date, as the
-    // window does when it becomes active again.
+    // Brings the tree's marks of the files changed since Extract up to date now. When
+    // the window becomes active again, it does so with the files looked at on a thread
+    // of their own, and RefreshingChangeMarks is true until the marks have changed.
     void RefreshChangeMarks();
+    bool RefreshingChangeMarks() const;
 
     // The program the user chose for a file type ("PNG", ".CS"; any case): its value in
     // the program table, read afresh; empty when none is configured.

@@ -101,9 +101,12 @@ protected:
         marked.sort();
         return marked;
     }
+    // The window becomes active again; it brings the marks up to date with the files
+    // looked at on a thread of their own, which this waits for.
     void Activate() {
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(m_pMain.get(), &activate);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_pMain->RefreshingChangeMarks(); }, 10000));
     }
     QString SnapshotFile(const QString &sDisplayName) {
         return QString::fromStdString(
