@@ -6,7 +6,8 @@
 //       tree painted ("window-list index"), and the same listing with the tree built
 //       by walking every node for every entry, one tree widget item per node
 //       ("window-list walk"), the baseline; its time grows with the square of the
-//       entries, and --walk-runs 0 leaves it out.
+//       entries, and --walk-runs 0 leaves it out. Of the listing, the archive job
+//       alone, the engine's listing into the unzip component ("window-list engine").
 //   window-bench save ARCHIVE [--runs N]
 //       Extracts a fresh copy of ARCHIVE, changes one script and times the whole
 //       Save Changes ("window-save window": packing what changed and removing the
@@ -33,9 +34,9 @@
 //   window-bench live ARCHIVE
 //       Clicks Extract, changes one script and clicks Save Changes (which writes it
 //       and removes the unpacked files, as Cancel does), once each, and tells for
-//       each click how long it took ("window-live extract seconds"), the longest
-//       time the window's thread handled no event meanwhile ("... stall") and how
-//       many times the progress bar moved ("... steps"): the window stays live when
+//       each click how long it took ("window-live extract-seconds"), the longest
+//       time the window's thread handled no event meanwhile ("...-stall") and how
+//       many times the progress bar moved ("...-steps"): the window stays live when
 //       the stall stays a few frames long.
 //
 // Each figure is printed as "<job> <what> <best seconds>" after one untimed
@@ -211,12 +212,19 @@ void ListJob(const QString &sArchive, int nRuns, int nWalkRuns) {
     if (nEntries == 0)
         Fail("the window listed no entries");
 
+    cUnzip oUnzip;
+    cZip oZip;
+    ArchiveJobs jobs(oUnzip, oZip);
+    DirectRunner direct;
+    const double dEngine = Best(
+        nRuns, [] {}, [&] { jobs.List(sListed.toStdString(), direct); });
+
     std::printf("window-list entries %lld\n", static_cast<long long>(nEntries));
     std::printf("window-list nodes %d\n", nNodes);
     std::printf("window-list index %.4f\n", dIndex);
+    std::printf("window-list engine %.4f\n", dEngine);
     if (nWalkRuns == 0)
         return;
-    cUnzip oUnzip;
     QTreeWidget walkedTree;
     const double dWalk = Best(
         nWalkRuns, [] {},
@@ -516,9 +524,9 @@ public:
         const double dSeconds = Seconds([&] { pButton->click(); });
         Turn();
         m_tick.stop();
-        std::printf("window-live %s seconds %.4f\n", sWhat, dSeconds);
-        std::printf("window-live %s stall %.4f\n", sWhat, m_dStall);
-        std::printf("window-live %s steps %d\n", sWhat, m_nSteps);
+        std::printf("window-live %s-seconds %.4f\n", sWhat, dSeconds);
+        std::printf("window-live %s-stall %.4f\n", sWhat, m_dStall);
+        std::printf("window-live %s-steps %d\n", sWhat, m_nSteps);
     }
 
 private:

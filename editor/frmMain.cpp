@@ -269,6 +269,8 @@ void frmMain::cmdExtract_Click() {
         else
             RemoveExtractSnapshot(sTarget);
         FollowChanges();
+        // What the engine and the snapshot took for a big archive is free again.
+        ReturnFreedMemory();
     }
     lblStatus->setText(QStringLiteral("Select a file to edit."));
     UpdateButtons();
@@ -337,6 +339,7 @@ void frmMain::SaveChanges() {
                 plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : EntryList().Count());
             LongJobRunner runner(ProgressBar, nFiles);
             writing = m_jobs.Pack(request, runner);
+            ReturnFreedMemory();
         }
         // Only an archive that holds every edit may lose its unpacked files: they are
         // the user's only copy of the edits.
