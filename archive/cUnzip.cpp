@@ -79,7 +79,10 @@ void cUnzip::SetCaseSensitiveFileNames(bool bState) {
 void cUnzip::SetZipFile(const std::string &sFile) {
     m_sZipFile = sFile;
     m_lCount = 0;
-    m_vListing.clear();
+    // Released, not only emptied: the next listing may be of a much smaller archive.
+    std::vector<ListEntry>().swap(m_vListing);
+    std::string().swap(m_sListingText);
+    m_vMethods.clear();
 }
 
 std::string cUnzip::UnzipFolder() {
@@ -103,11 +106,19 @@ cUnzip::ListEntry &cUnzip::Entry(std::int32_t lIndex) {
     return const_cast<ListEntry &>(static_cast<const cUnzip *>(this)->Entry(lIndex));
 }
 
+std::string_view cUnzip::FolderOf(const ListEntry &tEntry) const {
+    return std::string_view(m_sListingText).substr(tEntry.lTextStart, tEntry.nFolderLength);
+}
+std::string_view cUnzip::NameOf(const ListEntry &tEntry) const {
+    return std::string_view(m_sListingText)
+        .substr(tEntry.lTextStart + tEntry.nFolderLength, tEntry.nNameLength);
+}
+
 std::string cUnzip::Filename(std::int32_t lIndex) const {
-    return Entry(lIndex).sName;
+    return std::string(NameOf(Entry(lIndex)));
 }
 std::string cUnzip::FileDirectory(std::int32_t lIndex) const {
-    return Entry(lIndex).sFolder;
+    return std::string(FolderOf(Entry(lIndex)));
 }
 std::int32_t cUnzip::FileSize(std::int32_t lIndex) const {
     return Entry(lIndex).lSize;
@@ -126,13 +137,15 @@ std::int32_t cUnzip::FileCompressionRatio(std::int32_t lIndex) const {
     return Entry(lIndex).lRatio;
 }
 ArchiveDate cUnzip::FileDate(std::int32_t lIndex) const {
-    return Entry(lIndex).dDate;
+    const ListEntry &tEntry = Entry(lIndex);
+    return ArchiveDate{tEntry.lYear,   tEntry.nMonth,  tEntry.nDay,
+                       tEntry.nHour,   tEntry.nMinute, tEntry.nSecond};
 }
 std::uint32_t cUnzip::FileCRC(std::int32_t lIndex) const {
     return Entry(lIndex).lCRC;
 }
 std::string cUnzip::FileCompressionMethod(std::int32_t lIndex) const {
-    return Entry(lIndex).sMethod;
+    return m_vMethods[Entry(lIndex).nMethod];
 }
 bool cUnzip::FileEncrypted(std::int32_t lIndex) const {
     return Entry(lIndex).bEncrypted;
@@ -152,24 +165,47 @@ void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder,
         return;
     if (m_lCount == std::numeric_limits<std::int32_t>::max())
         throw ArchiveError::OverflowError();
-    ListEntry tEntry;
-    tEntry.sName = sName;
-    tEntry.sFolder = sFolder;
+    // The listing's texts come from buffers of at most 256 bytes; the dates' parts
+    // from ArchiveDate::FromParts, each within its range.
+    constexpr std::size_t kLengthLimit = std::numeric_limits<std::uint16_t>::max();
+    if (sName.size() > kLengthLimit || sFolder.size() > kLengthLimit)
+        throw ArchiveError::OverflowError();
+    // Few methods occur, mostly one or two: the last one found is tried first.
+    std::size_t lMethod = m_vMethods.size();
+    while (lMethod > 0 && m_vMethods[lMethod - 1] != sMethod)
+        --lMethod;
+    if (lMethod == 0) {
+        if (m_vMethods.size() > kLengthLimit)
+            throw ArchiveError::OverflowError();
+        m_vMethods.push_back(sMethod);
+        lMethod = m_vMethods.size();
+    }
+    ListEntry tEntry{};
+    tEntry.lTextStart = m_sListingText.size();
+    tEntry.nFolderLength = static_cast<std::uint16_t>(sFolder.size());
+    tEntry.nNameLength = static_cast<std::uint16_t>(sName.size());
     tEntry.lSize = lSize;
     tEntry.lRatio = lRatio;
-    tEntry.sMethod = sMethod;
-    tEntry.dDate = dDate;
+    tEntry.nMethod = static_cast<std::uint16_t>(lMethod - 1);
+    tEntry.lYear = dDate.Year;
+    tEntry.nMonth = static_cast<std::uint8_t>(dDate.Month);
+    tEntry.nDay = static_cast<std::uint8_t>(dDate.Day);
+    tEntry.nHour = static_cast<std::uint8_t>(dDate.Hour);
+    tEntry.nMinute = static_cast<std::uint8_t>(dDate.Minute);
+    tEntry.nSecond = static_cast<std::uint8_t>(dDate.Second);
     tEntry.lCRC = lCRC;
     tEntry.bEncrypted = bEncrypted;
     tEntry.bSelected = true;
-    m_vListing.push_back(std::move(tEntry));
+    m_vListing.push_back(tEntry);
+    m_sListingText.append(sFolder).append(sName);
     ++m_lCount;
 }
 
-std::string cUnzip::ArchivePathOf(const ListEntry &tEntry) {
-    if (tEntry.sFolder.empty())
-        return tEntry.sName;
-    std::string sPath = tEntry.sFolder + "/" + tEntry.sName;
+std::string cUnzip::ArchivePathOf(const ListEntry &tEntry) const {
+    if (tEntry.nFolderLength == 0)
+        return std::string(NameOf(tEntry));
+    std::string sPath(FolderOf(tEntry));
+    sPath.append("/").append(NameOf(tEntry));
     for (char &c : sPath)
         if (c == '\\')
             c = '/';

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The owner of a cUnzip: receives its events, each a synchronous call made while
@@ -120,21 +121,28 @@ public:
                     ArchiveDate &dDate, std::string &sExtraInfo);
 
 private:
+    // One listed entry, compact: an archive may hold hundreds of thousands. Its
+    // folder and name lie one after the other in m_sListingText; its method is a
+    // number in m_vMethods.
     struct ListEntry {
-        std::string sName;
-        std::string sFolder;
-        std::int32_t lSize = 0;
-        std::int32_t lRatio = 0;
-        std::string sMethod;
-        ArchiveDate dDate;
-        std::uint32_t lCRC = 0;
-        bool bEncrypted = false;
-        bool bSelected = false;
+        std::uint64_t lTextStart;
+        std::int32_t lSize;
+        std::int32_t lRatio;
+        std::uint32_t lCRC;
+        std::int32_t lYear;
+        std::uint16_t nFolderLength;
+        std::uint16_t nNameLength;
+        std::uint16_t nMethod;
+        std::uint8_t nMonth, nDay, nHour, nMinute, nSecond;
+        bool bEncrypted;
+        bool bSelected;
     };
 
+    std::string_view FolderOf(const ListEntry &tEntry) const;
+    std::string_view NameOf(const ListEntry &tEntry) const;
     // The path the engine knows an entry by: folder + "/" + name with "/"
     // separators, or the name alone for an entry at the root.
-    static std::string ArchivePathOf(const ListEntry &tEntry);
+    std::string ArchivePathOf(const ListEntry &tEntry) const;
 
     const ListEntry &Entry(std::int32_t lIndex) const;
     ListEntry &Entry(std::int32_t lIndex);
@@ -149,6 +157,8 @@ private:
     std::string m_sZipFile;
     std::string m_sUnzipFolder;
     std::vector<ListEntry> m_vListing; // entry i at m_vListing[i - 1]
+    std::string m_sListingText;          // every entry's folder and name
+    std::vector<std::string> m_vMethods; // every method named in the listing, once
     std::int32_t m_lCount = 0;
     UnzipCommand m_tCommand;
     std::int32_t m_lLastEngineResult = 0;

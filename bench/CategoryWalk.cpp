@@ -1,7 +1,21 @@
 #include "bench/CategoryWalk.h"
 
-#include "editor/CategoryTree.h"
+#include "editor/ArchiveModel.h"
 #include "editor/FileTypes.h"
+
+namespace {
+
+// A tree node with its text, icon and icon number, and its place in the order the
+// nodes were added, not yet in any tree.
+QTreeWidgetItem *NewTreeNode(const QString &sText, int nIconNumber, const QIcon &icon, int nOrder) {
+    auto *pNode = new QTreeWidgetItem(QStringList{sText});
+    pNode->setIcon(0, icon);
+    pNode->setData(0, kIconNumberRole, nIconNumber);
+    pNode->setData(0, kNodeOrderRole, nOrder);
+    return pNode;
+}
+
+} // namespace
 
 void CategoryWalk::AddFile(const QString &sFolder, const QString &sName, int nIconNumber) {
     bool bMatched = false;

@@ -1,7 +1,8 @@
-// The category tree built by walking every node for every entry: the way the
-// window built its tree before it kept an index by node text. Kept only as the
-// baseline of the window benchmark and as the reference the tests compare the
-// indexed tree with; the program never uses it.
+// The category tree built by walking every node for every entry, one tree widget
+// item per node: the way the window built its tree before it kept an index by node
+// text and before a model stood behind it. Kept only as the baseline of the window
+// benchmark and as the reference the tests compare the model with; the program never
+// uses it.
 #pragma once
 
 #include <QIcon>

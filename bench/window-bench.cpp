@@ -2,9 +2,12 @@
 // inside the process (start-up and the untimed preparation left out).
 //
 //   window-bench list ARCHIVE [--runs N] [--walk-runs N]
-//       Lists ARCHIVE into the window as choosing it does ("window-list index"),
-//       and the same listing with the tree built by walking every node for every
-//       entry ("window-list walk"), the baseline.
+//       Lists ARCHIVE into the window as choosing it does, from the choice to the
+//       tree painted ("window-list index"), and the same listing with the tree built
+//       by walking every node for every entry, one tree widget item per node
+//       ("window-list walk"), the baseline; its time grows with the square of the
+//       entries, and --walk-runs 0 leaves it out. Of the listing, the archive job
+//       alone, the engine's listing into the unzip component ("window-list engine").
 //   window-bench save ARCHIVE [--runs N]
 //       Extracts a fresh copy of ARCHIVE, changes one script and times the whole
 //       Save Changes ("window-save window": packing what changed and removing the
@@ -28,6 +31,13 @@
 //       Extracts ARCHIVE, changes three files and times bringing the tree's marks of
 //       the files changed since Extract up to date, as the window does when it
 //       becomes active again ("window-marks refresh").
+//   window-bench live ARCHIVE
+//       Clicks Extract, changes one script and clicks Save Changes (which writes it
+//       and removes the unpacked files, as Cancel does), once each, and tells for
+//       each click how long it took ("window-live extract-seconds"), the longest
+//       time the window's thread handled no event meanwhile ("...-stall") and how
+//       many times the progress bar moved ("...-steps"): the window stays live when
+//       the stall stays a few frames long.
 //
 // Each figure is printed as "<job> <what> <best seconds>" after one untimed
 // warm-up run. The window runs on Qt's offscreen platform with a settings store,
@@ -57,8 +67,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -126,10 +137,18 @@ void Choose(frmMain &window, const QString &sDisplayName) {
     emit pChooser->activated(nIndex);
 }
 
-// The listing as the window made it before it kept an index: the same steps, with
-// every node of the tree compared for every entry.
-void ListArchiveByWalk(frmMain &window, cUnzip &oUnzip, const std::string &sArchivePath) {
-    QTreeWidget *pTree = Control<QTreeWidget>(&window, "treArchive");
+// Chooses the archive and waits until the window has painted what the choice
+// brought: the tree as the user first sees it.
+void ChooseAndPaint(frmMain &window, const QString &sDisplayName) {
+    Choose(window, sDisplayName);
+    QCoreApplication::processEvents();
+    window.repaint();
+}
+
+// The listing as the window made it before it kept an index and a model: the same
+// steps, with every node of a tree widget compared for every entry.
+void ListArchiveByWalk(frmMain &window, QTreeWidget *pTree, cUnzip &oUnzip,
+                       const std::string &sArchivePath) {
     QProgressBar *pProgress = Control<QProgressBar>(&window, "ProgressBar");
     QStringList lstArchive;
     pTree->clear();
@@ -156,16 +175,23 @@ void ListArchiveByWalk(frmMain &window, cUnzip &oUnzip, const std::string &sArch
     pProgress->hide();
 }
 
-int TreeNodeCount(frmMain &window) {
+// The nodes below pParent and their own, as the model behind the tree has them.
+int TreeNodeCount(const QAbstractItemModel &model, const QModelIndex &parent = {}) {
+    int nNodes = 0;
+    for (int i = 0; i < model.rowCount(parent); ++i)
+        nNodes += 1 + TreeNodeCount(model, model.index(i, 0, parent));
+    return nNodes;
+}
+
+int TreeNodeCount(const QTreeWidget &tree) {
     int nNodes = 0;
     std::function<void(QTreeWidgetItem *)> count = [&](QTreeWidgetItem *pNode) {
         ++nNodes;
         for (int i = 0; i < pNode->childCount(); ++i)
             count(pNode->child(i));
     };
-    QTreeWidget *pTree = Control<QTreeWidget>(&window, "treArchive");
-    for (int i = 0; i < pTree->topLevelItemCount(); ++i)
-        count(pTree->topLevelItem(i));
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        count(tree.topLevelItem(i));
     return nNodes;
 }
 
@@ -176,25 +202,41 @@ void ListJob(const QString &sArchive, int nRuns, int nWalkRuns) {
     if (!QFile::link(sArchive, sListed))
         Fail("cannot link " + sArchive.toStdString());
 
+    // The archive job alone first, its listing gone before the window's: the
+    // process's peak memory is the window's.
+    double dEngine = 0;
+    {
+        cUnzip oUnzip;
+        cZip oZip;
+        ArchiveJobs jobs(oUnzip, oZip);
+        DirectRunner direct;
+        dEngine = Best(
+            nRuns, [] {}, [&] { jobs.List(sListed.toStdString(), direct); });
+    }
+
     frmMain window;
     // Shown, as the user sees it: progress and the tree are painted.
     window.show();
     const double dIndex = Best(
-        nRuns, [] {}, [&] { Choose(window, QStringLiteral("Bench")); });
-    const int nNodes = TreeNodeCount(window);
-    const auto nEntries = window.EntryList().size();
+        nRuns, [] {}, [&] { ChooseAndPaint(window, QStringLiteral("Bench")); });
+    const int nNodes = TreeNodeCount(window.TreeModel());
+    const auto nEntries = window.EntryList().Count();
     if (nEntries == 0)
         Fail("the window listed no entries");
-
-    cUnzip oUnzip;
-    const double dWalk = Best(
-        nWalkRuns, [] {}, [&] { ListArchiveByWalk(window, oUnzip, sListed.toStdString()); });
-    if (TreeNodeCount(window) != nNodes)
-        Fail("the walk built another tree than the window");
 
     std::printf("window-list entries %lld\n", static_cast<long long>(nEntries));
     std::printf("window-list nodes %d\n", nNodes);
     std::printf("window-list index %.4f\n", dIndex);
+    std::printf("window-list engine %.4f\n", dEngine);
+    if (nWalkRuns == 0)
+        return;
+    cUnzip oUnzip;
+    QTreeWidget walkedTree;
+    const double dWalk = Best(
+        nWalkRuns, [] {},
+        [&] { ListArchiveByWalk(window, &walkedTree, oUnzip, sListed.toStdString()); });
+    if (TreeNodeCount(walkedTree) != nNodes)
+        Fail("the walk built another tree than the window");
     std::printf("window-list walk %.4f\n", dWalk);
 }
 
@@ -230,12 +272,11 @@ public:
     // The path below the sub-folder of the nIndex-th entry that is a script.
     std::string Script(int nIndex) const {
         int nSeen = 0;
-        for (const QString &sLine : m_window.EntryList())
-            if (sLine.startsWith(QStringLiteral("scripts\\")) &&
-                sLine.endsWith(QStringLiteral(".cs")) && nSeen++ == nIndex) {
-                QString sPath = sLine;
-                return sPath.replace(QLatin1Char('\\'), QLatin1Char('/')).toStdString();
-            }
+        const ListedEntries &entries = m_window.EntryList();
+        for (std::size_t i = 0; i < entries.Count(); ++i)
+            if (entries.Folder(i).starts_with("scripts") && entries.Name(i).ends_with(".cs") &&
+                nSeen++ == nIndex)
+                return *entries.Path(i);
         Fail("the archive holds too few scripts to change");
     }
 
@@ -460,14 +501,68 @@ void MarksJob(const QString &sArchive, int nRuns) {
     const double dRefresh = Best(
         nRuns, [] {}, [&] { window.RefreshChangeMarks(); });
     int nMarked = 0;
-    for (QTreeWidgetItemIterator it(Control<QTreeWidget>(&window, "treArchive")); *it; ++it)
-        nMarked += (*it)->data(0, kChangedSinceExtractRole).toBool();
+    for (std::size_t i = 0; i < window.EntryList().Count(); ++i)
+        nMarked += window.TreeModel().IndexOfEntry(i).data(kChangedSinceExtractRole).toBool();
     if (nMarked != 3)
         Fail("the tree marks " + std::to_string(nMarked) + " files, not the 3 changed");
     Control<QPushButton>(&window, "cmdCancel")->click();
 
-    std::printf("window-marks entries %lld\n", static_cast<long long>(window.EntryList().size()));
+    std::printf("window-marks entries %lld\n", static_cast<long long>(window.EntryList().Count()));
     std::printf("window-marks refresh %.4f\n", dRefresh);
+}
+
+// Watches the window's thread while a click is handled: the longest time between two
+// turns of its event handling, and the progress bar's moves.
+class LiveWatch {
+public:
+    explicit LiveWatch(QProgressBar *pBar) {
+        m_tick.setInterval(5);
+        QObject::connect(&m_tick, &QTimer::timeout, [this] { Turn(); });
+        QObject::connect(pBar, &QProgressBar::valueChanged, [this] { ++m_nSteps; });
+    }
+
+    // Clicks pButton and prints its figures as "window-live <sWhat> ...".
+    void Click(QPushButton *pButton, const char *sWhat) {
+        m_nSteps = 0;
+        m_dStall = 0;
+        m_tick.start();
+        m_last = std::chrono::steady_clock::now();
+        const double dSeconds = Seconds([&] { pButton->click(); });
+        Turn();
+        m_tick.stop();
+        std::printf("window-live %s-seconds %.4f\n", sWhat, dSeconds);
+        std::printf("window-live %s-stall %.4f\n", sWhat, m_dStall);
+        std::printf("window-live %s-steps %d\n", sWhat, m_nSteps);
+    }
+
+private:
+    void Turn() {
+        const auto now = std::chrono::steady_clock::now();
+        m_dStall = std::max(m_dStall, std::chrono::duration<double>(now - m_last).count());
+        m_last = now;
+    }
+
+    QTimer m_tick;
+    std::chrono::steady_clock::time_point m_last;
+    double m_dStall = 0;
+    int m_nSteps = 0;
+};
+
+void LiveJob(const QString &sArchive) {
+    WindowOnCopy copy(sArchive);
+    frmMain &window = copy.window;
+    QPushButton *pExtract = Control<QPushButton>(&window, "cmdExtract");
+    LiveWatch watch(Control<QProgressBar>(&window, "ProgressBar"));
+    Choose(window, QStringLiteral("Bench"));
+    watch.Click(pExtract, "extract");
+    if (!Control<QPushButton>(&window, "cmdSaveChanges")->isEnabled())
+        Fail("the window did not enter edit mode");
+    copy.extracted.Change(copy.extracted.Script(0));
+    watch.Click(Control<QPushButton>(&window, "cmdSaveChanges"), "save");
+    if (!Control<QLabel>(&window, "lblStatus")->text().endsWith(QStringLiteral("successfully")) ||
+        QFileInfo::exists(copy.extracted.SubFolder()))
+        Fail("Save Changes did not write the archive and remove the unpacked files");
+    std::printf("window-live entries %lld\n", static_cast<long long>(window.EntryList().Count()));
 }
 
 } // namespace
@@ -488,14 +583,15 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() < 3)
-        Fail("usage: window-bench list|save|progress|marks ARCHIVE [--runs N] [--walk-runs N]");
+        Fail("usage: window-bench list|save|progress|marks|live ARCHIVE [--runs N] "
+             "[--walk-runs N]");
     int nRuns = 3;
     int nWalkRuns = 1;
     for (qsizetype i = 3; i + 1 < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--runs"))
             nRuns = std::max(1, args.at(i + 1).toInt());
         else if (args.at(i) == QLatin1String("--walk-runs"))
-            nWalkRuns = std::max(1, args.at(i + 1).toInt());
+            nWalkRuns = std::max(0, args.at(i + 1).toInt());
         else
             Fail("unknown option " + args.at(i).toStdString());
     }
@@ -510,6 +606,8 @@ int main(int argc, char **argv) {
         ProgressJob(sArchive, nRuns);
     else if (args.at(1) == QLatin1String("marks"))
         MarksJob(sArchive, nRuns);
+    else if (args.at(1) == QLatin1String("live"))
+        LiveJob(sArchive);
     else
         Fail("unknown job " + args.at(1).toStdString());
     return 0;

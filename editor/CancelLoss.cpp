@@ -2,7 +2,7 @@
 
 #include "editor/ChangeScan.h"
 #include "editor/ExtractSnapshot.h"
-#include "editor/FileTypes.h"
+#include "editor/ListedEntries.h"
 #include "editor/SnapshotFile.h"
 
 #include <algorithm>
@@ -16,15 +16,13 @@ namespace {
 
 // The folders whose loose files Cancel deletes, below the sub-folder: the sub-folder
 // itself ("") and the folder of every entry the tree shows.
-std::set<std::string> EmptiedFolders(const QStringList &lstEntries) {
+std::set<std::string> EmptiedFolders(const ListedEntries &entries) {
     std::set<std::string> folders{std::string()};
-    for (const QString &sLine : lstEntries) {
-        const qsizetype lSlash = sLine.lastIndexOf(QLatin1Char('\\'));
-        if (IsHiddenType(FileType(sLine.mid(lSlash + 1))))
+    for (std::size_t i = 0; i < entries.Count(); ++i) {
+        if (!entries.Shown(i))
             continue;
         // A folder that climbs out of the sub-folder is never touched.
-        if (const std::optional<std::string> sFolder =
-                EntryPath(sLine.left(std::max<qsizetype>(lSlash, 0))))
+        if (const std::optional<std::string> sFolder = EntryPath(entries.Folder(i)))
             folders.insert(*sFolder);
     }
     return folders;
@@ -37,11 +35,11 @@ bool IsRegularFile(const fs::path &path) {
 
 } // namespace
 
-CancelLoss FilesCancelThrowsAway(const std::string &sSubFolder, const QStringList &lstEntries) {
-    const std::vector<std::string> entries = EntryPaths(lstEntries);
+CancelLoss FilesCancelThrowsAway(const std::string &sSubFolder, const ListedEntries &listed) {
+    const std::vector<std::string> entries = listed.Paths();
     CancelLoss loss;
     // Files the user put beside the unpacked ones, where Cancel deletes them too.
-    for (const std::string &sFolder : EmptiedFolders(lstEntries)) {
+    for (const std::string &sFolder : EmptiedFolders(listed)) {
         const fs::path folder =
             sFolder.empty() ? fs::path(sSubFolder) : fs::path(sSubFolder) / sFolder;
         std::error_code error;

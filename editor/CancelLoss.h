@@ -5,9 +5,10 @@
 // reading them; without one, nothing can be told apart.
 #pragma once
 
-#include <QStringList>
 #include <cstddef>
 #include <string>
+
+class ListedEntries;
 
 struct CancelLoss {
     // False when there is no snapshot of the folder: every file Cancel removes may
@@ -18,6 +19,6 @@ struct CancelLoss {
     std::size_t nFiles = 0;
 };
 
-// Looks at sSubFolder, unpacked from an archive whose entry list is lstEntries
-// (folder, "\", file name), as Cancel would remove it. Reads no file's contents.
-CancelLoss FilesCancelThrowsAway(const std::string &sSubFolder, const QStringList &lstEntries);
+// Looks at sSubFolder, unpacked from an archive whose entries are entries, as Cancel
+// would remove it. Reads no file's contents.
+CancelLoss FilesCancelThrowsAway(const std::string &sSubFolder, const ListedEntries &entries);

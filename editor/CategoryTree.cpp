@@ -1,56 +1,68 @@
 #include "editor/CategoryTree.h"
 
-#include "editor/FileTypes.h"
+#include <limits>
+#include <stdexcept>
 
-QTreeWidgetItem *NewTreeNode(const QString &sText, int nIconNumber, const QIcon &icon, int nOrder) {
-    auto *pNode = new QTreeWidgetItem(QStringList{sText});
-    pNode->setIcon(0, icon);
-    pNode->setData(0, kIconNumberRole, nIconNumber);
-    pNode->setData(0, kNodeOrderRole, nOrder);
-    return pNode;
-}
+CategoryTree::CategoryTree(const ListedEntries &entries) {
+    const std::size_t lEntries = entries.Count();
+    m_firstNodes.assign(lEntries, 0);
+    std::size_t lShown = 0;
+    for (std::size_t i = 0; i < lEntries; ++i)
+        lShown += entries.Shown(i) ? 1 : 0;
+    m_nodes.reserve(1 + 2 * lShown);
+    std::size_t lExtraNodes = kExtraNodes + lShown;
 
-CategoryTree::CategoryTree(const QIcon *pIcons) : m_pIcons(pIcons) {}
-
-CategoryTree::~CategoryTree() {
-    qDeleteAll(m_categories);
-}
-
-QTreeWidgetItem *CategoryTree::NewNode(const QString &sText, int nIconNumber) {
-    QTreeWidgetItem *pNode = NewTreeNode(sText, nIconNumber, m_pIcons[nIconNumber - 1], m_nNodes);
-    ++m_nNodes;
-    return pNode;
-}
-
-void CategoryTree::AddFile(const QString &sFolder, const QString &sName, int nIconNumber) {
-    std::vector<QTreeWidgetItem *> added;
-    const auto matched = m_byText.constFind(sFolder);
-    if (matched != m_byText.constEnd()) {
-        // Only the nodes that were there before this entry: a file named like its
-        // own folder must not receive a child of itself.
-        const std::vector<QTreeWidgetItem *> &parents = *matched;
-        const std::size_t nParents = parents.size();
-        added.reserve(nParents);
-        for (std::size_t i = 0; i < nParents; ++i) {
-            QTreeWidgetItem *pFile = NewNode(sName, nIconNumber);
-            parents[i]->addChild(pFile);
-            added.push_back(pFile);
+    // The nodes by their text, in the order they were added. Only folder texts are
+    // ever looked up, so a node is kept here only when its text is a folder's: a
+    // category node under its folder, a file node under the folder it is named like.
+    std::vector<std::vector<NodeId>> byFolder(entries.FolderCount());
+    for (std::size_t i = 0; i < lEntries; ++i) {
+        if (!entries.Shown(i))
+            continue;
+        const auto lEntry = static_cast<std::uint32_t>(i);
+        std::vector<NodeId> &parents = byFolder[entries.FolderNumber(i)];
+        NodeId lFirst;
+        std::uint32_t lCount = 1;
+        if (parents.empty()) {
+            const NodeId lCategory = AddNode(kRoot, kCategory | entries.FolderNumber(i));
+            parents.push_back(lCategory);
+            lFirst = AddNode(lCategory, lEntry);
+        } else {
+            // Only the nodes that were there before this entry: a file named like its
+            // own folder must not receive a child of itself.
+            const std::size_t lParents = parents.size();
+            lFirst = AddNode(parents[0], lEntry);
+            for (std::size_t p = 1; p < lParents && lExtraNodes > 0; ++p, --lExtraNodes, ++lCount)
+                AddNode(parents[p], lEntry);
         }
-    } else {
-        QTreeWidgetItem *pCategory = NewNode(sFolder, kIconCategory);
-        m_categories.append(pCategory);
-        m_byText[sFolder].push_back(pCategory);
-        QTreeWidgetItem *pFile = NewNode(sName, nIconNumber);
-        pCategory->addChild(pFile);
-        added.push_back(pFile);
+        m_firstNodes[i] = lFirst;
+        if (const std::optional<std::uint32_t> lNamedLike = entries.FolderNumberOf(entries.Name(i))) {
+            std::vector<NodeId> &named = byFolder[*lNamedLike];
+            for (std::uint32_t k = 0; k < lCount; ++k)
+                named.push_back(lFirst + k);
+        }
     }
-    std::vector<QTreeWidgetItem *> &named = m_byText[sName];
-    named.insert(named.end(), added.begin(), added.end());
+
+    // Every node's children in the order they were added, one block per parent.
+    for (std::size_t n = 1; n < m_nodes.size(); ++n)
+        ++m_nodes[m_nodes[n].lParent].lChildCount;
+    std::uint32_t lNext = 0;
+    for (Node &node : m_nodes) {
+        node.lFirstChild = lNext;
+        lNext += node.lChildCount;
+        node.lChildCount = 0;
+    }
+    m_children.resize(lNext);
+    for (std::size_t n = 1; n < m_nodes.size(); ++n) {
+        Node &parent = m_nodes[m_nodes[n].lParent];
+        m_nodes[n].lRow = parent.lChildCount++;
+        m_children[parent.lFirstChild + m_nodes[n].lRow] = static_cast<NodeId>(n);
+    }
 }
 
-QList<QTreeWidgetItem *> CategoryTree::TakeCategories() {
-    m_byText.clear();
-    QList<QTreeWidgetItem *> categories;
-    categories.swap(m_categories);
-    return categories;
+CategoryTree::NodeId CategoryTree::AddNode(NodeId lParent, std::uint32_t lItem) {
+    if (m_nodes.size() >= kCategory)
+        throw std::length_error("too many tree nodes");
+    m_nodes.push_back(Node{lParent, 0, 0, 0, lItem});
+    return static_cast<NodeId>(m_nodes.size() - 1);
 }

@@ -1,6 +1,6 @@
 #include "editor/ChangeMarkDelegate.h"
 
-#include "editor/CategoryTree.h"
+#include "editor/ArchiveModel.h"
 
 #include <QApplication>
 #include <QPainter>

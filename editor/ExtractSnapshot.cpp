@@ -46,7 +46,7 @@ bool ExtractSnapshot::Unchanged(const SnapshotEntry &entry, const FileStamp &now
            entry.stamp.tChanged < tTaken.Plus(-lGranularity);
 }
 
-std::optional<std::string> EntryPath(const QString &sLine) {
+std::optional<std::string> EntryPath(std::string_view sLine) {
     const std::optional<std::string> sBelow = PathBelow(std::string(), sLine);
     // A line ending in "\" is a folder entry, which unpacks into no file.
     if (!sBelow || sBelow->ends_with('/'))
@@ -68,17 +68,6 @@ std::optional<std::string> EntryPath(const QString &sLine) {
     if (sPath.empty())
         return std::nullopt;
     return sPath;
-}
-
-std::vector<std::string> EntryPaths(const QStringList &lstEntries) {
-    std::vector<std::string> paths;
-    paths.reserve(static_cast<std::size_t>(lstEntries.size()));
-    for (const QString &sLine : lstEntries)
-        if (std::optional<std::string> sPath = EntryPath(sLine))
-            paths.push_back(std::move(*sPath));
-    std::sort(paths.begin(), paths.end());
-    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
-    return paths;
 }
 
 std::optional<ExtractSnapshot> TakeExtractSnapshot(const std::string &sSubFolder,

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct SnapshotEntry {
@@ -36,10 +37,8 @@ struct ExtractSnapshot {
 // The path below the archive sub-folder of the file that an entry-list line (or a
 // node's folder, "\" and its text) names, as the file system spells it: "/"
 // between parts, empty and "." parts left out. Nothing for a line that climbs out
-// of the folder or names a folder.
-std::optional<std::string> EntryPath(const QString &sLine);
-// EntryPath of every line, sorted, each once.
-std::vector<std::string> EntryPaths(const QStringList &lstEntries);
+// of the folder or names a folder. The line in UTF-8.
+std::optional<std::string> EntryPath(std::string_view sLine);
 
 // Takes the snapshot of the files at sPaths below sSubFolder, once their change
 // times lie clearly in the past on the file system's own clock (that is a matter of

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 
 // Icon numbers of the tree's image list (1 to 8).
 enum TreeIcon : int {
@@ -25,3 +26,7 @@ bool IsHiddenType(const QString &sType);
 
 // The icon number of a shown file node of this type.
 int TreeIconNumber(const QString &sType);
+
+// The icon number of a shown file node for a file name in UTF-8, or 0 when its type
+// is one of the hidden ones: TreeIconNumber of its FileType, or 0 when IsHiddenType.
+int TreeIconNumberOfName(std::string_view sName);

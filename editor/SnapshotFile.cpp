@@ -223,10 +223,10 @@ void RemoveExtractSnapshot(const std::string &sSubFolder) {
 }
 
 void RecordExtractSnapshot(const std::string &sSubFolder, const FileStamp &archive,
-                           const QStringList &lstEntries) {
+                           std::vector<std::string> sPaths) {
     RemoveExtractSnapshot(sSubFolder);
     const std::optional<ExtractSnapshot> snapshot =
-        TakeExtractSnapshot(sSubFolder, archive, EntryPaths(lstEntries));
+        TakeExtractSnapshot(sSubFolder, archive, std::move(sPaths));
     if (snapshot)
         StoreExtractSnapshot(*snapshot);
 }

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The file that holds the snapshot of sSubFolder; empty when there is no state folder.
 std::string SnapshotFilePath(const std::string &sSubFolder);
@@ -20,10 +21,11 @@ std::optional<ExtractSnapshot> LoadExtractSnapshot(const std::string &sSubFolder
 void RemoveExtractSnapshot(const std::string &sSubFolder);
 
 // Takes and stores the snapshot of what Extract just unpacked into sSubFolder from
-// the archive whose stamp was archive: the files of the entry-list lines. When no
-// snapshot can be taken or stored, none is left of that folder.
+// the archive whose stamp was archive: the files at sPaths below it (the entries'
+// paths, ListedEntries::Paths). When no snapshot can be taken or stored, none is
+// left of that folder.
 void RecordExtractSnapshot(const std::string &sSubFolder, const FileStamp &archive,
-                           const QStringList &lstEntries);
+                           std::vector<std::string> sPaths);
 
 // The snapshot's bytes on disk, and back; nothing for bytes that are not a whole,
 // undamaged snapshot.

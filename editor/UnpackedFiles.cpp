@@ -1,21 +1,33 @@
 #include "editor/UnpackedFiles.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> PathBelow(const std::string &sFolder, const QString &sText) {
-    QString sRelative = sText;
-    sRelative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    for (const QString &sPart : sRelative.split(QLatin1Char('/')))
-        if (sPart == QLatin1String(".."))
+std::optional<std::string> PathBelow(const std::string &sFolder, std::string_view sText) {
+    std::string sPath = sFolder + "/";
+    const std::size_t lRelative = sPath.size();
+    sPath.append(sText);
+    std::replace(sPath.begin() + static_cast<std::ptrdiff_t>(lRelative), sPath.end(), '\\', '/');
+    for (std::size_t lStart = lRelative; lStart <= sPath.size();) {
+        std::size_t lEnd = sPath.find('/', lStart);
+        if (lEnd == std::string::npos)
+            lEnd = sPath.size();
+        if (std::string_view(sPath).substr(lStart, lEnd - lStart) == "..")
             return std::nullopt;
-    while (sRelative.startsWith(QLatin1Char('/')))
-        sRelative.remove(0, 1);
-    return sFolder + "/" + sRelative.toStdString();
+        lStart = lEnd + 1;
+    }
+    const std::size_t lFirst = sPath.find_first_not_of('/', lRelative);
+    sPath.erase(lRelative, (lFirst == std::string::npos ? sPath.size() : lFirst) - lRelative);
+    return sPath;
+}
+
+std::optional<std::string> PathBelow(const std::string &sFolder, const QString &sText) {
+    return PathBelow(sFolder, std::string_view(sText.toStdString()));
 }
 
 void MakeOwnerWritable(const std::string &sPath) {

@@ -8,9 +8,12 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // sFolder + "/" + sText with "\" turned into "/"; nothing when sText climbs out
 // of sFolder through a ".." part (an entry name from a hostile archive).
+// sText in UTF-8 or as a QString.
+std::optional<std::string> PathBelow(const std::string &sFolder, std::string_view sText);
 std::optional<std::string> PathBelow(const std::string &sFolder, const QString &sText);
 
 // Adds owner read and write to a regular file (not through a symbolic link);

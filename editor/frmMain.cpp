@@ -1,7 +1,6 @@
 #include "editor/frmMain.h"
 
 #include "editor/ArchiveNames.h"
-#include "editor/CategoryTree.h"
 #include "editor/ChangeMarks.h"
 #include "editor/FileTypes.h"
 #include "editor/ItemEnterFilter.h"
@@ -9,6 +8,7 @@
 #include "editor/SnapshotFile.h"
 #include "editor/UnpackedFiles.h"
 #include "editor/frmSettings.h"
+#include "platform/os/FreedMemory.h"
 #include "platform/os/ProgramFolder.h"
 #include "support/GameFolders.h"
 #include "support/ProgramVersion.h"
@@ -24,7 +24,6 @@
 #include "support/ui/Logging.h"
 #include "support/ui/WindowPlacement.h"
 
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -67,7 +66,9 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     setWindowIcon(ProgramIcon());
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));
-    m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive);
+    m_pArchiveModel = std::make_unique<ArchiveModel>(m_imgIcons16.data());
+    treArchive->setModel(m_pArchiveModel.get());
+    m_pChangeMarks = std::make_unique<ChangeMarks>(this, treArchive, m_pArchiveModel.get());
 
     // The chooser's click: the user picked an entry (the same one again included).
     connect(drpVL2File, &QComboBox::activated, this, &frmMain::drpVL2File_Click);
@@ -77,7 +78,7 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     connect(cmdSettings, &QPushButton::clicked, this, &frmMain::cmdSettings_Click);
     connect(cmdEditFile, &QPushButton::clicked, this, &frmMain::cmdEditFile_Click);
     connect(cmdOpenFolder, &QPushButton::clicked, this, &frmMain::cmdOpenFolder_Click);
-    connect(treArchive, &QTreeWidget::itemDoubleClicked, this, &frmMain::treArchive_DblClick);
+    connect(treArchive, &QTreeView::doubleClicked, this, &frmMain::treArchive_DblClick);
     new ItemEnterFilter(treArchive, [this] { treArchive_DblClick(); });
     SetUpChooserMenu();
 
@@ -157,13 +158,7 @@ std::string frmMain::ArchiveSubFolder() const {
 }
 
 std::string frmMain::ProbeFile() const {
-    const QTreeWidgetItem *pFirst = treArchive->topLevelItem(0);
-    if (!pFirst || pFirst->childCount() == 0)
-        return {};
-    const std::string sSubFolder = ArchiveSubFolder();
-    if (sSubFolder.empty())
-        return {};
-    return sSubFolder + "/" + DiskPart(pFirst->text(0)) + "/" + DiskPart(pFirst->child(0)->text(0));
+    return m_pArchiveModel->ProbeFile(ArchiveSubFolder());
 }
 
 const QIcon &frmMain::TreeIcon(int nNumber) const {
@@ -177,7 +172,7 @@ void frmMain::UpdateButtons() {
     cmdEditFile->setEnabled(false);
     cmdOpenFolder->setEnabled(false);
 
-    if (treArchive->topLevelItemCount() > 0) {
+    if (m_pArchiveModel->rowCount() > 0) {
         cmdExtract->setEnabled(true);
         const std::string sProbe = ProbeFile();
         if (!sProbe.empty() && FileExists(sProbe) == 1) {
@@ -212,39 +207,44 @@ void frmMain::OpenChosenArchive() {
 }
 
 void frmMain::ListArchive(const std::string &sArchivePath) {
-    // The marks point at the nodes that are about to go.
+    // The marks belong to the entries that are about to go.
     m_pChangeMarks->Stop();
-    m_lstArchive.clear();
-    treArchive->clear();
+    m_pArchiveModel->Clear();
+    // So does the component's listing: the next is not made beside it.
+    m_cUnzip.SetZipFile(std::string());
+    ReturnFreedMemory();
     JobOutcome listing;
     {
         BusyState busy(this);
         LongJobRunner runner;
         listing = m_jobs.List(sArchivePath, runner);
+        // The engine's own record of the archive is gone.
+        ReturnFreedMemory();
 
         const std::int32_t lCount = m_cUnzip.FileCount();
         // A range of 0 to 0 would make the bar a busy indicator.
         ProgressBar->setRange(0, std::max<std::int32_t>(lCount, 1));
         ProgressBar->setValue(0);
         ProgressBar->show();
+        // The bar moves with every entry, or, for a big archive, about a thousand
+        // times in all: more moves would not show and would take longer than the
+        // listing.
+        const std::int32_t lBarStep = std::max<std::int32_t>(1, lCount / 1000);
 
-        CategoryTree tree(m_imgIcons16.data());
-        m_lstArchive.reserve(lCount);
+        ListedEntries entries;
+        entries.Reserve(static_cast<std::size_t>(std::max<std::int32_t>(lCount, 0)), 0);
         for (std::int32_t i = 1; i <= lCount; ++i) {
-            const QString sName = QString::fromStdString(m_cUnzip.Filename(i));
-            const QString sFolder = QString::fromStdString(m_cUnzip.FileDirectory(i));
-            const QString sType = FileType(sName);
-            if (!IsHiddenType(sType))
-                tree.AddFile(sFolder, sName, TreeIconNumber(sType));
-            m_lstArchive.append(sFolder + QLatin1Char('\\') + sName);
-            ProgressBar->setValue(i);
+            entries.Add(m_cUnzip.FileDirectory(i), m_cUnzip.Filename(i));
+            if (i % lBarStep == 0 || i == lCount)
+                ProgressBar->setValue(i);
             KeepWindowsPainting();
         }
-        treArchive->addTopLevelItems(tree.TakeCategories());
+        // The tree's nodes are made from the entries in one go.
+        m_pArchiveModel->SetEntries(std::move(entries));
         ProgressBar->hide();
     }
 
-    if (listing.IsDone() && m_lstArchive.isEmpty()) {
+    if (listing.IsDone() && EntryList().Empty()) {
         lblStatus->setText(QStringLiteral("The archive holds no files."));
     } else if (!listing.IsFailed()) {
         lblStatus->setText(QStringLiteral("Click Extract to begin editing files"));
@@ -270,15 +270,17 @@ void frmMain::cmdExtract_Click() {
         unpacking = m_jobs.Unpack(ArchivePath(), sTarget, UnpackLayout::Folders, runner);
         MakeUnpackedFilesWritable();
         // What was unpacked is recorded for Save and the tree's marks; after a
-        // failure nothing is known about the folder.
+        // failure nothing is known about the folder. Every unpacked file is looked at.
         if (unpacking.IsDone())
-            RecordExtractSnapshot(sTarget, archive, m_lstArchive);
+            RunLongJob([&] { RecordExtractSnapshot(sTarget, archive, EntryList().Paths()); });
         else
             RemoveExtractSnapshot(sTarget);
+        FollowChanges();
+        // What the engine and the snapshot took for a big archive is free again.
+        ReturnFreedMemory();
     }
     lblStatus->setText(QStringLiteral("Select a file to edit."));
     UpdateButtons();
-    FollowChanges();
     if (unpacking.IsPartly())
         ShowMessage(WithReason(QStringLiteral("Not every file of ") + sArchive +
                                    QStringLiteral(" could be unpacked."),
@@ -313,9 +315,14 @@ void frmMain::MakeUnpackedFilesWritable() {
     if (sProbe.empty() || FileExists(sProbe) != 1)
         return;
     const std::string sSubFolder = ArchiveSubFolder();
-    for (const QString &sLine : std::as_const(m_lstArchive))
-        if (const auto sPath = PathBelow(sSubFolder, sLine))
-            MakeOwnerWritable(*sPath);
+    const ListedEntries &entries = EntryList();
+    // One file at a time on a thread of its own: an archive may hold many. The
+    // window, busy, changes no entry meanwhile.
+    RunLongJob([&] {
+        for (std::size_t i = 0; i < entries.Count(); ++i)
+            if (const auto sPath = PathBelow(sSubFolder, std::string_view(entries.Line(i))))
+                MakeOwnerWritable(*sPath);
+    });
 }
 
 void frmMain::SaveChanges() {
@@ -349,10 +356,11 @@ void frmMain::SaveChanges() {
                 request.vFiles = plan.sFiles;
             // "*" hands the engine the unpacked entries and whatever the user added.
             const auto nFiles = static_cast<int>(
-                plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : m_lstArchive.size());
+                plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : EntryList().Count());
             LongJobRunner runner(ProgressBar, nFiles);
             writing = m_jobs.Pack(request, runner);
             keeping.Finish(!writing.IsFailed());
+            ReturnFreedMemory();
         }
         // Only an archive that holds every edit may lose its unpacked files: they are
         // the user's only copy of the edits.
@@ -400,41 +408,35 @@ void frmMain::RemoveUnpackedFiles() {
     }
     const std::string sSubFolder = ArchiveSubFolder();
 
-    ProgressBar->setRange(0, std::max<qsizetype>(m_lstArchive.size() - 1, 1));
+    const ListedEntries &entries = EntryList();
+    const auto lLast = static_cast<int>(std::max<std::size_t>(entries.Count(), 1) - 1);
+    ProgressBar->setRange(0, std::max(lLast, 1));
     ProgressBar->setValue(0);
     ProgressBar->show();
 
-    for (qsizetype i = 0; i < m_lstArchive.size(); ++i) {
+    for (std::size_t i = 0; i < entries.Count(); ++i) {
         // A file's own permissions never stop its deletion here (its folder's do), so
         // the attributes are left as they are.
-        if (const auto sPath = PathBelow(sSubFolder, m_lstArchive.at(i)))
+        if (const auto sPath = PathBelow(sSubFolder, std::string_view(entries.Line(i))))
             RemoveFile(*sPath);
         ProgressBar->setValue(static_cast<int>(i));
         KeepWindowsPainting();
     }
 
-    DeleteLooseFiles(sSubFolder);
-
     // Every node with children names a folder, in the order the nodes were added.
-    std::vector<const QTreeWidgetItem *> folders;
-    for (QTreeWidgetItemIterator it(treArchive); *it; ++it)
-        if ((*it)->childCount() > 0)
-            folders.push_back(*it);
-    std::stable_sort(
-        folders.begin(), folders.end(), [](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
-            return a->data(0, kNodeOrderRole).toInt() < b->data(0, kNodeOrderRole).toInt();
-        });
-    for (const QTreeWidgetItem *pNode : folders) {
-        if (const auto sFolder = PathBelow(sSubFolder, pNode->text(0))) {
-            DeleteLooseFiles(*sFolder);
-            RemoveFolder(*sFolder);
+    const std::vector<std::string> folders = m_pArchiveModel->FolderNodePaths(sSubFolder);
+    // The folders go on a thread of their own: an archive may have many.
+    RunLongJob([&] {
+        DeleteLooseFiles(sSubFolder);
+        for (const std::string &sFolder : folders) {
+            DeleteLooseFiles(sFolder);
+            RemoveFolder(sFolder);
         }
-    }
-
-    RemoveFolder(sSubFolder);
-    // Folders that held only unpacked files (the parents of nested categories,
-    // folders of hidden types) would otherwise stay behind empty.
-    RemoveEmptyFolders(sSubFolder);
+        RemoveFolder(sSubFolder);
+        // Folders that held only unpacked files (the parents of nested categories,
+        // folders of hidden types) would otherwise stay behind empty.
+        RemoveEmptyFolders(sSubFolder);
+    });
 
     ProgressBar->hide();
     UpdateButtons();
@@ -442,14 +444,21 @@ void frmMain::RemoveUnpackedFiles() {
 
 void frmMain::FollowChanges() {
     const std::string sProbe = ProbeFile();
-    if (!sProbe.empty() && FileExists(sProbe) == 1)
-        m_pChangeMarks->Follow(ArchiveSubFolder());
-    else
+    if (sProbe.empty() || FileExists(sProbe) != 1) {
         m_pChangeMarks->Stop();
+        return;
+    }
+    // Following reads what Extract recorded and looks at every unpacked file.
+    BusyState busy(this);
+    m_pChangeMarks->Follow(ArchiveSubFolder());
 }
 
 void frmMain::RefreshChangeMarks() {
     m_pChangeMarks->Refresh();
+}
+
+bool frmMain::RefreshingChangeMarks() const {
+    return m_pChangeMarks->Refreshing();
 }
 
 void frmMain::ShowMessage(const QString &sText, MsgIcon eIcon) {

@@ -9,6 +9,7 @@
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
 #include "archive/jobs/ArchiveJobs.h"
+#include "editor/ArchiveModel.h"
 #include "platform/desktop/DesktopServices.h"
 #include "support/kept/KeptPlaces.h"
 #include "support/kept/KeptRecord.h"
@@ -28,7 +29,6 @@ class ChangeMarks;
 class frmSettings;
 class QMenu;
 class QProgressBar;
-class QTreeWidgetItem;
 
 class frmMain : public GameWindow, private Ui_frmMain {
     Q_OBJECT
@@ -54,9 +54,11 @@ public:
     // Icon number nNumber (1 to 8) of the tree's image list.
     const QIcon &TreeIcon(int nNumber) const;
 
-    // The entry list: one line per entry of the listed archive, in archive order,
-    // its folder, "\", then its file name.
-    const QStringList &EntryList() const { return m_lstArchive; }
+    // The entry list: every entry of the listed archive, in archive order; its line
+    // is the entry's folder, "\", then its file name.
+    const ListedEntries &EntryList() const { return m_pArchiveModel->Entries(); }
+    // The model behind the tree: the listed archive's entries as its nodes.
+    const ArchiveModel &TreeModel() const { return *m_pArchiveModel; }
     // The chosen archive's file name as listed on disk ("scripts.vl2"); empty when
     // none is chosen.
     std::string ArchiveFileName() const;
@@ -76,9 +78,11 @@ public:
     // files; when the archive could not be written, keeps them and says so.
     void SaveChanges();
     void RemoveUnpackedFiles();
-    // Brings the tree's marks of the files changed since Extract up to date, as the
-    // window does when it becomes active again.
+    // Brings the tree's marks of the files changed since Extract up to date now. When
+    // the window becomes active again, it does so with the files looked at on a thread
+    // of their own, and RefreshingChangeMarks is true until the marks have changed.
     void RefreshChangeMarks();
+    bool RefreshingChangeMarks() const;
 
     // The program the user chose for a file type ("PNG", ".CS"; any case): its value in
     // the program table, read afresh; empty when none is configured.
@@ -114,8 +118,9 @@ private:
     void cmdOpenFolder_Click();
     void treArchive_DblClick();
     // Fills the chooser afresh and keeps the archive chosen; when that archive is
-    // gone, nothing is chosen any more and the tree is emptied.
-    void RefreshArchiveChooser();
+    // gone, nothing is chosen any more, the tree is emptied and false given (false
+    // too when nothing was chosen).
+    bool RefreshArchiveChooser();
     // Before Cancel: true when nothing changed since Extract or the user agreed to
     // throw away the files that did.
     bool MayThrowAwayChanges();
@@ -139,12 +144,8 @@ private:
     // The text editor command: the "TXT" program followed by one blank, or, when none
     // is configured, the plain text editor fallback followed by one blank.
     static std::string TextEditorCommand();
-    // The selected node of the tree, or nullptr.
-    QTreeWidgetItem *SelectedNode() const;
-    // The unpacked file of a file node: archive sub-folder + "/" + its category's
-    // text + "/" + its own text; nothing when it has no category or would lie
-    // outside the archive sub-folder.
-    std::optional<std::string> EditedFilePath(const QTreeWidgetItem *pNode) const;
+    // The selected node of the tree; an invalid index when none is selected.
+    QModelIndex SelectedNode() const;
     // "Cannot edit file...": OK opens the settings dialog.
     void CannotEditFile();
     // While the chosen archive is unpacked, marks in the tree what changed since
@@ -158,8 +159,9 @@ private:
     // The jobs that list, unpack and pack through the two components.
     ArchiveJobs m_jobs{m_cUnzip, m_cZ};
     std::vector<std::string> m_vArchiveList; // filVL2
-    QStringList m_lstArchive;                // lstArchive: the entry list
     std::array<QIcon, kTreeIconCount> m_imgIcons16;
+    // The tree's nodes and the entry list (lstArchive) in one: each entry kept once.
+    std::unique_ptr<ArchiveModel> m_pArchiveModel;
     QPointer<frmSettings> m_pSettings; // the settings dialog while it is open
     std::unique_ptr<ChangeMarks> m_pChangeMarks;
 };

@@ -36,8 +36,8 @@ bool frmMain::MayThrowAwayChanges() {
     {
         BusyState busy(this);
         // Looking at every unpacked file takes a while in a large archive.
-        const QStringList lstEntries = m_lstArchive;
-        RunLongJob([&] { loss = FilesCancelThrowsAway(sSubFolder, lstEntries); });
+        const ListedEntries &entries = EntryList();
+        RunLongJob([&] { loss = FilesCancelThrowsAway(sSubFolder, entries); });
     }
     if (loss.bKnown && loss.nFiles == 0)
         return true;

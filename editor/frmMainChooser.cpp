@@ -8,31 +8,29 @@
 #include <QEvent>
 
 bool frmMain::event(QEvent *pEvent) {
-    if (pEvent->type() == QEvent::WindowActivate)
+    // While the window is busy or behind the settings dialog its choice is in use;
+    // the window becomes active again once it takes input.
+    if (pEvent->type() == QEvent::WindowActivate && isEnabled())
         RefreshArchiveChooser();
     return GameWindow::event(pEvent);
 }
 
-void frmMain::RefreshArchiveChooser() {
-    // While the window is busy or behind the settings dialog its choice is in use;
-    // the window becomes active again once it takes input.
-    if (!isEnabled())
-        return;
+bool frmMain::RefreshArchiveChooser() {
     const QString sChosen = drpVL2File->currentText();
     FillArchiveChooser();
     if (sChosen.isEmpty())
-        return;
+        return false;
     const int nChosen = drpVL2File->findText(sChosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (nChosen >= 0) {
         drpVL2File->setCurrentIndex(nChosen);
-        return;
+        return true;
     }
     // The archive is gone: the tree no longer shows anything that can be extracted or
     // saved. Files unpacked from it stay in the work folder, and come back into use
     // when an archive of that name is chosen again.
     qCInfo(lcEditor).noquote() << "the chosen archive" << sChosen << "is gone";
     m_pChangeMarks->Stop();
-    treArchive->clear();
-    m_lstArchive.clear();
+    m_pArchiveModel->Clear();
     UpdateButtons();
+    return false;
 }

@@ -1,8 +1,6 @@
 // frmMain: opening the selected file in the program the user chose for its type, and
 // opening the selected category's folder.
-#include "editor/CategoryTree.h"
 #include "editor/FileTypes.h"
-#include "editor/UnpackedFiles.h"
 #include "editor/frmMain.h"
 #include "platform/os/ProgramCommand.h"
 #include "support/SettingsKeys.h"
@@ -37,16 +35,9 @@ std::string frmMain::TextEditorCommand() {
     return GetWinPath() + "/xdg-open ";
 }
 
-QTreeWidgetItem *frmMain::SelectedNode() const {
-    const QList<QTreeWidgetItem *> selected = treArchive->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.constFirst();
-}
-
-std::optional<std::string> frmMain::EditedFilePath(const QTreeWidgetItem *pNode) const {
-    const std::string sSubFolder = ArchiveSubFolder();
-    if (sSubFolder.empty() || !pNode->parent())
-        return std::nullopt;
-    return PathBelow(sSubFolder, pNode->parent()->text(0) + QLatin1Char('\\') + pNode->text(0));
+QModelIndex frmMain::SelectedNode() const {
+    const QModelIndexList selected = treArchive->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex() : selected.constFirst();
 }
 
 void frmMain::CannotEditFile() {
@@ -60,20 +51,20 @@ void frmMain::EditSelectedFile() {
     const std::string sTextEditor = TextEditorCommand();
     const QString sMustSelect = QStringLiteral("You must select a file to edit.");
 
-    const QTreeWidgetItem *pNode = SelectedNode();
-    if (!pNode) {
+    const QModelIndex node = SelectedNode();
+    if (!node.isValid()) {
         ShowMessage(sMustSelect, MsgIcon::Information);
         return;
     }
-    if (pNode->childCount() > 0)
+    if (m_pArchiveModel->hasChildren(node))
         return;
 
     std::string sProgram;
     FileCommandForm eForm = FileCommandForm::General;
-    if (pNode->data(0, kIconNumberRole).toInt() == kIconText) {
+    if (node.data(kIconNumberRole).toInt() == kIconText) {
         sProgram = sTextEditor.substr(0, sTextEditor.size() - 1);
     } else {
-        sProgram = GetProgram(FileType(pNode->text(0)));
+        sProgram = GetProgram(FileType(node.data(Qt::DisplayRole).toString()));
         eForm = FileCommandFormFor(sProgram);
     }
     if (sProgram.empty() || FileExists(sProgram) != 1) {
@@ -81,20 +72,14 @@ void frmMain::EditSelectedFile() {
         return;
     }
 
-    const std::optional<std::string> sFile = EditedFilePath(pNode);
+    const std::optional<std::string> sFile = m_pArchiveModel->FilePath(ArchiveSubFolder(), node);
     if (!sFile || !StartCommand(FileCommand(sProgram, eForm, *sFile)))
         ShowMessage(sMustSelect, MsgIcon::Information);
 }
 
 void frmMain::OpenSelectedFolder() {
-    const QTreeWidgetItem *pNode = SelectedNode();
-    if (!pNode)
-        return;
-    const QTreeWidgetItem *pCategory = pNode->childCount() > 0 ? pNode : pNode->parent();
-    const std::string sSubFolder = ArchiveSubFolder();
-    if (!pCategory || sSubFolder.empty())
-        return;
-    if (const auto sFolder = PathBelow(sSubFolder, pCategory->text(0)))
+    const QModelIndex node = SelectedNode();
+    if (const auto sFolder = m_pArchiveModel->FolderPath(ArchiveSubFolder(), node))
         if (!OpenWithShell(QString::fromStdString(*sFolder)))
             ShowMessage(NoFolderProgramText(QString::fromStdString(*sFolder)),
                         MsgIcon::Exclamation);

@@ -236,20 +236,9 @@ void frmMain::ShowPutBack(const KeptPlace &place) {
                                    place.FileName()) != m_vArchiveList.end();
     const bool bThere = FileExists(place.ArchivePath()) == 1;
     // An archive that came or went: the chooser is filled anew, the choice kept.
-    if (bListed != bThere && place.sGameFolder + place.sKey == GameBaseFolder() + place.FileName()) {
-        const QString sChosen = drpVL2File->currentText();
-        FillArchiveChooser();
-        const int nIndex = drpVL2File->findText(sChosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (nIndex >= 0 && !(bChosen && !bThere)) {
-            drpVL2File->setCurrentIndex(nIndex);
-        } else {
-            m_pChangeMarks->Stop();
-            m_lstArchive.clear();
-            treArchive->clear();
-            UpdateButtons();
-            return;
-        }
-    }
+    if (bListed != bThere && place.sGameFolder + place.sKey == GameBaseFolder() + place.FileName() &&
+        !RefreshArchiveChooser() && bChosen)
+        return;
     if (bChosen && bThere) {
         OpenChosenArchive();
         UpdateButtons();

@@ -3,6 +3,8 @@
 #include "archive/mUnzip.h"
 #include "tests/archive/ComponentTestSupport.h"
 
+#include <algorithm>
+
 namespace {
 
 class UnzipCallbacks : public ComponentTest {
@@ -189,6 +191,50 @@ TEST_F(UnzipCallbacks, ListingReadsAtMost256BytesOfPathAndMethod) {
     EXPECT_EQ(m_oUnzip.FileDirectory(1), "dir");
     EXPECT_EQ(m_oUnzip.Filename(1), std::string(252, 'n'));
     EXPECT_EQ(m_oUnzip.FileCompressionMethod(1), std::string(256, 'M'));
+}
+
+TEST_F(UnzipCallbacks, ListingKeepsEveryEntrysOwnTextsWhereFoldersAndMethodsRepeat) {
+    // Folders and methods come back and forth, as in a big archive; each entry reads
+    // back as it was listed, and a new archive's listing starts from nothing.
+    const char *const folders[] = {"textures/skins", "", "scripts", "textures/skins"};
+    const char *const methods[] = {"Stored", "Deflate", "Stored", ""};
+    std::vector<FakeCallback> vScript;
+    for (std::uint32_t i = 0; i < 12; ++i) {
+        const std::string sFolder = folders[i % 4];
+        vScript.push_back(FakeCallback::Listing((sFolder.empty() ? "" : sFolder + "/") + "f" +
+                                                    std::to_string(i) + ".png",
+                                                1000 + i));
+        vScript.back().sMethod = methods[i % 3];
+        vScript.back().lCRC = 0xC0DE0000u + i;
+        vScript.back().lDay = 1 + i;
+        vScript.back().lMinute = i;
+    }
+    Engine().vUnzipScript = vScript;
+    m_oUnzip.Directory();
+    ASSERT_EQ(m_oUnzip.FileCount(), 12);
+    for (std::int32_t i = 1; i <= 12; ++i) {
+        const auto n = static_cast<std::uint32_t>(i - 1);
+        SCOPED_TRACE(i);
+        std::string sFolder = folders[n % 4];
+        std::replace(sFolder.begin(), sFolder.end(), '/', '\\');
+        EXPECT_EQ(m_oUnzip.FileDirectory(i), sFolder);
+        EXPECT_EQ(m_oUnzip.Filename(i), "f" + std::to_string(n) + ".png");
+        EXPECT_EQ(m_oUnzip.FileCompressionMethod(i), methods[n % 3]);
+        EXPECT_EQ(m_oUnzip.FileSize(i), static_cast<std::int32_t>(1000 + n));
+        EXPECT_EQ(m_oUnzip.FileCRC(i), 0xC0DE0000u + n);
+        EXPECT_EQ(m_oUnzip.FileDate(i), (ArchiveDate{2020, 1, static_cast<std::int32_t>(1 + n), 0,
+                                                     static_cast<std::int32_t>(n), 0}));
+        EXPECT_TRUE(m_oUnzip.FileSelected(i));
+    }
+
+    m_oUnzip.SetZipFile("b.vl2");
+    EXPECT_EQ(m_oUnzip.FileCount(), 0);
+    Engine().vUnzipScript = {FakeCallback::Listing("only.txt")};
+    m_oUnzip.Directory();
+    ASSERT_EQ(m_oUnzip.FileCount(), 1);
+    EXPECT_EQ(m_oUnzip.FileDirectory(1), "");
+    EXPECT_EQ(m_oUnzip.Filename(1), "only.txt");
+    EXPECT_EQ(m_oUnzip.FileCompressionMethod(1), "Deflate");
 }
 
 TEST_F(UnzipCallbacks, ListingWidensTheRatioAsASigned16BitValue) {

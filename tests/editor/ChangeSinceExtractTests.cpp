@@ -2,7 +2,6 @@
 // outside, and Save writes only what changed, which must give exactly the archive
 // that writing every file ("*") gives.
 #include "archive/cZip.h"
-#include "editor/CategoryTree.h"
 #include "editor/ChangeMarkDelegate.h"
 #include "editor/ChangeMarks.h"
 #include "editor/SavePlan.h"
@@ -12,7 +11,6 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QTest>
-#include <QTreeWidgetItemIterator>
 #include <fcntl.h>
 #include <random>
 #include <set>
@@ -90,20 +88,25 @@ protected:
     // must be bold with the tooltip, and every other node neither.
     QStringList MarkedNodes() {
         QStringList marked;
-        for (QTreeWidgetItemIterator it(Tree()); *it; ++it) {
-            const QTreeWidgetItem *pNode = *it;
-            const bool bMarked = pNode->data(0, kChangedSinceExtractRole).toBool();
-            EXPECT_EQ(pNode->font(0).bold(), bMarked) << pNode->text(0).toStdString();
-            EXPECT_EQ(pNode->toolTip(0), bMarked ? ChangeMarks::ChangedTip() : QString());
+        for (const QModelIndex &node : Nodes()) {
+            const bool bMarked = node.data(kChangedSinceExtractRole).toBool();
+            EXPECT_EQ(node.data(Qt::FontRole).value<QFont>().bold(), bMarked)
+                << node.data().toString().toStdString();
+            EXPECT_EQ(node.data(Qt::ToolTipRole).toString(),
+                      bMarked ? ArchiveModel::ChangedTip() : QString());
             if (bMarked)
-                marked << pNode->parent()->text(0) + QLatin1Char('\\') + pNode->text(0);
+                marked << node.parent().data().toString() + QLatin1Char('\\') +
+                              node.data().toString();
         }
         marked.sort();
         return marked;
     }
+    // The window becomes active again; it brings the marks up to date with the files
+    // looked at on a thread of their own, which this waits for.
     void Activate() {
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(m_pMain.get(), &activate);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_pMain->RefreshingChangeMarks(); }, 10000));
     }
     QString SnapshotFile(const QString &sDisplayName) {
         return QString::fromStdString(
@@ -229,9 +232,10 @@ TEST_F(ChangeSinceExtractTest, SavingWhatChangedGivesTheArchiveThatSavingEveryth
         // The marks show every changed file the tree shows, and nothing else.
         Activate();
         QStringList wantMarked;
-        for (QTreeWidgetItemIterator it(Tree()); *it; ++it)
-            if ((*it)->parent()) {
-                const QString sLine = (*it)->parent()->text(0) + QLatin1Char('\\') + (*it)->text(0);
+        for (const QModelIndex &node : Nodes())
+            if (node.parent().isValid()) {
+                const QString sLine =
+                    node.parent().data().toString() + QLatin1Char('\\') + node.data().toString();
                 QString sName = sLine;
                 sName.replace(QLatin1Char('\\'), QLatin1Char('/'));
                 if (sName.startsWith(QLatin1Char('/')))
@@ -406,21 +410,21 @@ TEST_F(ChangeSinceExtractTest, TheMarkIsPaintedOnTheIconOfAChangedFileOnly) {
     Click("cmdExtract");
     m_pMain->show();
     Tree()->expandAll();
-    const QTreeWidgetItem *pA = Tree()->topLevelItem(0)->child(0);
-    const QTreeWidgetItem *pB = Tree()->topLevelItem(0)->child(1);
-    auto markPixels = [&](const QTreeWidgetItem *pNode) {
-        const QImage image = Tree()->viewport()->grab(Tree()->visualItemRect(pNode)).toImage();
+    const QModelIndex a = Node(QStringLiteral("a.cs"));
+    const QModelIndex b = Node(QStringLiteral("b.cs"));
+    auto markPixels = [&](const QModelIndex &node) {
+        const QImage image = Tree()->viewport()->grab(Tree()->visualRect(node)).toImage();
         int nPixels = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 nPixels += image.pixelColor(x, y) == ChangeMarkDelegate::MarkColour();
         return nPixels;
     };
-    EXPECT_EQ(markPixels(pA), 0);
+    EXPECT_EQ(markPixels(a), 0);
     WriteFile(m_sWork + QStringLiteral("/Scripts/scripts/b.cs"), "changed");
     Activate();
-    EXPECT_EQ(markPixels(pA), 0);
-    EXPECT_GT(markPixels(pB), 0);
+    EXPECT_EQ(markPixels(a), 0);
+    EXPECT_GT(markPixels(b), 0);
 }
 
 // ---- Save with nothing changed, and the snapshot's life ----------------------------

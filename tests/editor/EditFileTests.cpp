@@ -48,16 +48,10 @@ protected:
         if (bExtract)
             Click("cmdExtract");
     }
-    // The node with this text (file names are unique in these archives).
-    QTreeWidgetItem *Node(const QString &sText) {
-        const auto found = Tree()->findItems(sText, Qt::MatchExactly | Qt::MatchRecursive);
-        EXPECT_EQ(found.size(), 1) << sText.toStdString();
-        return found.value(0);
-    }
     void Select(const QString &sText) {
         Tree()->clearSelection();
         if (!sText.isEmpty())
-            Tree()->setCurrentItem(Node(sText));
+            Tree()->setCurrentIndex(Node(sText));
     }
     QString Unpacked(const QString &sPath) const { return m_sWork + "/Scripts/" + sPath; }
     static QString OnZ(QString sPath) { return "Z:" + sPath.replace('/', '\\'); }
@@ -193,7 +187,7 @@ TEST_F(EditFileTest, DoubleClickEditsAFileOnlyInEditModeAndOpenFolderShowsTheCat
     auto doubleClick = [this](const char *sText) {
         Tree()->expandAll();
         QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {},
-                           Tree()->visualItemRect(Node(QString::fromLatin1(sText))).center());
+                           Tree()->visualRect(Node(QString::fromLatin1(sText))).center());
     };
     doubleClick("flag.bmp"); // listed, not unpacked: Edit File is disabled
     EXPECT_TRUE(m_desktop.Requests().empty());

@@ -1,5 +1,6 @@
 // The Extract snapshot on its own: the rule that decides "unchanged", its file in the
 // state folder, and what Save is told to write from it.
+#include "editor/ListedEntries.h"
 #include "editor/SavePlan.h"
 #include "editor/SnapshotFile.h"
 #include "tests/testsupport/TestHome.h"
@@ -58,8 +59,19 @@ TEST(ExtractSnapshotRule, UnchangedOnlyWhenEveryStampEqualsAndTheChangeLiesClear
 }
 
 TEST(ExtractSnapshotRule, EntryPathsFollowTheEntryListIntoTheFolder) {
-    EXPECT_EQ(EntryPaths({"scripts\\b.cs", "\\a.txt", "textures\\skins\\r.png", "scripts\\b.cs",
-                          "a\\\\.\\c", "..\\out.txt", "gui\\", "\\"}),
+    // Folder and name of each entry; its line is the two joined by "\".
+    ListedEntries entries;
+    for (const auto &[sFolder, sName] :
+         std::vector<std::pair<const char *, const char *>>{{"scripts", "b.cs"},
+                                                            {"", "a.txt"},
+                                                            {"textures\\skins", "r.png"},
+                                                            {"scripts", "b.cs"},
+                                                            {"a\\\\.", "c"},
+                                                            {"..", "out.txt"},
+                                                            {"gui", ""},
+                                                            {"", ""}})
+        entries.Add(sFolder, sName);
+    EXPECT_EQ(entries.Paths(),
               (std::vector<std::string>{"a.txt", "a/c", "scripts/b.cs", "textures/skins/r.png"}));
 }
 

@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -296,7 +297,7 @@ TEST_F(KeptWindowTest, UndoingTheWriteThatCreatedAnArchiveTakesItOutOfTheGameAnd
               installed);
     EXPECT_EQ(Chooser()->findText(QStringLiteral("New")), -1);
     EXPECT_EQ(Chooser()->currentIndex(), -1);
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Tree()->model()->rowCount(), 0);
     EXPECT_EQ(Status(), QStringLiteral("new.vl2 was taken out of the game."));
     // The chosen archive stays chosen when another one goes.
     Choose(QStringLiteral("Scripts"));
@@ -306,7 +307,7 @@ TEST_F(KeptWindowTest, UndoingTheWriteThatCreatedAnArchiveTakesItOutOfTheGameAnd
     m_desktop.AnswerMessage(MsgAnswer::Yes);
     EXPECT_TRUE(m_pMain->PutBackKept(m_pMain.get(), Progress(), place, KeptKind::Previous));
     EXPECT_EQ(Chooser()->currentText(), QStringLiteral("Scripts"));
-    EXPECT_EQ(Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(Tree()->model()->rowCount(), 1);
 }
 
 TEST_F(KeptWindowTest, CheckAllArchivesShowsEachArchiveAndMendsADamagedOne) {

@@ -164,7 +164,7 @@ TEST_F(SlipTest, TheChooserPicksUpArchivesAddedOrRemovedAndKeepsTheChoice) {
     Activate();
     EXPECT_EQ(ChooserItems(), (QStringList{"C", "D"}));
     EXPECT_EQ(Chooser()->currentText(), QString());
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Tree()->model()->rowCount(), 0);
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     EXPECT_EQ(Status(), QStringLiteral("Please select a category."));
     EXPECT_TRUE(QFileInfo::exists(m_sWork + QStringLiteral("/B/gui/b.gui")));

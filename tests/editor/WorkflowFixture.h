@@ -3,6 +3,7 @@
 // and the window is driven through its controls.
 #pragma once
 
+#include "editor/ArchiveModel.h"
 #include "editor/frmMain.h"
 #include "support/modRegistry.h"
 #include "tests/testsupport/FakeDesktop.h"
@@ -18,7 +19,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -69,7 +70,34 @@ protected:
         return pControl;
     }
     QComboBox *Chooser() { return Control<QComboBox>(QStringLiteral("drpVL2File")); }
-    QTreeWidget *Tree() { return Control<QTreeWidget>(QStringLiteral("treArchive")); }
+    QTreeView *Tree() { return Control<QTreeView>(QStringLiteral("treArchive")); }
+    // The model behind the tree, as the window holds it.
+    ArchiveModel *Model() { return qobject_cast<ArchiveModel *>(Tree()->model()); }
+    // Every node of the tree, depth first, parents before their children.
+    QModelIndexList Nodes(const QModelIndex &parent = {}) {
+        QModelIndexList nodes;
+        for (int i = 0; i < Model()->rowCount(parent); ++i) {
+            const QModelIndex node = Model()->index(i, 0, parent);
+            nodes << node << Nodes(node);
+        }
+        return nodes;
+    }
+    // The node with this text (a test's names are unique).
+    QModelIndex Node(const QString &sText) {
+        QModelIndexList found;
+        for (const QModelIndex &node : Nodes())
+            if (node.data().toString() == sText)
+                found << node;
+        EXPECT_EQ(found.size(), 1) << sText.toStdString();
+        return found.value(0);
+    }
+    // The tree as a listing of these entries would leave it.
+    void ShowEntries(const std::vector<std::pair<QString, QString>> &entries) {
+        ListedEntries listed;
+        for (const auto &[sFolder, sName] : entries)
+            listed.Add(sFolder.toStdString(), sName.toStdString());
+        Model()->SetEntries(std::move(listed));
+    }
     QProgressBar *Progress() { return Control<QProgressBar>(QStringLiteral("ProgressBar")); }
     QString Status() { return Control<QLabel>(QStringLiteral("lblStatus"))->text(); }
     QStringList EnabledButtons() {
@@ -89,19 +117,19 @@ protected:
     // node's text in brackets and its icon number.
     QStringList TreeLines() {
         QStringList lines;
-        for (int i = 0; i < Tree()->topLevelItemCount(); ++i)
-            AddLines(Tree()->topLevelItem(i), 0, lines);
+        for (const QModelIndex &node : Nodes()) {
+            int nDepth = 0;
+            for (QModelIndex above = node.parent(); above.isValid(); above = above.parent())
+                ++nDepth;
+            const qint64 lIcon = node.data(Qt::DecorationRole).value<QIcon>().cacheKey();
+            int nIcon = 0;
+            for (int n = 1; n <= frmMain::kTreeIconCount; ++n)
+                if (lIcon == m_pMain->TreeIcon(n).cacheKey())
+                    nIcon = n;
+            lines << QString(nDepth * 2, QLatin1Char(' ')) + QLatin1Char('[') +
+                         node.data().toString() + QStringLiteral("] ") + QString::number(nIcon);
+        }
         return lines;
-    }
-    void AddLines(const QTreeWidgetItem *pNode, int nDepth, QStringList &lines) {
-        int nIcon = 0;
-        for (int n = 1; n <= frmMain::kTreeIconCount; ++n)
-            if (pNode->icon(0).cacheKey() == m_pMain->TreeIcon(n).cacheKey())
-                nIcon = n;
-        lines << QString(nDepth * 2, QLatin1Char(' ')) + QLatin1Char('[') + pNode->text(0) +
-                     QStringLiteral("] ") + QString::number(nIcon);
-        for (int i = 0; i < pNode->childCount(); ++i)
-            AddLines(pNode->child(i), nDepth + 1, lines);
     }
 
     // The window after an operation: usable again, normal pointer.

@@ -2,9 +2,9 @@
 // category tree, Extract, Save Changes and Cancel.
 #include "tests/editor/WorkflowFixture.h"
 
+#include "archive/jobs/ArchiveJobs.h"
 #include "tests/testsupport/ReadOnlyFolder.h"
 
-#include <QTreeWidgetItemIterator>
 #include <sys/stat.h>
 
 namespace {
@@ -47,7 +47,7 @@ TEST_F(WorkflowTest, ListingGivesACategoryPerFolderInFirstOrderAndIconsByType) {
                                         "  [readme] 2"}));
     // Hidden types stay in the entry list, every entry in archive order.
     EXPECT_EQ(
-        m_pMain->EntryList(),
+        m_pMain->EntryList().Lines(),
         (QStringList{"Textures\\a.png", "textures\\b.gif", "scripts\\mission.cs", "\\notes.txt",
                      "media\\clip.mpg", "Textures\\image.jpeg", "shapes\\tank.dts",
                      "textures\\photo.jpg", "art\\brush.bmp", "textures\\skins\\red.png",
@@ -58,9 +58,9 @@ TEST_F(WorkflowTest, ListingGivesACategoryPerFolderInFirstOrderAndIconsByType) {
     EXPECT_EQ(Progress()->value(), 14);
     ExpectIdle();
     // Nodes are added collapsed, and the icon number travels with the node.
-    for (QTreeWidgetItemIterator it(Tree()); *it; ++it)
-        EXPECT_FALSE((*it)->isExpanded());
-    EXPECT_EQ(Tree()->topLevelItem(2)->child(0)->data(0, Qt::UserRole + 1).toInt(), 8);
+    for (const QModelIndex &node : Nodes())
+        EXPECT_FALSE(Tree()->isExpanded(node));
+    EXPECT_EQ(Model()->index(0, 0, Model()->index(2, 0)).data(Qt::UserRole + 1).toInt(), 8);
 }
 
 TEST_F(WorkflowTest, ChoosingTheArchiveAgainRebuildsTheTreeFromScratch) {
@@ -70,7 +70,7 @@ TEST_F(WorkflowTest, ChoosingTheArchiveAgainRebuildsTheTreeFromScratch) {
     MakeArchive(QStringLiteral("scripts.vl2"), Texts({"gui/b.gui", "scripts/c.cs"}));
     Choose(QStringLiteral("Scripts"));
     EXPECT_EQ(TreeLines(), (QStringList{"[gui] 1", "  [b.gui] 8", "[scripts] 1", "  [c.cs] 8"}));
-    EXPECT_EQ(m_pMain->EntryList(), (QStringList{"gui\\b.gui", "scripts\\c.cs"}));
+    EXPECT_EQ(m_pMain->EntryList().Lines(), (QStringList{"gui\\b.gui", "scripts\\c.cs"}));
 }
 
 TEST_F(WorkflowTest, ArchiveOfHiddenTypesOnlyGivesAnEmptyTreeAndNoExtract) {
@@ -79,8 +79,8 @@ TEST_F(WorkflowTest, ArchiveOfHiddenTypesOnlyGivesAnEmptyTreeAndNoExtract) {
                        "z.spn", "w.dso", "v.dsq"}));
     Load();
     Choose(QStringLiteral("Shapes"));
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(m_pMain->EntryList().size(), 8);
+    EXPECT_EQ(Model()->rowCount(), 0);
+    EXPECT_EQ(m_pMain->EntryList().Count(), 8u);
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     ExpectIdle();
 }
@@ -108,9 +108,81 @@ TEST_F(WorkflowTest, ArchiveThatCannotBeReadGivesAnEmptyTreeOnlySettingsAndTheRe
                                  QStringLiteral("Not a zip archive"),
                                  m_sBase + QStringLiteral("/broken.vl2")));
     EXPECT_EQ(m_desktop.Messages().front().eIcon, MsgIcon::Critical);
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Model()->rowCount(), 0);
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     ExpectIdle();
+}
+
+// The end of a zip archive rewritten to claim lClaimed entries: in its own record
+// (up to 65,535) or, above that, in a Zip64 record placed before it.
+QByteArray ClaimingEntries(QByteArray archive, quint64 lClaimed) {
+    const qsizetype nEnd = archive.lastIndexOf(QByteArray("PK\x05\x06", 4));
+    EXPECT_GE(nEnd, 0);
+    QByteArray end = archive.mid(nEnd);
+    archive.truncate(nEnd);
+    auto put = [](QByteArray &bytes, qsizetype nAt, quint64 lValue, int nBytes) {
+        for (int i = 0; i < nBytes; ++i)
+            bytes[nAt + i] = static_cast<char>((lValue >> (8 * i)) & 0xFF);
+    };
+    auto get = [&end](qsizetype nAt, int nBytes) {
+        quint64 lValue = 0;
+        for (int i = nBytes - 1; i >= 0; --i)
+            lValue = (lValue << 8) | static_cast<quint8>(end[nAt + i]);
+        return lValue;
+    };
+    const quint64 lSmallClaim = std::min<quint64>(lClaimed, 0xFFFF);
+    if (lClaimed > 0xFFFF) {
+        QByteArray zip64(56 + 20, '\0');
+        put(zip64, 0, 0x06064b50, 4);
+        put(zip64, 4, 44, 8);
+        put(zip64, 12, 45, 2);
+        put(zip64, 14, 45, 2);
+        put(zip64, 24, lClaimed, 8);
+        put(zip64, 32, lClaimed, 8);
+        put(zip64, 40, get(12, 4), 8); // the central directory's size and place
+        put(zip64, 48, get(16, 4), 8);
+        put(zip64, 56, 0x07064b50, 4);
+        put(zip64, 64, static_cast<quint64>(archive.size()), 8);
+        put(zip64, 72, 1, 4);
+        archive += zip64;
+    }
+    put(end, 8, lSmallClaim, 2);
+    put(end, 10, lSmallClaim, 2);
+    return archive + end;
+}
+
+TEST_F(WorkflowTest, AnArchiveClaimingMoreEntriesThanItHoldsIsListedAsTheEngineListsIt) {
+    const QString sArchive = m_sBase + QStringLiteral("/claims.vl2");
+    WriteArchive(sArchive, Texts({"scripts/a.cs"}));
+    Load();
+    for (const quint64 lClaimed : {quint64{0xFFFF}, quint64{1} << 40, ~quint64{0}}) {
+        SCOPED_TRACE(lClaimed);
+        WriteArchive(sArchive, Texts({"scripts/a.cs", "gui/b.gui"}));
+        WriteFile(sArchive, ClaimingEntries(ReadFile(sArchive), lClaimed));
+        // What the engine makes of it, through the same jobs the window calls.
+        cUnzip oUnzip;
+        cZip oZip;
+        ArchiveJobs jobs(oUnzip, oZip);
+        DirectRunner direct;
+        const JobOutcome outcome = jobs.List(sArchive.toStdString(), direct);
+        const std::size_t nBoxes = m_desktop.Messages().size();
+        if (outcome.IsFailed())
+            m_desktop.AnswerMessage(MsgAnswer::OK);
+
+        Choose(QStringLiteral("Claims"));
+
+        // Never more than the archive holds, whatever it claims.
+        EXPECT_LE(oUnzip.FileCount(), 2);
+        EXPECT_EQ(m_pMain->EntryList().Count(), static_cast<std::size_t>(oUnzip.FileCount()));
+        EXPECT_LE(Nodes().size(), 4);
+        if (outcome.IsFailed()) {
+            ASSERT_EQ(m_desktop.Messages().size(), nBoxes + 1);
+            EXPECT_TRUE(IsTextWithReason(m_desktop.Messages().back().sText,
+                                         QStringLiteral("The archive could not be read."),
+                                         QString::fromStdString(outcome.sReason), sArchive));
+        }
+        ExpectIdle();
+    }
 }
 
 TEST_F(WorkflowTest, ListingSaveAndCancelShowTheirProgressInTheBusyState) {

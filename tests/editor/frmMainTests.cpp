@@ -1,3 +1,4 @@
+#include "editor/ArchiveModel.h"
 #include "editor/frmMain.h"
 #include "platform/os/ProgramFolder.h"
 #include "support/modRegistry.h"
@@ -15,7 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -73,7 +74,8 @@ protected:
         return pControl;
     }
     QComboBox *Chooser() { return Control<QComboBox>(QStringLiteral("drpVL2File")); }
-    QTreeWidget *Tree() { return Control<QTreeWidget>(QStringLiteral("treArchive")); }
+    QTreeView *Tree() { return Control<QTreeView>(QStringLiteral("treArchive")); }
+    ArchiveModel *Model() { return qobject_cast<ArchiveModel *>(Tree()->model()); }
     QString Status() { return Control<QLabel>(QStringLiteral("lblStatus"))->text(); }
     QStringList ChooserItems() {
         QStringList items;
@@ -94,11 +96,15 @@ protected:
         ASSERT_GE(nIndex, 0) << sDisplayName.toStdString();
         Chooser()->setCurrentIndex(nIndex);
     }
-    // A category node with its file nodes, as listing an archive adds them.
+    // A category node with its file nodes, as listing an archive adds them: the tree
+    // then shows the entries of every category added so far.
     void AddCategory(const QString &sFolder, const QStringList &files) {
-        auto *pCategory = new QTreeWidgetItem(Tree(), {sFolder});
         for (const QString &sFile : files)
-            new QTreeWidgetItem(pCategory, {sFile});
+            m_shown.emplace_back(sFolder, sFile);
+        ListedEntries entries;
+        for (const auto &[sShownFolder, sFile] : m_shown)
+            entries.Add(sShownFolder.toStdString(), sFile.toStdString());
+        Model()->SetEntries(std::move(entries));
     }
 
     TestHome m_home;
@@ -107,6 +113,7 @@ protected:
     QString m_sBase;
     QString m_sWork;
     std::unique_ptr<frmMain> m_pMain;
+    std::vector<std::pair<QString, QString>> m_shown; // the entries AddCategory showed
 };
 
 } // namespace
@@ -133,7 +140,7 @@ TEST_F(frmMainTest, EveryControlLiesWhereTheFormLaysItOutWithItsCaption) {
         {"cmdSaveChanges", "QPushButton", "&Save Changes", 1380, 840, 1215, 375},
         {"cmdCancel", "QPushButton", "&Cancel", 2580, 840, 1215, 375},
         {"Label2", "QLabel", "Select a file to edit", 180, 1320, 3615, 255},
-        {"treArchive", "QTreeWidget", nullptr, 180, 1560, 3615, 4515},
+        {"treArchive", "QTreeView", nullptr, 180, 1560, 3615, 4515},
         {"cmdEditFile", "QPushButton", "&Edit File", 180, 6180, 1215, 375},
         {"cmdOpenFolder", "QPushButton", "&Open Folder", 1380, 6180, 1215, 375},
         {"cmdSettings", "QPushButton", "&Settings...", 2580, 6180, 1215, 375},
@@ -198,7 +205,7 @@ TEST_F(frmMainTest, StartUpHidesTheProgressBarAndAsksForACategory) {
     EXPECT_FALSE(Control<QProgressBar>(QStringLiteral("ProgressBar"))->isVisible());
     EXPECT_EQ(Status(), QStringLiteral("Please select a category."));
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Model()->rowCount(), 0);
     EXPECT_TRUE(m_pMain->isEnabled());
 }
 
@@ -419,18 +426,20 @@ TEST_F(frmMainTest, ProbeOnlyLooksAtTheFirstFileOfTheFirstCategory) {
               (QStringList{QStringLiteral("cmdExtract"), QStringLiteral("cmdSettings")}));
 }
 
-TEST_F(frmMainTest, FirstCategoryWithoutAFileCountsAsNotUnpacked) {
+TEST_F(frmMainTest, AProbeFileThatIsAFolderCountsAsNotUnpacked) {
     InstallGame();
     MakeFile(m_sBase + QStringLiteral("/scripts.vl2"));
     Load();
     Choose(QStringLiteral("Scripts"));
-    AddCategory(QStringLiteral("scripts"), {});
-    // A folder where the probe would be is no file either.
-    QDir().mkpath(m_sWork + QStringLiteral("/Scripts/scripts"));
+    // The model makes every category with its first file, so a first category without
+    // a file cannot arise; with no node at all there is no probe file.
+    EXPECT_EQ(m_pMain->ProbeFile(), "");
+    AddCategory(QStringLiteral("scripts"), {QStringLiteral("client.cs")});
+    // A folder where the probe file would be is no file.
+    QDir().mkpath(m_sWork + QStringLiteral("/Scripts/scripts/client.cs"));
 
     m_pMain->UpdateButtons();
 
-    EXPECT_EQ(m_pMain->ProbeFile(), "");
     EXPECT_EQ(EnabledButtons(),
               (QStringList{QStringLiteral("cmdExtract"), QStringLiteral("cmdSettings")}));
 }

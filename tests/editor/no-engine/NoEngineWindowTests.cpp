@@ -22,8 +22,8 @@ TEST_F(WorkflowTest, MissingUnzipLibraryIsToldAndLeavesAnEmptyTreeAndAUsableWind
     EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
     EXPECT_EQ(box.eIcon, MsgIcon::Critical);
     EXPECT_EQ(box.eButtons, MsgButtons::OK);
-    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
-    EXPECT_TRUE(m_pMain->EntryList().isEmpty());
+    EXPECT_EQ(Model()->rowCount(), 0);
+    EXPECT_TRUE(m_pMain->EntryList().Empty());
     EXPECT_EQ(EnabledButtons(), QStringList{QStringLiteral("cmdSettings")});
     EXPECT_NE(Status(), QStringLiteral("Click Extract to begin editing files"));
     ExpectIdle();
@@ -41,8 +41,7 @@ TEST_F(WorkflowTest, MissingUnzipLibraryDuringExtractIsToldAndLeavesTheWindowUsa
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Choose(QStringLiteral("Scripts"));
     // A tree as an earlier listing would have left it, so that Extract can be clicked.
-    auto *pCategory = new QTreeWidgetItem(Tree(), {QStringLiteral("scripts")});
-    new QTreeWidgetItem(pCategory, {QStringLiteral("a.cs")});
+    ShowEntries({{QStringLiteral("scripts"), QStringLiteral("a.cs")}});
     m_pMain->UpdateButtons();
     m_desktop.AnswerMessage(MsgAnswer::OK);
 
@@ -62,8 +61,7 @@ TEST_F(WorkflowTest, MissingZipLibraryKeepsTheEditsAndSaysSo) {
     Load();
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Choose(QStringLiteral("Scripts"));
-    auto *pCategory = new QTreeWidgetItem(Tree(), {QStringLiteral("scripts")});
-    new QTreeWidgetItem(pCategory, {QStringLiteral("a.cs")});
+    ShowEntries({{QStringLiteral("scripts"), QStringLiteral("a.cs")}});
     WriteFile(m_sWork + QStringLiteral("/Scripts/scripts/a.cs"), "edited");
     m_pMain->UpdateButtons();
     m_desktop.AnswerMessage(MsgAnswer::OK);
