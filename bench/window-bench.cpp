@@ -445,7 +445,7 @@ void ProgressJob(const QString &sArchive, int nRuns) {
         sExtracted = newPath("x");
         BusyState busy(&window);
         if (bProgress) {
-            LongJobRunner runner(pBar, lEntries);
+            LongJobRunner runner(pBar);
             if (!jobs.Unpack(sArchivePath, sExtracted, UnpackLayout::Folders, runner).IsDone())
                 Fail("the unpack job failed");
             nBarEnd = pBar->value();
@@ -459,8 +459,8 @@ void ProgressJob(const QString &sArchive, int nRuns) {
     };
     const auto [dExtractPlain, dExtractProgress] = BestOfTurns(
         nRuns, [&] { extract(false); }, [&] { extract(true); });
-    if (nBarEnd != lEntries)
-        Fail("the bar ended at " + std::to_string(nBarEnd) + " of " + std::to_string(lEntries));
+    if (nBarEnd != kJobBarSteps)
+        Fail("the bar ended at " + std::to_string(nBarEnd) + " of " + std::to_string(kJobBarSteps));
 
     oPlainZip.SetBasePath(sExtracted + "/");
     oPlainZip.AddFileSpec("*");
@@ -470,7 +470,7 @@ void ProgressJob(const QString &sArchive, int nRuns) {
         const std::string sPacked = newPath("p") + ".vl2";
         BusyState busy(&window);
         if (bProgress) {
-            LongJobRunner runner(pBar, lEntries);
+            LongJobRunner runner(pBar);
             if (!jobs.Pack(PackRequest{sPacked, sExtracted + "/", {}, false}, runner).IsDone())
                 Fail("the pack job failed");
             return;

@@ -266,7 +266,7 @@ void frmMain::cmdExtract_Click() {
     {
         BusyState busy(this);
         sTarget = PrepareUnpackFolder();
-        LongJobRunner runner(ProgressBar, m_cUnzip.FileCount());
+        LongJobRunner runner(ProgressBar);
         unpacking = m_jobs.Unpack(ArchivePath(), sTarget, UnpackLayout::Folders, runner);
         MakeUnpackedFilesWritable();
         // What was unpacked is recorded for Save and the tree's marks; after a
@@ -352,12 +352,11 @@ void frmMain::SaveChanges() {
         // Nothing changed since Extract: the archive is left exactly as it is.
         if (plan.eKind != SavePlan::Kind::Nothing) {
             PackRequest request{sArchivePath, sSubFolder + "/", {}, false};
+            // Without a list, the engine packs the unpacked entries and whatever the user
+            // added.
             if (plan.eKind == SavePlan::Kind::Files)
                 request.vFiles = plan.sFiles;
-            // "*" hands the engine the unpacked entries and whatever the user added.
-            const auto nFiles = static_cast<int>(
-                plan.eKind == SavePlan::Kind::Files ? plan.sFiles.size() : EntryList().Count());
-            LongJobRunner runner(ProgressBar, nFiles);
+            LongJobRunner runner(ProgressBar);
             writing = m_jobs.Pack(request, runner);
             keeping.Finish(!writing.IsFailed());
             ReturnFreedMemory();

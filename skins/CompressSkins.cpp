@@ -181,6 +181,6 @@ JobOutcome frmMain::PackStagedSkins(const std::string &sArchive, bool bReplace) 
     // A replaced archive is written anew beside the old one, which it takes the place
     // of only once it is complete: a failed write leaves the old one as it was.
     const std::string sWorkFolder = WorkFolder();
-    LongJobRunner runner(prgCompress, StagedSkinCount(sWorkFolder));
+    LongJobRunner runner(prgCompress);
     return m_jobs.Pack(PackRequest{sArchive, StagingBasePath(sWorkFolder), {}, bReplace}, runner);
 }

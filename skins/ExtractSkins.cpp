@@ -52,7 +52,7 @@ void frmMain::cmdExtract_Click() {
             unpacking.sReason = "The archive holds no files.";
         }
         if (!unpacking.IsFailed()) {
-            LongJobRunner runner(prgExtract, m_cUnzip.FileCount());
+            LongJobRunner runner(prgExtract);
             unpacking = m_jobs.Unpack(sArchivePath, sFolder.toStdString(), UnpackLayout::Flat,
                                       runner);
         }

@@ -8,7 +8,7 @@
 // start, end, outcome and duration too (keplo.archive).
 //
 //     ArchiveJobs jobs(m_cUnzip, m_cZ);
-//     LongJobRunner runner(ProgressBar, nEntries);
+//     LongJobRunner runner(ProgressBar);
 //     const JobOutcome outcome = jobs.Unpack(sArchive, sTarget, UnpackLayout::Folders, runner);
 //     if (!outcome.IsDone())
 //         ... outcome.sReason, outcome.vLeftOut

@@ -14,6 +14,6 @@ int LongJobRunner::StepsDone(const JobFraction &fraction, int nSteps) {
 
 void LongJobRunner::Run(const std::function<void()> &fnWork,
                         const std::function<JobFraction()> &fnProgress) {
-    const int nSteps = std::max(m_nSteps, 1);
-    RunLongJob(fnWork, {m_pBar, nSteps, [&] { return StepsDone(fnProgress(), nSteps); }});
+    RunLongJob(fnWork,
+               {m_pBar, kJobBarSteps, [&] { return StepsDone(fnProgress(), kJobBarSteps); }});
 }

@@ -4,6 +4,7 @@
 #include "tests/editor/WorkflowFixture.h"
 
 #include "editor/frmSettings.h"
+#include "support/ui/LongJobRunner.h"
 #include "tests/testsupport/JobWatch.h"
 #include "tests/testsupport/QueuedInput.h"
 
@@ -47,11 +48,11 @@ protected:
     std::unique_ptr<JobWatch> m_pWatch;
 };
 
-TEST_F(LongJobWindowTest, ExtractShowsTheEntriesUnpackedAndTakesNoInputMeanwhile) {
+TEST_F(LongJobWindowTest, ExtractShowsTheBytesUnpackedAndTakesNoInputMeanwhile) {
     QueueInputDuringTheNextJob();
     Click("cmdExtract");
 
-    m_pWatch->ExpectProgressTo(kEntries);
+    m_pWatch->ExpectProgressTo(kJobBarSteps);
     EXPECT_GT(m_pWatch->TicksDuringJobs(), 0);
     ExpectIdle();
     ExpectInputDropped();
@@ -64,7 +65,7 @@ TEST_F(LongJobWindowTest, ExtractShowsTheEntriesUnpackedAndTakesNoInputMeanwhile
               ManyEntries(kEntries, "scripts", ".cs")[1234].second);
 }
 
-TEST_F(LongJobWindowTest, SaveShowsTheFilesWrittenThenTheRemovalAndTakesNoInputMeanwhile) {
+TEST_F(LongJobWindowTest, SaveShowsTheBytesWrittenThenTheRemovalAndTakesNoInputMeanwhile) {
     Click("cmdExtract");
     const QString sSub = m_sWork + QStringLiteral("/Scripts/scripts");
     // Changed files of some size, so that writing them takes a while.
@@ -78,7 +79,7 @@ TEST_F(LongJobWindowTest, SaveShowsTheFilesWrittenThenTheRemovalAndTakesNoInputM
     QueueInputDuringTheNextJob();
     Click("cmdSaveChanges");
 
-    m_pWatch->ExpectProgressTo(kChanged);
+    m_pWatch->ExpectProgressTo(kJobBarSteps);
     // The removal then shows its steps as it always did, over the entry-list lines.
     const std::vector<JobWatch::Step> removal = m_pWatch->StepsUpTo(kEntries - 1);
     ASSERT_EQ(removal.size(), static_cast<std::size_t>(kEntries));

@@ -203,10 +203,10 @@ TEST_F(WorkflowTest, ListingSaveAndCancelShowTheirProgressInTheBusyState) {
     EXPECT_EQ(steps, (QStringList{"1/3 disabled wait", "2/3 disabled wait", "3/3 disabled wait"}));
     steps.clear();
     Click("cmdExtract");
-    // Extract counts the entries the engine reached, from none to all.
+    // Extract counts the bytes the engine unpacked, from none to all.
     ASSERT_GE(steps.size(), 2);
-    EXPECT_EQ(steps.front(), QStringLiteral("0/3 disabled wait"));
-    EXPECT_EQ(steps.back(), QStringLiteral("3/3 disabled wait"));
+    EXPECT_EQ(steps.front(), QStringLiteral("0/1000 disabled wait"));
+    EXPECT_EQ(steps.back(), QStringLiteral("1000/1000 disabled wait"));
     steps.clear();
     Click("cmdCancel");
     // The bar runs over the entry-list lines, from index 0 (already its value) on.

@@ -2,6 +2,8 @@
 // Compress and Extract show their progress in a bar on the running tab's page while
 // the window keeps handling its events, and the input made meanwhile never acts.
 #include "tests/skins/PelterboxFixture.h"
+
+#include "support/ui/LongJobRunner.h"
 #include "tests/testsupport/JobWatch.h"
 #include "tests/testsupport/QueuedInput.h"
 
@@ -52,7 +54,7 @@ protected:
     }
 };
 
-TEST_F(LongJobTest, ExtractShowsTheEntriesUnpackedOnItsPageAndTakesNoInputMeanwhile) {
+TEST_F(LongJobTest, ExtractShowsTheBytesUnpackedOnItsPageAndTakesNoInputMeanwhile) {
     const QString sArchive = m_home.Path() + QStringLiteral("/downloads/many.vl2");
     const QString sFolder = m_home.Path() + QStringLiteral("/unpacked");
     WriteArchive(sArchive, ManyEntries(kSkins, "textures/skins", ".png"));
@@ -66,7 +68,7 @@ TEST_F(LongJobTest, ExtractShowsTheEntriesUnpackedOnItsPageAndTakesNoInputMeanwh
     m_desktop.AnswerMessage(MsgAnswer::No);
     Click("cmdExtract");
 
-    watch.ExpectProgressTo(kSkins);
+    watch.ExpectProgressTo(kJobBarSteps);
     EXPECT_GT(watch.TicksDuringJobs(), 0);
     EXPECT_EQ(Bar("prgExtract")->parentWidget(), Control<QWidget>(QStringLiteral("picExtract")));
     ExpectBoxes(
@@ -76,7 +78,7 @@ TEST_F(LongJobTest, ExtractShowsTheEntriesUnpackedOnItsPageAndTakesNoInputMeanwh
     EXPECT_EQ(QDir(sFolder).entryList(QDir::Files).size(), kSkins);
 }
 
-TEST_F(LongJobTest, CompressShowsTheSkinsPackedOnItsPageAndTakesNoInputMeanwhile) {
+TEST_F(LongJobTest, CompressShowsTheBytesPackedOnItsPageAndTakesNoInputMeanwhile) {
     // Skins staged as collecting them would, and one collected through the tab; of some
     // size, so that packing them takes a while.
     for (const auto &[sName, bytes] : ManyEntries(kSkins, "", ".png", 8192))
@@ -95,7 +97,7 @@ TEST_F(LongJobTest, CompressShowsTheSkinsPackedOnItsPageAndTakesNoInputMeanwhile
     m_desktop.AnswerMessage(MsgAnswer::OK);
     Click("cmdCompress");
 
-    watch.ExpectProgressTo(kSkins + 1);
+    watch.ExpectProgressTo(kJobBarSteps);
     EXPECT_GT(watch.TicksDuringJobs(), 0);
     EXPECT_EQ(Bar("prgCompress")->parentWidget(), Control<QWidget>(QStringLiteral("picCompress")));
     ExpectBoxes({{"Skins compressed successfully.\n\n" + sArchive, MsgIcon::Information}});
