@@ -1,8 +1,11 @@
 #include "engine/reader/ArchiveListing.h"
 
 #include "engine/include/PakEngine.h"
+#include "engine/reader/ArchiveDirectory.h"
 #include "engine/reader/ArchiveEntry.h"
 #include "engine/reader/UnzipSession.h"
+
+#include "engine/common/HeapPrefault.h"
 
 #include <cmath>
 #include <ctime>
@@ -40,7 +43,32 @@ uint32_t ListingAttributes(const ArchiveEntry &entry)
     return attributes;
 }
 
-void ListArchive(UnzipSession &session)
+namespace {
+
+// What a listing's receiver keeps of an entry (the unzip component's list
+// entry and its texts): the heap readied for it up front.
+constexpr size_t kListedBytesPerEntry = 160;
+
+void ReportEntry(UnzipSession &session, ArchiveEntry &entry)
+{
+    if (!session.Selection().Selects(entry.path))
+        return;
+    struct tm local {};
+    const time_t modified = entry.modified;
+    if (localtime_r(&modified, &local) == nullptr) {
+        local = tm{};
+        local.tm_year = 80;
+        local.tm_mday = 1;
+    }
+    std::string method = MethodName(entry.method);
+    session.ReportListing(Clamp32(entry.packedSize), Clamp32(entry.size),
+                          CompressionRatio(entry.size, entry.packedSize), local, entry.path, method, entry.crc,
+                          ListingAttributes(entry));
+}
+
+// Through libzip, for an archive the engine's own reader does not take:
+// libzip then says why it cannot be read, or lists what it can.
+void ListThroughLibzip(UnzipSession &session)
 {
     off_t archiveSize = 0;
     ZipArchivePtr archive = session.OpenArchive(archiveSize);
@@ -54,20 +82,37 @@ void ListArchive(UnzipSession &session)
                              ENGINE_BAD_ARCHIVE);
             continue;
         }
-        if (!session.Selection().Selects(entry.path))
-            continue;
-        struct tm local {};
-        const time_t modified = entry.modified;
-        if (localtime_r(&modified, &local) == nullptr) {
-            local = tm{};
-            local.tm_year = 80;
-            local.tm_mday = 1;
-        }
-        std::string method = MethodName(entry.method);
-        session.ReportListing(Clamp32(entry.packedSize), Clamp32(entry.size),
-                              CompressionRatio(entry.size, entry.packedSize), local, entry.path, method, entry.crc,
-                              ListingAttributes(entry));
+        ReportEntry(session, entry);
     }
+    session.ReportUnmatchedNames();
+}
+
+} // namespace
+
+void ListArchive(UnzipSession &session)
+{
+    off_t archiveSize = 0;
+    if (!session.CheckArchiveFile(archiveSize))
+        return;
+    // The directory is read a window at a time: a listing holds only what
+    // its receiver keeps.
+    ArchiveDirectory directory;
+    std::string error;
+    if (!directory.Open(session.Command().ArchivePath, error)) {
+        ListThroughLibzip(session);
+        return;
+    }
+    if (directory.Entries() <= HeapPrefault::kLimit / kListedBytesPerEntry)
+        session.PrepareHeap(static_cast<size_t>(directory.Entries()) * kListedBytesPerEntry);
+    const bool whole = directory.ForEach(
+        [&session](ArchiveEntry &entry) {
+            ReportEntry(session, entry);
+            return true;
+        },
+        error);
+    if (!whole)
+        session.Complain(std::string("error: cannot read ") + session.Command().ArchivePath + ": " + error,
+                         ENGINE_BAD_ARCHIVE);
     session.ReportUnmatchedNames();
 }
 
