@@ -45,6 +45,7 @@ bool EndRecordSearch::Start(int fd, uint64_t fileSize, std::string &error) {
     m_fileSize = fileSize;
     m_candidates.clear();
     m_next = 0;
+    m_signatures = 0;
     m_firstError.clear();
     if (fileSize < kEndFixedSize) {
         error = "not a zip archive";
@@ -63,6 +64,7 @@ bool EndRecordSearch::Start(int fd, uint64_t fileSize, std::string &error) {
     for (size_t at = tail.find(signature); at != std::string_view::npos; at = tail.find(signature, at + 1)) {
         if (at + kEndFixedSize > tail.size())
             break;
+        ++m_signatures;
         const size_t end = at + kEndFixedSize + ReadLittle16(Bytes(tail, at + 20));
         if (end == tail.size())
             exact.push_back(at);

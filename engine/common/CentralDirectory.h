@@ -43,6 +43,9 @@ public:
     // with error saying why the first one failed (damaged records, an
     // archive split over several files) or that the file is no zip archive.
     bool Next(EndFacts &facts, std::string &error);
+    // More than one end record signature lies in the file's tail, where
+    // readers differ in which one they take.
+    bool Ambiguous() const { return m_signatures > 1; }
 
 private:
     int m_fd = -1;
@@ -52,6 +55,7 @@ private:
     std::string m_firstError;
     std::vector<size_t> m_candidates;
     size_t m_next = 0;
+    size_t m_signatures = 0;
 };
 
 // Walks the records of a central directory. Record views stay valid until

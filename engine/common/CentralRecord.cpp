@@ -9,9 +9,11 @@ namespace engine {
 
 namespace {
 
+// Code page 437 as Unicode, the control bytes as their graphic characters;
+// a zero byte never gets here (it reads as a space).
 const uint16_t kCp437[256] = {
     0x0020, 0x263a, 0x263b, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,
-    0x25d8, 0x0009, 0x000a, 0x2642, 0x2640, 0x000d, 0x266b, 0x263c,
+    0x25d8, 0x25cb, 0x25d9, 0x2642, 0x2640, 0x266a, 0x266b, 0x263c,
     0x25ba, 0x25c4, 0x2195, 0x203c, 0x00b6, 0x00a7, 0x25ac, 0x21a8,
     0x2191, 0x2193, 0x2192, 0x2190, 0x221f, 0x2194, 0x25b2, 0x25bc,
     0x0020, 0x0021, 0x0022, 0x0023, 0x0024, 0x0025, 0x0026, 0x0027,
@@ -25,7 +27,7 @@ const uint16_t kCp437[256] = {
     0x0060, 0x0061, 0x0062, 0x0063, 0x0064, 0x0065, 0x0066, 0x0067,
     0x0068, 0x0069, 0x006a, 0x006b, 0x006c, 0x006d, 0x006e, 0x006f,
     0x0070, 0x0071, 0x0072, 0x0073, 0x0074, 0x0075, 0x0076, 0x0077,
-    0x0078, 0x0079, 0x007a, 0x007b, 0x007c, 0x007d, 0x007e, 0x007f,
+    0x0078, 0x0079, 0x007a, 0x007b, 0x007c, 0x007d, 0x007e, 0x2302,
     0x00c7, 0x00fc, 0x00e9, 0x00e2, 0x00e4, 0x00e0, 0x00e5, 0x00e7,
     0x00ea, 0x00eb, 0x00e8, 0x00ef, 0x00ee, 0x00ec, 0x00c4, 0x00c5,
     0x00c9, 0x00e6, 0x00c6, 0x00f4, 0x00f6, 0x00f2, 0x00fb, 0x00f9,
@@ -132,6 +134,10 @@ RecordVerdict ReadWinZipAes(CentralEntry &entry, std::string &problem) {
         problem = "its WinZip AES field is damaged";
         return RecordVerdict::Damaged;
     }
+    // Version 2 leaves the CRC out for small entries, where it would give
+    // away too much of the text; the field holds nothing to check then.
+    if (version == 2 && entry.size < 20)
+        entry.crc = 0;
     entry.encryption = strength == 1 ? kEncryptionAes128 : strength == 2 ? kEncryptionAes192 : kEncryptionAes256;
     entry.method = ReadLittle16(Bytes(field, 5));
     return RecordVerdict::Sound;
@@ -200,17 +206,16 @@ RecordVerdict ReadCentralRecord(std::string_view record, CentralEntry &entry, st
     if ((entry.flags & kFlagEncrypted) != 0)
         entry.encryption = (entry.flags & kFlagStrongEncryption) != 0 ? kEncryptionUnknown : kEncryptionPkware;
 
-    // Text flagged as UTF-8 must be UTF-8; a zero byte counts as a space.
+    // Text flagged as UTF-8 must be UTF-8; in the name, a zero byte counts
+    // as a space.
     if ((entry.flags & kFlagUtf8) != 0) {
-        for (const std::string_view text : {entry.rawName, comment}) {
-            std::string spaced(text);
-            for (char &c : spaced)
-                if (c == '\0')
-                    c = ' ';
-            if (KindOf(spaced) == TextKind::Other) {
-                problem = "its name or comment is flagged as UTF-8 but is not";
-                return RecordVerdict::Damaged;
-            }
+        std::string name(entry.rawName);
+        for (char &c : name)
+            if (c == '\0')
+                c = ' ';
+        if (KindOf(name) == TextKind::Other || KindOf(comment) == TextKind::Other) {
+            problem = "its name or comment is flagged as UTF-8 but is not";
+            return RecordVerdict::Damaged;
         }
     }
     const bool sizeMarked = entry.size == kMarker32;

@@ -62,6 +62,7 @@ bool ArchiveDirectory::Open(const char *path, std::string &error) {
     EndRecordSearch search;
     if (!search.Start(m_fd, static_cast<uint64_t>(info.st_size), error))
         return false;
+    m_ambiguous = search.Ambiguous();
     std::string firstError;
     while (search.Next(m_end, error)) {
         if (Check(error))

@@ -34,6 +34,9 @@ public:
     int Fd() const { return m_fd; }
     // Some entry's extra fields end in bytes that are not whole sub-fields.
     bool HasLooseExtraFields() const { return m_looseExtra; }
+    // The file's tail holds more than one end record signature: libzip may
+    // take another one, or none.
+    bool Ambiguous() const { return m_ambiguous; }
 
     // Calls visit for every entry in the directory's order (index counts
     // from 0); stops early when visit returns false. False, with the reason
@@ -46,6 +49,7 @@ private:
     int m_fd = -1;
     EndFacts m_end;
     bool m_looseExtra = false;
+    bool m_ambiguous = false;
 };
 
 } // namespace engine

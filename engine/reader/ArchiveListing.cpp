@@ -66,44 +66,25 @@ void ReportEntry(UnzipSession &session, ArchiveEntry &entry)
                           ListingAttributes(entry));
 }
 
-// Through libzip, for an archive the engine's own reader does not take:
-// libzip then says why it cannot be read, or lists what it can.
-void ListThroughLibzip(UnzipSession &session)
+void ListThroughLibzip(UnzipSession &session, zip_t *archive)
 {
-    off_t archiveSize = 0;
-    ZipArchivePtr archive = session.OpenArchive(archiveSize);
-    if (!archive)
-        return;
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
     ArchiveEntry entry;
     for (zip_int64_t i = 0; i < count; ++i) {
-        if (!ReadArchiveEntry(archive.get(), static_cast<zip_uint64_t>(i), entry)) {
+        if (!ReadArchiveEntry(archive, static_cast<zip_uint64_t>(i), entry)) {
             session.Complain("error: entry " + std::to_string(i + 1) + " of the archive cannot be read",
                              ENGINE_BAD_ARCHIVE);
             continue;
         }
         ReportEntry(session, entry);
     }
-    session.ReportUnmatchedNames();
 }
 
-} // namespace
-
-void ListArchive(UnzipSession &session)
+void ListThroughDirectory(UnzipSession &session, const ArchiveDirectory &directory)
 {
-    off_t archiveSize = 0;
-    if (!session.CheckArchiveFile(archiveSize))
-        return;
-    // The directory is read a window at a time: a listing holds only what
-    // its receiver keeps.
-    ArchiveDirectory directory;
-    std::string error;
-    if (!directory.Open(session.Command().ArchivePath, error)) {
-        ListThroughLibzip(session);
-        return;
-    }
     if (directory.Entries() <= HeapPrefault::kLimit / kListedBytesPerEntry)
         session.PrepareHeap(static_cast<size_t>(directory.Entries()) * kListedBytesPerEntry);
+    std::string error;
     const bool whole = directory.ForEach(
         [&session](ArchiveEntry &entry) {
             ReportEntry(session, entry);
@@ -113,6 +94,37 @@ void ListArchive(UnzipSession &session)
     if (!whole)
         session.Complain(std::string("error: cannot read ") + session.Command().ArchivePath + ": " + error,
                          ENGINE_BAD_ARCHIVE);
+}
+
+} // namespace
+
+void ListArchive(UnzipSession &session)
+{
+    off_t archiveSize = 0;
+    if (!session.CheckArchiveFile(archiveSize))
+        return;
+    // The engine's own reader takes the directory a window at a time, so a
+    // listing holds only what its receiver keeps. Where it cannot read the
+    // archive, or the archive's end could be read more than one way, libzip
+    // has the first word, as it always had; the own reader then lists only
+    // what libzip refuses for loose extra fields alone.
+    ArchiveDirectory directory;
+    std::string error;
+    const bool ours = directory.Open(session.Command().ArchivePath, error);
+    if (ours && !directory.Ambiguous()) {
+        ListThroughDirectory(session, directory);
+    } else {
+        int zipError = 0;
+        ZipArchivePtr archive = session.OpenArchiveQuietly(archiveSize, zipError);
+        if (archive) {
+            ListThroughLibzip(session, archive.get());
+        } else if (ours && directory.HasLooseExtraFields()) {
+            ListThroughDirectory(session, directory);
+        } else {
+            session.ComplainAboutOpening(zipError);
+            return;
+        }
+    }
     session.ReportUnmatchedNames();
 }
 
