@@ -4,7 +4,9 @@
 #include "engine/common/EntryPath.h"
 #include "engine/common/Inflate.h"
 #include "engine/common/WorkerPool.h"
+#include "engine/reader/ArchiveDirectory.h"
 #include "engine/reader/ArchiveEntry.h"
+#include "engine/reader/LocalEntryData.h"
 #include "engine/reader/TargetFolder.h"
 #include "engine/reader/UnzipSession.h"
 
@@ -124,6 +126,10 @@ private:
     bool m_useFolders = m_command.UseFolderNames != 0;
     std::string m_targetPath;
     ZipArchivePtr m_archive;
+    // An archive libzip refuses only for loose extra fields is read by the
+    // engine's own reader, each entry's data by its local header.
+    ArchiveDirectory m_directory;
+    bool m_ownReading = false;
     off_t m_archiveSize = 0;
     TargetFolder m_target;
     OverwriteMode m_overwrite = OverwriteMode::Ask;
@@ -142,9 +148,18 @@ private:
 
 void Extraction::Run()
 {
-    m_archive = m_session.OpenArchive(m_archiveSize);
-    if (!m_archive)
-        return;
+    int zipError = 0;
+    m_archive = m_session.OpenArchiveQuietly(m_archiveSize, zipError);
+    if (!m_archive) {
+        if (m_archiveSize == 0)
+            return; // the session said why
+        std::string error;
+        if (!m_directory.Open(m_command.ArchivePath, error) || !m_directory.HasLooseExtraFields()) {
+            m_session.ComplainAboutOpening(zipError);
+            return;
+        }
+        m_ownReading = true;
+    }
     if (!m_testOnly) {
         m_targetPath = m_command.TargetFolder != nullptr ? m_command.TargetFolder : "";
         while (m_targetPath.size() > 1 && m_targetPath.back() == '/')
@@ -161,7 +176,21 @@ void Extraction::Run()
         m_inflaters.push_back(std::make_unique<Inflater>());
     m_pool = std::make_unique<WorkerPool>(workers, kWorkerBudget);
 
-    const zip_int64_t count = zip_get_num_entries(m_archive.get(), 0);
+    if (m_ownReading) {
+        std::string error;
+        const bool whole = m_directory.ForEach(
+            [this](ArchiveEntry &entry) {
+                if (m_session.Selection().Selects(entry.path))
+                    HandleEntry(entry);
+                Drain();
+                return !m_cancelled;
+            },
+            error);
+        if (!whole)
+            m_session.Complain(std::string("error: cannot read ") + m_command.ArchivePath + ": " + error,
+                               ENGINE_BAD_ARCHIVE);
+    }
+    const zip_int64_t count = m_archive ? zip_get_num_entries(m_archive.get(), 0) : 0;
     ArchiveEntry entry;
     for (zip_int64_t i = 0; i < count && !m_cancelled; ++i) {
         if (!ReadArchiveEntry(m_archive.get(), static_cast<zip_uint64_t>(i), entry)) {
@@ -323,6 +352,13 @@ void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, cons
 {
     // An encrypted entry is opened first: without its password there is
     // nothing to announce.
+    if (m_ownReading && !LocalEntryData::CanRead(entry)) {
+        m_session.Complain("   skipping: " + entry.path + "  (" +
+                               (entry.encrypted ? "encrypted" : "packed with " + MethodName(entry.method)) +
+                               ", in an archive whose extra fields only this engine's own reader takes)",
+                           ENGINE_UNSUPPORTED);
+        return;
+    }
     ZipFilePtr decrypted;
     if (entry.encrypted) {
         decrypted = OpenEncrypted(entry);
@@ -352,19 +388,28 @@ void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, cons
 bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
                              const std::string &shown, bool exists)
 {
-    ZipFilePtr file(zip_fopen_index(m_archive.get(), entry.index, ZIP_FL_COMPRESSED));
-    if (!file) {
-        ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
-        zip_error_clear(m_archive.get());
-        return false;
+    std::vector<unsigned char> packed;
+    if (m_ownReading) {
+        LocalEntryData data;
+        std::string error;
+        if (!data.Open(m_directory.Fd(), m_directory.FileSize(), entry, error) || !data.ReadPacked(packed, error)) {
+            m_session.Complain("error: " + entry.path + ": " + error, ENGINE_BAD_ARCHIVE);
+            return false;
+        }
+    } else {
+        ZipFilePtr file(zip_fopen_index(m_archive.get(), entry.index, ZIP_FL_COMPRESSED));
+        if (!file) {
+            ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
+            zip_error_clear(m_archive.get());
+            return false;
+        }
+        packed.resize(static_cast<size_t>(entry.packedSize));
+        const zip_int64_t got = packed.empty() ? 0 : zip_fread(file.get(), packed.data(), packed.size());
+        if (got < 0 || static_cast<zip_uint64_t>(got) != entry.packedSize) {
+            m_session.Complain("error: " + entry.path + ": the archive ends inside its data", ENGINE_BAD_ARCHIVE);
+            return false;
+        }
     }
-    std::vector<unsigned char> packed(static_cast<size_t>(entry.packedSize));
-    const zip_int64_t got = packed.empty() ? 0 : zip_fread(file.get(), packed.data(), packed.size());
-    if (got < 0 || static_cast<zip_uint64_t>(got) != entry.packedSize) {
-        m_session.Complain("error: " + entry.path + ": the archive ends inside its data", ENGINE_BAD_ARCHIVE);
-        return false;
-    }
-    file.reset();
 
     auto job = std::make_unique<WholeEntry>(WholeEntry{std::move(packed), entry.path, shown, leaf, folder, exists,
                                                        entry.size, entry.crc, entry.method,
@@ -429,7 +474,14 @@ void Extraction::FinishWholeEntry(WholeEntry &job, Inflater &inflater)
 void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
                                  const std::string &shown, bool exists)
 {
-    if (!file) {
+    LocalEntryData ownData;
+    if (m_ownReading) {
+        std::string error;
+        if (!ownData.Open(m_directory.Fd(), m_directory.FileSize(), entry, error)) {
+            m_session.Complain("error: " + entry.path + ": " + error, ENGINE_BAD_ARCHIVE);
+            return;
+        }
+    } else if (!file) {
         file.reset(zip_fopen_index(m_archive.get(), entry.index, 0));
         if (!file) {
             ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
@@ -448,9 +500,14 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
     std::vector<unsigned char> buffer(kStreamChunk);
     zip_uint64_t total = 0;
     for (;;) {
-        const zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
+        std::string error;
+        const zip_int64_t got = m_ownReading ? ownData.Read(buffer.data(), buffer.size(), error)
+                                             : zip_fread(file.get(), buffer.data(), buffer.size());
         if (got < 0) {
-            ComplainAboutLibzip(entry, zip_error_code_zip(zip_file_get_error(file.get())), "failed");
+            if (m_ownReading)
+                m_session.Complain("error: " + entry.path + ": " + error, ENGINE_BAD_ARCHIVE);
+            else
+                ComplainAboutLibzip(entry, zip_error_code_zip(zip_file_get_error(file.get())), "failed");
             return; // the temporary file goes with output
         }
         if (got == 0)

@@ -4,6 +4,7 @@
 #include "engine/common/EngineMessages.h"
 #include "engine/common/LittleEndian.h"
 #include "engine/common/TimeFields.h"
+#include "engine/writer/ArchiveRewrite.h"
 #include "engine/writer/LibZip.h"
 #include "engine/writer/ZipRecords.h"
 
@@ -106,6 +107,26 @@ bool ExistingArchive::ReadPlainEntries() {
         entry.dosTime = engine::ReadLittle16(bytes + 12);
         entry.dosDate = engine::ReadLittle16(bytes + 14);
         m_entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool ExistingArchive::KeptEntriesHaveNames(const std::vector<int64_t> &fates, std::string &error) const {
+    for (size_t i = 0; i < fates.size() && i < m_directory.records.size(); ++i) {
+        if (fates[i] != kKeepEntry)
+            continue;
+        const std::string_view record = m_directory.Record(i);
+        if (engine::ReadLittle16(Bytes(record) + 28) == 0) {
+            error = "its entry " + std::to_string(i + 1) + " has no name";
+            return false;
+        }
+        unsigned char header[kLocalFixedSize];
+        const ssize_t got = pread(m_fd, header, sizeof header, static_cast<off_t>(m_directory.records[i].localOffset));
+        if (got != static_cast<ssize_t>(sizeof header) || engine::ReadLittle16(header + 26) == 0) {
+            error = "the local header of its entry " + std::to_string(i + 1) + " (" + std::string(m_entries[i].name) +
+                    ") holds no name";
+            return false;
+        }
     }
     return true;
 }

@@ -54,6 +54,14 @@ public:
     // The archive comment as the comment call-back is shown it.
     const std::string &CommentText() const { return m_comment; }
 
+    // Whether every entry the update keeps (fates as a rewrite takes them)
+    // has a name in both its headers. unzip checks an entry whose local
+    // header holds no name against whichever name it read last, so such an
+    // entry passes only while the entries around it stay as they are: an
+    // update must then leave the archive alone. False with the reason in
+    // error.
+    bool KeptEntriesHaveNames(const std::vector<int64_t> &fates, std::string &error) const;
+
 private:
     bool ReadPlainEntries();
     int32_t ReadThroughLibzip(const std::string &path, std::string &error);
