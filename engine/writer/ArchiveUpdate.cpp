@@ -325,7 +325,7 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
         entries.push_back(NewEntry{plan.item, replacing ? "updating" : "adding", 0});
     }
     rewrite.newEntries = entries.size();
-    if (std::string nameless; existed && !m_existing.KeptEntriesHaveNames(rewrite.fates, nameless)) {
+    if (std::string nameless; existed && !m_existing.KeptEntriesStayCheckable(rewrite.fates, nameless)) {
         Error("cannot update " + m_archivePath + ": " + nameless + ", which unzip would no longer check " +
               "cleanly once other entries change; the archive was left as it was");
         return ENGINE_BAD_ARCHIVE;
@@ -455,7 +455,7 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
         rewrite.fates[i] = kDropEntry;
         ++deleted;
     }
-    if (deleted != 0 && !existing.KeptEntriesHaveNames(rewrite.fates, why)) {
+    if (deleted != 0 && !existing.KeptEntriesStayCheckable(rewrite.fates, why)) {
         error("cannot update " + archivePath + ": " + why + ", which unzip would no longer check " +
               "cleanly once other entries change; the archive was left as it was");
         return ENGINE_BAD_ARCHIVE;

@@ -111,22 +111,39 @@ bool ExistingArchive::ReadPlainEntries() {
     return true;
 }
 
-bool ExistingArchive::KeptEntriesHaveNames(const std::vector<int64_t> &fates, std::string &error) const {
-    for (size_t i = 0; i < fates.size() && i < m_directory.records.size(); ++i) {
-        if (fates[i] != kKeepEntry)
-            continue;
+bool ExistingArchive::LocalName(size_t i, std::string &name) const {
+    unsigned char header[kLocalFixedSize];
+    const off_t at = static_cast<off_t>(m_directory.records[i].localOffset);
+    if (pread(m_fd, header, sizeof header, at) != static_cast<ssize_t>(sizeof header))
+        return false;
+    name.assign(engine::ReadLittle16(header + 26), '\0');
+    return name.empty() || pread(m_fd, name.data(), name.size(), at + static_cast<off_t>(kLocalFixedSize)) ==
+                               static_cast<ssize_t>(name.size());
+}
+
+bool ExistingArchive::KeptEntriesStayCheckable(const std::vector<int64_t> &fates, std::string &error) const {
+    // unzip reads the central directory 64 records at a time.
+    constexpr size_t kBlock = 64;
+    const size_t count = std::min(fates.size(), m_directory.records.size());
+    auto centralName = [this](size_t i) {
         const std::string_view record = m_directory.Record(i);
-        if (engine::ReadLittle16(Bytes(record) + 28) == 0) {
-            error = "its entry " + std::to_string(i + 1) + " has no name";
+        return record.substr(kCentralFixedSize, engine::ReadLittle16(Bytes(record) + 28));
+    };
+    std::string local, previous;
+    for (size_t i = 0; i < count; ++i) {
+        if (!LocalName(i, local))
+            local.clear();
+        if (i % kBlock == 0)
+            previous = std::string(centralName(std::min(i + kBlock, m_directory.records.size()) - 1));
+        if (local.empty() && fates[i] == kKeepEntry && previous == centralName(i)) {
+            error = centralName(i).empty()
+                        ? "its entry " + std::to_string(i + 1) + " has no name"
+                        : "the local header of its entry " + std::to_string(i + 1) + " (" +
+                              std::string(m_entries[i].name) + ") holds no name";
             return false;
         }
-        unsigned char header[kLocalFixedSize];
-        const ssize_t got = pread(m_fd, header, sizeof header, static_cast<off_t>(m_directory.records[i].localOffset));
-        if (got != static_cast<ssize_t>(sizeof header) || engine::ReadLittle16(header + 26) == 0) {
-            error = "the local header of its entry " + std::to_string(i + 1) + " (" + std::string(m_entries[i].name) +
-                    ") holds no name";
-            return false;
-        }
+        if (!local.empty())
+            previous = local;
     }
     return true;
 }

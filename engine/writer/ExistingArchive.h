@@ -54,13 +54,21 @@ public:
     // The archive comment as the comment call-back is shown it.
     const std::string &CommentText() const { return m_comment; }
 
-    // Whether every entry the update keeps (fates as a rewrite takes them)
-    // has a name in both its headers. unzip checks an entry whose local
-    // header holds no name against whichever name it read last, so such an
-    // entry passes only while the entries around it stay as they are: an
-    // update must then leave the archive alone. False with the reason in
-    // error.
-    bool KeptEntriesHaveNames(const std::vector<int64_t> &fates, std::string &error) const;
+    // Whether the update may go ahead without making an entry it keeps
+    // (fates as a rewrite takes them) less readable. unzip checks an entry
+    // whose local header holds no name (an empty name, or a name missing
+    // there) against the name it read last: the previous entry's local
+    // name, or, for the first of each 64 entries, the last central name of
+    // those 64. Such an entry that passes that check now may fail it once
+    // entries are added or removed, so the update must leave the archive
+    // alone. False with the reason in error.
+    bool KeptEntriesStayCheckable(const std::vector<int64_t> &fates, std::string &error) const;
+
+private:
+    // The name in entry i's local header; false when it cannot be read.
+    bool LocalName(size_t i, std::string &name) const;
+
+public:
 
 private:
     bool ReadPlainEntries();
