@@ -145,6 +145,10 @@ RecordVerdict ReadWinZipAes(CentralEntry &entry, std::string &problem) {
 
 } // namespace
 
+bool IsUtf8Text(std::string_view text) {
+    return KindOf(text) != TextKind::Other;
+}
+
 bool FindExtraField(std::string_view extra, uint16_t id, std::string_view &data) {
     size_t position = 0;
     while (position + 4 <= extra.size()) {

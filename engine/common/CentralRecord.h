@@ -61,6 +61,11 @@ bool FindExtraField(std::string_view extra, uint16_t id, std::string_view &data)
 // fewer than four zero bytes (the padding of aligned archives).
 bool ExtraFieldsAreWhole(std::string_view extra);
 
+// Whether text is ASCII or UTF-8 as readers tell it (lead and continuation
+// bytes; control characters other than tab and line breaks count as
+// neither).
+bool IsUtf8Text(std::string_view text);
+
 // The entry's name as UTF-8: a zero byte reads as a space; the Unicode path
 // field's name when its check value matches the stored name; a name not
 // flagged as UTF-8 that is not valid UTF-8 is read as code page 437.

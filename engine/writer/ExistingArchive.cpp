@@ -1,9 +1,11 @@
 #include "engine/writer/ExistingArchive.h"
 
 #include "engine/include/PakEngine.h"
+#include "engine/common/CentralRecord.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/LittleEndian.h"
 #include "engine/common/TimeFields.h"
+#include "engine/common/ZipFormat.h"
 #include "engine/writer/ArchiveRewrite.h"
 #include "engine/writer/LibZip.h"
 #include "engine/writer/ZipRecords.h"
@@ -17,8 +19,7 @@ namespace writer {
 
 namespace {
 
-constexpr uint16_t kExtendedTimestampId = 0x5455;
-constexpr uint16_t kUnicodePathId = 0x7075;
+using engine::kExtendedTimestampId;
 // What an entry takes in memory while an update plans: its figures here,
 // its key and place in the update's index.
 constexpr size_t kBytesPerEntry = 96;
@@ -45,10 +46,6 @@ std::string ZipErrorText(const LibZip &lib, int zipError) {
     return text;
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 const unsigned char *Bytes(std::string_view text) {
     return reinterpret_cast<const unsigned char *>(text.data());
@@ -75,37 +72,33 @@ int32_t ExistingArchive::Open(const std::string &path, std::string &error) {
         return ENGINE_BAD_ARCHIVE;
     // The entries, their names and the index the update makes of them.
     m_prefault.Prepare(m_directory.records.size() * kBytesPerEntry);
-    if (ReadPlainEntries())
+    if (ReadEntries())
         return ENGINE_OK;
     return ReadThroughLibzip(path, error);
 }
 
-bool ExistingArchive::ReadPlainEntries() {
-    if (!IsAscii(m_directory.comment))
+bool ExistingArchive::ReadEntries() {
+    // A comment that is neither ASCII nor UTF-8 is shown as libzip decodes it.
+    if (!engine::IsUtf8Text(m_directory.comment))
         return false;
     m_comment = m_directory.comment;
     m_entries.clear();
     m_entries.reserve(m_directory.records.size());
+    engine::CentralEntry central;
+    std::string problem, decoded;
     for (size_t i = 0; i < m_directory.records.size(); ++i) {
-        const std::string_view record = m_directory.Record(i);
-        const unsigned char *bytes = Bytes(record);
-        const std::string_view name =
-            record.substr(kCentralFixedSize, engine::ReadLittle16(bytes + 28));
-        const std::string_view extra = ExtraFields(record);
-        size_t at = 0, length = 0;
-        if (!IsAscii(name) || FindExtraField(extra, kUnicodePathId, at, length))
+        if (engine::ReadCentralRecord(m_directory.Record(i), central, problem) != engine::RecordVerdict::Sound)
             return false;
         ExistingEntry entry;
-        entry.name = name;
-        entry.crc = engine::ReadLittle32(bytes + 16);
-        entry.size = engine::ReadLittle32(bytes + 24);
-        if (entry.size == kMarker32 && FindExtraField(extra, kZip64ExtraId, at, length) &&
-            length >= 8)
-            entry.size = engine::ReadLittle64(Bytes(extra) + at);
-        if (FindExtraField(extra, kExtendedTimestampId, at, length))
-            entry.exactTime = engine::ExtendedTimestamp(Bytes(extra) + at, length);
-        entry.dosTime = engine::ReadLittle16(bytes + 12);
-        entry.dosDate = engine::ReadLittle16(bytes + 14);
+        engine::DecodeEntryName(central, decoded);
+        entry.name = decoded == central.rawName ? central.rawName : std::string_view(m_decodedNames.emplace_back(decoded));
+        entry.crc = central.crc;
+        entry.size = central.size;
+        std::string_view timestamp;
+        if (engine::FindExtraField(central.extra, kExtendedTimestampId, timestamp))
+            entry.exactTime = engine::ExtendedTimestamp(Bytes(timestamp), timestamp.size());
+        entry.dosTime = central.dosTime;
+        entry.dosDate = central.dosDate;
         m_entries.push_back(std::move(entry));
     }
     return true;

@@ -2,12 +2,11 @@
 // carried over byte for byte, and its entries as the reader sees them, to
 // match them with the files being packed.
 //
-// Names are read straight from the records when every one is plain ASCII
-// and none carries a Unicode path field, which is when libzip, and so the
-// reader, gives the stored bytes unchanged; that is about every game
-// archive, and saves libzip's slower opening. Other archives are opened
-// with libzip too, which decodes their names (code page 437, Unicode path
-// fields) the way the reader does.
+// Names are decoded from the records by the engine's common reader, the
+// way the reader lists them (code page 437, Unicode path fields). Only an
+// archive whose comment is neither ASCII nor UTF-8, or a record that reader
+// finds damaged, is opened with libzip as well, which then names its
+// entries and comment as it always did.
 #ifndef KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
 #define KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
 
@@ -71,7 +70,7 @@ private:
 public:
 
 private:
-    bool ReadPlainEntries();
+    bool ReadEntries();
     int32_t ReadThroughLibzip(const std::string &path, std::string &error);
 
     int m_fd = -1;
