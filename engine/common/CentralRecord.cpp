@@ -95,15 +95,19 @@ void AppendUtf8(std::string &out, uint32_t code) {
 }
 
 // Reads the values the zip64 field holds for the fixed fields that carry
-// the marker, in the format's order. False when the field is missing or too
-// short for them.
-bool ReadZip64Values(CentralEntry &entry, bool sizeMarked, bool packedMarked, bool offsetMarked) {
+// the marker, in the format's order (a disk number of 0xFFFF has its own
+// four bytes after them). False when the field is missing or too short for
+// them; a field longer than they need is loose, like padding.
+bool ReadZip64Values(CentralEntry &entry, bool sizeMarked, bool packedMarked, bool offsetMarked, bool diskMarked) {
     std::string_view field;
     if (!FindExtraField(entry.extra, kZip64ExtraId, field))
         return false;
-    const size_t needed = (sizeMarked ? 8 : 0) + (packedMarked ? 8 : 0) + (offsetMarked ? 8 : 0);
+    const size_t needed =
+        (sizeMarked ? 8 : 0) + (packedMarked ? 8 : 0) + (offsetMarked ? 8 : 0) + (diskMarked ? 4 : 0);
     if (field.size() < needed)
         return false;
+    if (field.size() != needed)
+        entry.looseExtra = true;
     size_t at = 0;
     if (sizeMarked) {
         entry.size = ReadLittle64(Bytes(field, at));
@@ -226,7 +230,7 @@ RecordVerdict ReadCentralRecord(std::string_view record, CentralEntry &entry, st
     const bool packedMarked = entry.packedSize == kMarker32;
     const bool offsetMarked = entry.localOffset == kMarker32;
     if ((sizeMarked || packedMarked || offsetMarked) &&
-        !ReadZip64Values(entry, sizeMarked, packedMarked, offsetMarked)) {
+        !ReadZip64Values(entry, sizeMarked, packedMarked, offsetMarked, ReadLittle16(bytes + 34) == kMarker16)) {
         problem = "its zip64 field is missing or too short";
         return RecordVerdict::Damaged;
     }

@@ -5,8 +5,9 @@
 //
 // An extra-field block that ends in padding or in a sub-field cut short
 // (tools that align data, or damaged writers) is read up to its last whole
-// sub-field: unzip and 7z read such entries, and nothing in those bytes
-// changes where the entry's data lies.
+// sub-field, and a zip64 field longer than its values is read for those
+// values: unzip and 7z read such entries, and nothing in those bytes changes
+// where the entry's data lies.
 #ifndef KEPLO_ENGINE_COMMON_CENTRAL_RECORD_H
 #define KEPLO_ENGINE_COMMON_CENTRAL_RECORD_H
 
@@ -37,7 +38,8 @@ struct CentralEntry {
     uint16_t encryption = kEncryptionNone;
     std::string_view rawName; // as stored
     std::string_view extra;   // the whole extra-field block
-    // The extra-field block ends in bytes that are not whole sub-fields.
+    // The extra-field block ends in bytes that are not whole sub-fields, or
+    // its zip64 field holds more than the values its markers ask for.
     bool looseExtra = false;
 
     uint8_t HostSystem() const { return static_cast<uint8_t>(versionMadeBy >> 8); }

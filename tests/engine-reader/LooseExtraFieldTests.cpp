@@ -183,3 +183,82 @@ TEST_F(LooseExtraFieldTest, ClaimedCountBombIsRefusedWithoutTakingMemoryForIt) {
 }
 
 } // namespace
+
+namespace {
+
+class LooseLargeEntryTest : public ReaderTest {};
+
+// Entries past the size the engine reads whole stream from their local
+// header, stored and deflated alike.
+TEST_F(LooseLargeEntryTest, LargeEntriesStreamFromTheirLocalHeaderWithTheirBytes) {
+    std::string big;
+    big.reserve(9u << 20);
+    for (uint32_t i = 0; big.size() < (9u << 20); ++i)
+        big += "record " + std::to_string(i * 2654435761u) + "\n";
+    std::vector<RawEntry> entries(2);
+    entries[0].name = "big-deflated.dat";
+    entries[0].contents = big;
+    entries[0].deflate = true;
+    entries[0].centralExtra = "\xff";
+    entries[1].name = "big-stored.dat";
+    entries[1].contents = big;
+    const fs::path archive = m_root / "loose-large.zip";
+    WriteText(archive, BuildZip(entries));
+    ASSERT_EQ(Extract(archive.string(), m_target.string()), ENGINE_OK);
+    EXPECT_TRUE(ReadText(m_target / "big-deflated.dat") == big);
+    EXPECT_TRUE(ReadText(m_target / "big-stored.dat") == big);
+}
+
+TEST_F(LooseLargeEntryTest, DamagedDataOfALooseArchiveIsReportedNotWritten) {
+    RawEntry entry;
+    entry.name = "damaged.txt";
+    entry.contents = std::string(5000, 'a');
+    entry.deflate = true;
+    entry.centralExtra = "\xff";
+    std::string bytes = BuildZip({entry});
+    bytes[30 + entry.name.size() + 2] ^= 0x55; // inside the deflated data
+    const fs::path archive = m_root / "loose-damaged.zip";
+    WriteText(archive, bytes);
+    const int32_t result = Extract(archive.string(), m_target.string());
+    EXPECT_TRUE(result == ENGINE_BAD_ARCHIVE || result == ENGINE_CRC_ERROR) << result;
+    EXPECT_TRUE(Tree(m_target).empty());
+}
+
+} // namespace
+
+namespace {
+
+class LooseZip64FieldTest : public ReaderTest {};
+
+// The central record marks only its compressed size for the zip64 field,
+// which holds that size and 8 or 4 bytes more: libzip refuses it, unzip and
+// 7z read the size and pass over the rest.
+TEST_F(LooseZip64FieldTest, AZip64FieldLongerThanItsMarkersAskIsReadForItsValues) {
+    for (const size_t more : {size_t{4}, size_t{8}}) {
+        SCOPED_TRACE(more);
+        RawEntry entry;
+        entry.name = "scripts/zip64.cs";
+        entry.contents = Contents(7);
+        entry.deflate = true;
+        const std::string packed = BuildZip({entry});
+        const uint64_t packedSize = packed.size() - 2 * entry.name.size() - 30 - 46 - 22;
+        std::string value;
+        for (int i = 0; i < 8; ++i)
+            value.push_back(static_cast<char>(packedSize >> (8 * i)));
+        entry.centralCompressedSize = 0xFFFFFFFF;
+        entry.centralExtra = ExtraField(0x0001, value + std::string(more, '\0'));
+        const fs::path archive = m_root / "zip64-longer.zip";
+        WriteText(archive, BuildZip({entry}));
+
+        ASSERT_EQ(List(archive.string()), ENGINE_OK);
+        ASSERT_EQ(m_recorder.listed.size(), 1u);
+        ASSERT_EQ(Extract(archive.string(), m_target.string()), ENGINE_OK);
+        EXPECT_EQ(ReadText(m_target / "scripts/zip64.cs"), Contents(7));
+        if (HaveTool("unzip")) {
+            EXPECT_EQ(CommandOutput("unzip -p '" + archive.string() + "'"), Contents(7));
+        }
+        fs::remove_all(m_target);
+    }
+}
+
+} // namespace
