@@ -94,7 +94,6 @@ bool EndRecordSearch::Next(EndFacts &facts, std::string &error) {
         facts.centralOffset = ReadLittle32(end + 16);
         facts.endStart = m_tailStart + at;
         const size_t commentLength = ReadLittle16(end + 20);
-        facts.exact = at + kEndFixedSize + commentLength == tail.size();
         facts.comment = std::string(tail.substr(at + kEndFixedSize, commentLength));
         std::string problem;
         if (at >= kZip64LocatorSize && ReadLittle32(Bytes(tail, at - kZip64LocatorSize)) == kZip64LocatorSignature) {

@@ -25,13 +25,13 @@ struct EndFacts {
     uint64_t centralSize = 0;
     uint64_t centralOffset = 0;
     uint64_t endStart = 0;      // the first byte of the end records (the zip64 one when present)
-    bool exact = false;         // the archive comment reaches the end of the file
     std::string comment;        // the archive comment's bytes as stored
 };
 
 // Finds the end records of the archive open on fd, fileSize bytes long.
 // The end record whose comment reaches the end of the file is taken; of
-// several, the first, since the others lie inside its comment. Only when
+// several, the first (the others lie inside its comment), and a later one
+// only when the caller cannot take the first one's directory. Only when
 // there is none, bytes may follow it: then candidates are tried from the
 // last, until the caller finds one whose directory it takes.
 class EndRecordSearch {

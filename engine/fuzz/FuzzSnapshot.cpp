@@ -1,8 +1,10 @@
 // libFuzzer target: bytes through the reader of Keplo's snapshot files (what
-// Extract unpacked, kept under $XDG_STATE_HOME/Keplo between runs). A file
-// that decodes must encode to bytes that decode to the same snapshot, or the
-// next run would trust a different record than the one it wrote. Aborts
-// otherwise.
+// Extract unpacked, kept under $XDG_STATE_HOME/Keplo between runs). Each
+// input is read as it is, and sealed with the checksum the files end in, so
+// that mutations reach the fields behind it rather than only the check. A
+// file that decodes must encode to bytes that decode to the same snapshot,
+// or the next run would trust a different record than the one it wrote.
+// Aborts otherwise.
 #include "editor/SnapshotFile.h"
 
 #include <cstdint>
@@ -22,17 +24,34 @@ bool Same(const ExtractSnapshot &a, const ExtractSnapshot &b) {
     return true;
 }
 
-} // namespace
+// The files' checksum: 64-bit FNV-1a of everything before it, low byte first.
+std::string Sealed(std::string body) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : body) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ull;
+    }
+    for (int i = 0; i < 8; ++i)
+        body.push_back(static_cast<char>(hash >> (8 * i)));
+    return body;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::optional<ExtractSnapshot> snapshot =
-        DecodeExtractSnapshot(std::string(reinterpret_cast<const char *>(data), size));
+void CheckRoundTrip(const std::string &bytes) {
+    const std::optional<ExtractSnapshot> snapshot = DecodeExtractSnapshot(bytes);
     if (!snapshot)
-        return 0;
+        return;
     const std::optional<ExtractSnapshot> again = DecodeExtractSnapshot(EncodeExtractSnapshot(*snapshot));
     if (!again || !Same(*snapshot, *again)) {
         std::fprintf(stderr, "a decoded snapshot does not survive its own encoding\n");
         abort();
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char *>(data), size);
+    CheckRoundTrip(bytes);
+    CheckRoundTrip(Sealed(bytes));
     return 0;
 }

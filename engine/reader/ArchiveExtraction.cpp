@@ -505,7 +505,8 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
                                              : zip_fread(file.get(), buffer.data(), buffer.size());
         if (got < 0) {
             if (m_ownReading)
-                m_session.Complain("error: " + entry.path + ": " + error, ENGINE_BAD_ARCHIVE);
+                m_session.Complain("error: " + entry.path + ": " + error,
+                                   ownData.BadCrc() ? ENGINE_CRC_ERROR : ENGINE_BAD_ARCHIVE);
             else
                 ComplainAboutLibzip(entry, zip_error_code_zip(zip_file_get_error(file.get())), "failed");
             return; // the temporary file goes with output

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <unistd.h>
 
 namespace engine {
@@ -44,6 +45,8 @@ bool LocalEntryData::Open(int fd, uint64_t fileSize, const ArchiveEntry &entry, 
     m_fd = fd;
     m_method = entry.method;
     m_packedSize = entry.packedSize;
+    m_expectedCrc = entry.crc;
+    m_crc = crc32(0, nullptr, 0);
     unsigned char header[kLocalFixedSize];
     if (entry.localOffset > fileSize || fileSize - entry.localOffset < kLocalFixedSize ||
         !ReadAt(entry.localOffset, header, sizeof header, error) || ReadLittle32(header) != kLocalHeaderSignature) {
@@ -64,6 +67,20 @@ bool LocalEntryData::ReadPacked(std::vector<unsigned char> &packed, std::string 
 }
 
 int64_t LocalEntryData::Read(unsigned char *buffer, size_t size, std::string &error) {
+    const int64_t got = Unpack(buffer, size, error);
+    if (got > 0)
+        m_crc = crc32(m_crc, buffer, static_cast<uInt>(got));
+    if (got == 0 && m_crc != m_expectedCrc) {
+        char text[64];
+        std::snprintf(text, sizeof text, "bad CRC %08lx (should be %08x)", m_crc, m_expectedCrc);
+        error = text;
+        m_badCrc = true;
+        return -1;
+    }
+    return got;
+}
+
+int64_t LocalEntryData::Unpack(unsigned char *buffer, size_t size, std::string &error) {
     if (m_method == 0) {
         const size_t length = static_cast<size_t>(std::min<uint64_t>(size, m_packedSize - m_packedRead));
         if (length > 0 && !ReadAt(m_dataStart + m_packedRead, buffer, length, error))

@@ -32,10 +32,15 @@ public:
     // The packed data whole.
     bool ReadPacked(std::vector<unsigned char> &packed, std::string &error);
     // The next unpacked bytes: their count, 0 at the end of the data, -1
-    // (with the reason in error) when the data cannot be read or unpacked.
+    // (with the reason in error) when the data cannot be read or unpacked,
+    // or, at its end, when its CRC-32 is not the one the archive states.
     int64_t Read(unsigned char *buffer, size_t size, std::string &error);
+    // The last Read failed on the CRC-32 check.
+    bool BadCrc() const { return m_badCrc; }
 
 private:
+    // Read without the check: stored bytes as they are, deflated ones inflated.
+    int64_t Unpack(unsigned char *buffer, size_t size, std::string &error);
     bool ReadAt(uint64_t offset, unsigned char *out, size_t length, std::string &error) const;
 
     int m_fd = -1;
@@ -43,6 +48,9 @@ private:
     uint64_t m_packedSize = 0;
     uint64_t m_packedRead = 0;
     uint16_t m_method = 0;
+    uint32_t m_expectedCrc = 0;
+    uLong m_crc = 0;
+    bool m_badCrc = false;
     std::unique_ptr<z_stream> m_inflate;
     bool m_inflateDone = false;
     std::vector<unsigned char> m_input;

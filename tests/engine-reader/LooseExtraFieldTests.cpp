@@ -209,6 +209,19 @@ TEST_F(LooseLargeEntryTest, LargeEntriesStreamFromTheirLocalHeaderWithTheirBytes
     EXPECT_TRUE(ReadText(m_target / "big-stored.dat") == big);
 }
 
+TEST_F(LooseLargeEntryTest, AStreamedEntryWhoseCrcDiffersIsAnErrorAndLeavesNoFile) {
+    RawEntry entry;
+    entry.name = "big.dat";
+    entry.contents = std::string(9u << 20, 'b');
+    entry.centralExtra = "\xff";
+    entry.centralCrc = 0x12345678;
+    const fs::path archive = m_root / "loose-bad-crc.zip";
+    WriteText(archive, BuildZip({entry}));
+    EXPECT_EQ(Extract(archive.string(), m_target.string()), ENGINE_CRC_ERROR);
+    EXPECT_TRUE(m_recorder.Printed("bad CRC"));
+    EXPECT_TRUE(Tree(m_target).empty());
+}
+
 TEST_F(LooseLargeEntryTest, DamagedDataOfALooseArchiveIsReportedNotWritten) {
     RawEntry entry;
     entry.name = "damaged.txt";
