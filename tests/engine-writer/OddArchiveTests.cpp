@@ -78,6 +78,13 @@ std::vector<OddCase> OddCases() {
         e.localExtra = UnixTime(1400000000);
         e.centralExtra = UnixTime(1500000000) + ExtraField(0xCAFE, "private");
     });
+    add("padding after the central extra fields",
+        [](RawEntry &e) { e.centralExtra = UnixTime(1400000000) + "\xff\xff"; });
+    add("a cut sub-field in the local header",
+        [](RawEntry &e) { e.localExtra = UnixTime(1400000000) + std::string("\x55\x78\x08\x00\x01", 5); });
+    add("a zip64 field the record does not need", [](RawEntry &e) {
+        e.centralExtra = ExtraField(0x0001, std::string(16, '\0'));
+    });
     add("empty name", [](RawEntry &e) { e.name.clear(); });
     add("UTF-8 name not normalized", [](RawEntry &e) {
         e.name = "scripts/a\xCC\x88-skin.cs"; // "a" and a combining diaeresis
