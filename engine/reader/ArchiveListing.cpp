@@ -116,6 +116,8 @@ void ListArchive(UnzipSession &session)
     } else {
         int zipError = 0;
         ZipArchivePtr archive = session.OpenArchiveQuietly(archiveSize, zipError);
+        if (!archive && archiveSize == 0)
+            return; // the file went away meanwhile; the session said so
         if (archive) {
             ListThroughLibzip(session, archive.get());
         } else if (ours && directory.HasLooseExtraFields()) {
