@@ -99,3 +99,14 @@ std::vector<CorpusFile> LayOutSmallCorpus(uint64_t seed) {
     }
     return layout.Files();
 }
+
+std::vector<CorpusFile> LayOutHugeCorpus(uint64_t seed) {
+    // 200 folders of 1,000 small scripts each: the archive is mostly its
+    // directory, which is what listing it measures.
+    Layout layout(seed ^ 0x3C3C3C3C3C3C3C3Cull);
+    for (int folder = 0; folder < 200; ++folder) {
+        const std::string path = "scripts/" + MakeFileStem(layout.Random()) + "-" + std::to_string(folder);
+        layout.Add({path}, ContentKind::Script, 1000, 20, 200);
+    }
+    return layout.Files();
+}

@@ -20,3 +20,5 @@ std::vector<CorpusFile> LayOutBigCorpus(uint64_t seed);
 
 // 20,000 small files in some hundreds of folders.
 std::vector<CorpusFile> LayOutSmallCorpus(uint64_t seed);
+// 200,000 files of 20 to 200 bytes in 200 folders.
+std::vector<CorpusFile> LayOutHugeCorpus(uint64_t seed);

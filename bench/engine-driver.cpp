@@ -1,12 +1,14 @@
 // Runs one job of the archive engine libraries the way the archive
 // components drive them, for timing from the outside:
 //
-//   engine-driver [--lib-dir DIR] [--verbose] list ARCHIVE
+//   engine-driver [--lib-dir DIR] [--verbose] [--keep-nothing] list ARCHIVE
 //   engine-driver [--lib-dir DIR] [--verbose] extract ARCHIVE FOLDER
 //   engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT [SPEC...]
 //
 // list     Wiz_SingleEntryUnzip with list-only set, every entry reported to a
-//          listing call-back that keeps it as the unzip component does.
+//          listing call-back that keeps it as the unzip component does;
+//          with --keep-nothing the call-back only counts the entries, so the
+//          figures are the engine's own, as unzip -Z1's are unzip's.
 // extract  Wiz_SingleEntryUnzip with folder names on and an empty include
 //          list (every entry) into FOLDER.
 // pack     ZpInit, ZpSetOptions (root folder ROOT, recursing, folder names
@@ -32,6 +34,8 @@
 namespace {
 
 bool g_verbose = false;
+bool g_keepNothing = false; // list: count the entries instead of keeping them
+unsigned long long g_counted = 0, g_countedBytes = 0;
 long g_messages = 0;
 
 // One listed entry, split into folder and name as the unzip component keeps it.
@@ -71,6 +75,11 @@ void OnListing(uint32_t, uint32_t size, int32_t ratio, uint32_t, uint32_t, uint3
     std::string_view full(path ? path : "", path ? strnlen(path, 256) : 0);
     if (full.empty() || full.back() == '/')
         return;
+    if (g_keepNothing) {
+        ++g_counted;
+        g_countedBytes += size;
+        return;
+    }
     size_t cut = full.rfind('/');
     ListedEntry &entry = g_listing.emplace_back();
     if (cut == std::string_view::npos) {
@@ -144,10 +153,10 @@ int RunUnzip(const std::string &libraries, const std::string &archive, const cha
     exclude.list.Names[0] = exclude.empty;
     int32_t result = unzip(0, include.list.Names, 0, exclude.list.Names, &command, &callbacks);
     if (listOnly) {
-        unsigned long long bytes = 0;
+        unsigned long long bytes = g_countedBytes;
         for (const ListedEntry &entry : g_listing)
             bytes += entry.size;
-        std::printf("%zu files listed, %llu bytes\n", g_listing.size(), bytes);
+        std::printf("%llu files listed, %llu bytes\n", g_counted + g_listing.size(), bytes);
     }
     return result;
 }
@@ -191,7 +200,7 @@ int RunZip(const std::string &libraries, const std::string &archive, const std::
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: engine-driver [--lib-dir DIR] [--verbose] list ARCHIVE\n"
+    std::fprintf(stderr, "usage: engine-driver [--lib-dir DIR] [--verbose] [--keep-nothing] list ARCHIVE\n"
                          "       engine-driver [--lib-dir DIR] [--verbose] extract ARCHIVE FOLDER\n"
                          "       engine-driver [--lib-dir DIR] [--verbose] pack ARCHIVE ROOT "
                          "[SPEC...]\n");
@@ -211,6 +220,8 @@ int main(int argc, char **argv) {
             libraries = argv[++i];
         else if (arg == "--verbose")
             g_verbose = true;
+        else if (arg == "--keep-nothing")
+            g_keepNothing = true;
         else
             args.push_back(arg);
     }

@@ -5,6 +5,8 @@
 //                   archives are
 //   small/      20,000 small files in some hundreds of folders
 //   small.vl2   that folder packed by Debian's zip
+//   huge/       200,000 files of 20 to 200 bytes in 200 folders
+//   huge.vl2    that folder packed by Debian's zip
 // Everything follows from the seed, so two runs with one seed give the same
 // files, times and archives.
 //
@@ -134,7 +136,7 @@ bool MakeOne(const fs::path &out, const char *name, const std::vector<CorpusFile
 
 int Usage() {
     std::cerr << "usage: make-corpus [--seed N] [--no-archives] FOLDER\n"
-                 "  writes big/, big.vl2, big-stored.vl2, small/ and small.vl2 into FOLDER\n";
+                 "  writes big/, big.vl2, big-stored.vl2, small/, small.vl2, huge/ and huge.vl2 into FOLDER\n";
     return 2;
 }
 
@@ -162,7 +164,7 @@ int main(int argc, char **argv) {
     if (folder.empty())
         return Usage();
     fs::path out(folder);
-    for (const char *name : {"big", "small", "big.vl2", "big-stored.vl2", "small.vl2"})
+    for (const char *name : {"big", "small", "huge", "big.vl2", "big-stored.vl2", "small.vl2", "huge.vl2"})
         if (fs::exists(out / name)) {
             std::cerr << "make-corpus: " << (out / name).string()
                       << " exists already; give an empty or new folder\n";
@@ -176,7 +178,8 @@ int main(int argc, char **argv) {
     }
     std::cout << "corpus seed " << seed << "\n";
     if (!MakeOne(out, "big", LayOutBigCorpus(seed), seed, archives, true) ||
-        !MakeOne(out, "small", LayOutSmallCorpus(seed), seed, archives, false))
+        !MakeOne(out, "small", LayOutSmallCorpus(seed), seed, archives, false) ||
+        !MakeOne(out, "huge", LayOutHugeCorpus(seed), seed, archives, false))
         return 1;
     return 0;
 }

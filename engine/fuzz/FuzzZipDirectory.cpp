@@ -15,13 +15,22 @@
 
 namespace {
 
+// The local header offset as readers take it: from the zip64 field only
+// when the fixed field carries the marker. A record moved below 4 GiB keeps
+// its offset in the fixed field, and whatever its zip64 field holds beside
+// the sizes is not read.
 uint64_t OffsetOf(const std::string &record) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(record.data());
+    const uint32_t fixed = static_cast<uint32_t>(bytes[42]) | static_cast<uint32_t>(bytes[43]) << 8 |
+                           static_cast<uint32_t>(bytes[44]) << 16 | static_cast<uint32_t>(bytes[45]) << 24;
+    if (fixed != writer::kMarker32)
+        return fixed;
     const std::optional<size_t> at = writer::Zip64OffsetPosition(record);
-    const size_t position = at ? *at : 42;
-    const int bytes = at ? 8 : 4;
+    if (!at)
+        return fixed;
     uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | static_cast<uint8_t>(record[position + static_cast<size_t>(i)]);
+    for (int i = 7; i >= 0; --i)
+        value = value << 8 | bytes[*at + static_cast<size_t>(i)];
     return value;
 }
 

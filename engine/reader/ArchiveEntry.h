@@ -24,6 +24,7 @@ struct ArchiveEntry {
     uint8_t hostSystem = 0;
     uint32_t externalAttributes = 0;
     mode_t unixMode = 0; // type and permissions when made on Unix, else 0
+    uint64_t localOffset = 0; // where its local header starts (the engine's own reader only)
 
     bool IsSymbolicLink() const;
     // The entry's Unix permission bits to give the file, or 0 for the default.

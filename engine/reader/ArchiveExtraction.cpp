@@ -5,7 +5,9 @@
 #include "engine/common/EntryPath.h"
 #include "engine/common/Inflate.h"
 #include "engine/common/WorkerPool.h"
+#include "engine/reader/ArchiveDirectory.h"
 #include "engine/reader/ArchiveEntry.h"
+#include "engine/reader/LocalEntryData.h"
 #include "engine/reader/TargetFolder.h"
 #include "engine/reader/UnzipSession.h"
 
@@ -106,6 +108,9 @@ private:
         time_t modified;
     };
 
+    // Handles a selected entry, and counts its bytes as done when it was passed over
+    // before its data was reached (skipped, refused or failed).
+    void HandleCounted(const ArchiveEntry &entry);
     void HandleEntry(const ArchiveEntry &entry);
     void MakeFolder(const ArchiveEntry &entry);
     // Whether the entry may be written over what lies at leaf; exists tells
@@ -147,6 +152,10 @@ private:
     bool m_useFolders = m_command.UseFolderNames != 0;
     std::string m_targetPath;
     ZipArchivePtr m_archive;
+    // An archive libzip refuses only for loose extra fields is read by the
+    // engine's own reader, each entry's data by its local header.
+    ArchiveDirectory m_directory;
+    bool m_ownReading = false;
     off_t m_archiveSize = 0;
     TargetFolder m_target;
     OverwriteMode m_overwrite = OverwriteMode::Ask;
@@ -165,9 +174,18 @@ private:
 
 void Extraction::Run()
 {
-    m_archive = m_session.OpenArchive(m_archiveSize);
-    if (!m_archive)
-        return;
+    int zipError = 0;
+    m_archive = m_session.OpenArchiveQuietly(m_archiveSize, zipError);
+    if (!m_archive) {
+        if (m_archiveSize == 0)
+            return; // the session said why
+        std::string error;
+        if (!m_directory.Open(m_command.ArchivePath, error) || !m_directory.HasLooseExtraFields()) {
+            m_session.ComplainAboutOpening(zipError);
+            return;
+        }
+        m_ownReading = true;
+    }
     if (!m_testOnly) {
         m_targetPath = m_command.TargetFolder != nullptr ? m_command.TargetFolder : "";
         while (m_targetPath.size() > 1 && m_targetPath.back() == '/')
@@ -179,13 +197,42 @@ void Extraction::Run()
             return;
         }
     }
-    m_progress.SetTotal(SelectedBytes(m_archive.get(), m_session.Selection()));
+    if (m_archive) {
+        m_progress.SetTotal(SelectedBytes(m_archive.get(), m_session.Selection()));
+    } else {
+        // A copy of the selection, so that the real one counts its matches once.
+        NameSelection counting = m_session.Selection();
+        uint64_t total = 0;
+        std::string error;
+        m_directory.ForEach(
+            [&](ArchiveEntry &entry) {
+                if (!entry.isFolder && counting.Selects(entry.path))
+                    total += entry.size;
+                return true;
+            },
+            error);
+        m_progress.SetTotal(total);
+    }
     const unsigned workers = WorkerPool::DefaultWorkers();
     for (unsigned i = 0; i < workers; ++i)
         m_inflaters.push_back(std::make_unique<Inflater>());
     m_pool = std::make_unique<WorkerPool>(workers, kWorkerBudget);
 
-    const zip_int64_t count = zip_get_num_entries(m_archive.get(), 0);
+    if (m_ownReading) {
+        std::string error;
+        const bool whole = m_directory.ForEach(
+            [this](ArchiveEntry &entry) {
+                if (m_session.Selection().Selects(entry.path))
+                    HandleCounted(entry);
+                Drain();
+                return !m_cancelled;
+            },
+            error);
+        if (!whole)
+            m_session.Complain(std::string("error: cannot read ") + m_command.ArchivePath + ": " + error,
+                               ENGINE_BAD_ARCHIVE);
+    }
+    const zip_int64_t count = m_archive ? zip_get_num_entries(m_archive.get(), 0) : 0;
     ArchiveEntry entry;
     for (zip_int64_t i = 0; i < count && !m_cancelled; ++i) {
         if (!ReadArchiveEntry(m_archive.get(), static_cast<zip_uint64_t>(i), entry)) {
@@ -193,14 +240,8 @@ void Extraction::Run()
                                ENGINE_BAD_ARCHIVE);
             continue;
         }
-        if (m_session.Selection().Selects(entry.path)) {
-            m_counting = false;
-            HandleEntry(entry);
-            // An entry skipped, refused or failed before its data was reached is
-            // handled all the same.
-            if (!m_counting && !entry.isFolder)
-                m_progress.Add(entry.size);
-        }
+        if (m_session.Selection().Selects(entry.path))
+            HandleCounted(entry);
         Drain();
     }
     WaitForWorkers();
@@ -208,6 +249,14 @@ void Extraction::Run()
         SetFolderTimes();
     if (!m_cancelled)
         m_session.ReportUnmatchedNames();
+}
+
+void Extraction::HandleCounted(const ArchiveEntry &entry)
+{
+    m_counting = false;
+    HandleEntry(entry);
+    if (!m_counting && !entry.isFolder)
+        m_progress.Add(entry.size);
 }
 
 void Extraction::HandleEntry(const ArchiveEntry &entry)
@@ -353,6 +402,13 @@ void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, cons
 {
     // An encrypted entry is opened first: without its password there is
     // nothing to announce.
+    if (m_ownReading && !LocalEntryData::CanRead(entry)) {
+        m_session.Complain("   skipping: " + entry.path + "  (" +
+                               (entry.encrypted ? "encrypted" : "packed with " + MethodName(entry.method)) +
+                               ", in an archive whose extra fields only this engine's own reader takes)",
+                           ENGINE_UNSUPPORTED);
+        return;
+    }
     ZipFilePtr decrypted;
     if (entry.encrypted) {
         decrypted = OpenEncrypted(entry);
@@ -382,19 +438,28 @@ void Extraction::Unpack(const ArchiveEntry &entry, const FolderPtr &folder, cons
 bool Extraction::UnpackWhole(const ArchiveEntry &entry, const FolderPtr &folder, const std::string &leaf,
                              const std::string &shown, bool exists)
 {
-    ZipFilePtr file(zip_fopen_index(m_archive.get(), entry.index, ZIP_FL_COMPRESSED));
-    if (!file) {
-        ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
-        zip_error_clear(m_archive.get());
-        return false;
+    std::vector<unsigned char> packed;
+    if (m_ownReading) {
+        LocalEntryData data;
+        std::string error;
+        if (!data.Open(m_directory.Fd(), m_directory.FileSize(), entry, error) || !data.ReadPacked(packed, error)) {
+            m_session.Complain("error: " + entry.path + ": " + error, ENGINE_BAD_ARCHIVE);
+            return false;
+        }
+    } else {
+        ZipFilePtr file(zip_fopen_index(m_archive.get(), entry.index, ZIP_FL_COMPRESSED));
+        if (!file) {
+            ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
+            zip_error_clear(m_archive.get());
+            return false;
+        }
+        packed.resize(static_cast<size_t>(entry.packedSize));
+        const zip_int64_t got = packed.empty() ? 0 : zip_fread(file.get(), packed.data(), packed.size());
+        if (got < 0 || static_cast<zip_uint64_t>(got) != entry.packedSize) {
+            m_session.Complain("error: " + entry.path + ": the archive ends inside its data", ENGINE_BAD_ARCHIVE);
+            return false;
+        }
     }
-    std::vector<unsigned char> packed(static_cast<size_t>(entry.packedSize));
-    const zip_int64_t got = packed.empty() ? 0 : zip_fread(file.get(), packed.data(), packed.size());
-    if (got < 0 || static_cast<zip_uint64_t>(got) != entry.packedSize) {
-        m_session.Complain("error: " + entry.path + ": the archive ends inside its data", ENGINE_BAD_ARCHIVE);
-        return false;
-    }
-    file.reset();
 
     m_counting = true;
     auto job = std::make_unique<WholeEntry>(WholeEntry{std::move(packed), entry.path, shown, leaf, folder, exists,
@@ -461,7 +526,14 @@ void Extraction::FinishWholeEntry(WholeEntry &job, Inflater &inflater)
 void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, const FolderPtr &folder, const std::string &leaf,
                                  const std::string &shown, bool exists)
 {
-    if (!file) {
+    LocalEntryData ownData;
+    if (m_ownReading) {
+        std::string error;
+        if (!ownData.Open(m_directory.Fd(), m_directory.FileSize(), entry, error)) {
+            m_session.Complain("error: " + entry.path + ": " + error, ENGINE_BAD_ARCHIVE);
+            return;
+        }
+    } else if (!file) {
         file.reset(zip_fopen_index(m_archive.get(), entry.index, 0));
         if (!file) {
             ComplainAboutLibzip(entry, zip_error_code_zip(zip_get_error(m_archive.get())), "cannot be read");
@@ -482,9 +554,15 @@ void Extraction::UnpackStreaming(const ArchiveEntry &entry, ZipFilePtr file, con
     std::vector<unsigned char> buffer(kStreamChunk);
     zip_uint64_t total = 0;
     for (;;) {
-        const zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
+        std::string error;
+        const zip_int64_t got = m_ownReading ? ownData.Read(buffer.data(), buffer.size(), error)
+                                             : zip_fread(file.get(), buffer.data(), buffer.size());
         if (got < 0) {
-            ComplainAboutLibzip(entry, zip_error_code_zip(zip_file_get_error(file.get())), "failed");
+            if (m_ownReading)
+                m_session.Complain("error: " + entry.path + ": " + error,
+                                   ownData.BadCrc() ? ENGINE_CRC_ERROR : ENGINE_BAD_ARCHIVE);
+            else
+                ComplainAboutLibzip(entry, zip_error_code_zip(zip_file_get_error(file.get())), "failed");
             return; // the temporary file goes with output
         }
         if (got == 0)

@@ -88,45 +88,62 @@ void UnzipSession::ReportListing(uint32_t packedSize, uint32_t size, int32_t rat
                         attributes);
 }
 
-ZipArchivePtr UnzipSession::OpenArchive(off_t &archiveSize)
+bool UnzipSession::CheckArchiveFile(off_t &archiveSize)
 {
     archiveSize = 0;
     const char *path = m_command.ArchivePath;
     if (path == nullptr || *path == '\0') {
         Complain("error: no archive was named", ENGINE_NO_ARCHIVE);
-        return nullptr;
+        return false;
     }
     struct stat info;
     if (stat(path, &info) != 0) {
         Complain(std::string("error: cannot find or open ") + path + ": " + ErrnoText(errno),
                  ENGINE_NO_ARCHIVE);
-        return nullptr;
+        return false;
     }
     if (!S_ISREG(info.st_mode)) {
         Complain(std::string("error: ") + path + " is not a file", ENGINE_NO_ARCHIVE);
-        return nullptr;
+        return false;
     }
     // libzip takes an empty file for a new, empty archive; here it is simply
     // not a zip archive.
     if (info.st_size == 0) {
         Complain(std::string("error: ") + path + " is empty, not a zip archive", ENGINE_BAD_ARCHIVE);
-        return nullptr;
+        return false;
     }
     archiveSize = info.st_size;
-    m_heapPrefault.Prepare(ArchiveMemoryHint(path, static_cast<uint64_t>(info.st_size)));
+    return true;
+}
 
+ZipArchivePtr UnzipSession::OpenArchive(off_t &archiveSize)
+{
     int error = 0;
-    zip_t *archive = zip_open(path, ZIP_RDONLY, &error);
-    if (archive == nullptr) {
-        zip_error_t details;
-        zip_error_init_with_code(&details, error);
-        const bool cannotOpen = error == ZIP_ER_NOENT || error == ZIP_ER_OPEN || error == ZIP_ER_READ;
-        Complain(std::string("error: cannot read ") + path + ": " + zip_error_strerror(&details),
-                 cannotOpen ? ENGINE_NO_ARCHIVE : ENGINE_BAD_ARCHIVE);
-        zip_error_fini(&details);
+    ZipArchivePtr archive = OpenArchiveQuietly(archiveSize, error);
+    if (!archive && archiveSize != 0)
+        ComplainAboutOpening(error);
+    return archive;
+}
+
+ZipArchivePtr UnzipSession::OpenArchiveQuietly(off_t &archiveSize, int &zipError)
+{
+    zipError = ZIP_ER_OK;
+    if (!CheckArchiveFile(archiveSize))
         return nullptr;
-    }
+    const char *path = m_command.ArchivePath;
+    m_heapPrefault.Prepare(ArchiveMemoryHint(path, static_cast<uint64_t>(archiveSize)));
+    zip_t *archive = zip_open(path, ZIP_RDONLY, &zipError);
     return ZipArchivePtr(archive);
+}
+
+void UnzipSession::ComplainAboutOpening(int zipError)
+{
+    zip_error_t details;
+    zip_error_init_with_code(&details, zipError);
+    const bool cannotOpen = zipError == ZIP_ER_NOENT || zipError == ZIP_ER_OPEN || zipError == ZIP_ER_READ;
+    Complain(std::string("error: cannot read ") + m_command.ArchivePath + ": " + zip_error_strerror(&details),
+             cannotOpen ? ENGINE_NO_ARCHIVE : ENGINE_BAD_ARCHIVE);
+    zip_error_fini(&details);
 }
 
 void UnzipSession::ReportUnmatchedNames()

@@ -41,9 +41,19 @@ public:
     void ReportListing(uint32_t packedSize, uint32_t size, int32_t ratio, const struct tm &time,
                        std::string &path, std::string &method, uint32_t crc, uint32_t attributes) const;
 
-    // Opens the command's archive for reading; null after a message and a
-    // result saying why not. archiveSize receives the file's size.
+    // Checks that the command names an archive file that is not empty; false
+    // after a message and a result saying why not. archiveSize receives the
+    // file's size.
+    bool CheckArchiveFile(off_t &archiveSize);
+    // Opens the command's archive with libzip; null after a message and a
+    // result saying why not (none when quiet: zipError then says why).
+    // archiveSize receives the file's size.
     ZipArchivePtr OpenArchive(off_t &archiveSize);
+    ZipArchivePtr OpenArchiveQuietly(off_t &archiveSize, int &zipError);
+    // The message and result of a libzip refusal to open the archive.
+    void ComplainAboutOpening(int zipError);
+    // Readies the heap for this many bytes (once per call).
+    void PrepareHeap(size_t bytes) { m_heapPrefault.Prepare(bytes); }
 
     // The reporting of names that the include list asked for but that no entry had.
     void ReportUnmatchedNames();

@@ -354,6 +354,11 @@ int32_t PackJob::Write(const std::vector<Planned> &plans, bool existed) {
         entries.push_back(NewEntry{plan.item, replacing ? "updating" : "adding", 0});
     }
     rewrite.newEntries = entries.size();
+    if (std::string nameless; existed && !m_existing.KeptEntriesStayCheckable(rewrite.fates, nameless)) {
+        Error("cannot update " + m_archivePath + ": " + nameless + ", which unzip would no longer check " +
+              "cleanly once other entries change; the archive was left as it was");
+        return ENGINE_BAD_ARCHIVE;
+    }
 
     // The comment call-back may give the archive a comment; an empty
     // answer keeps the comment it has, byte for byte.
@@ -483,6 +488,11 @@ int32_t DeleteEntries(const PackOptions &options, const WriterCallbacks &callbac
             callbacks.Print("deleting: " + name);
         rewrite.fates[i] = kDropEntry;
         ++deleted;
+    }
+    if (deleted != 0 && !existing.KeptEntriesStayCheckable(rewrite.fates, why)) {
+        error("cannot update " + archivePath + ": " + why + ", which unzip would no longer check " +
+              "cleanly once other entries change; the archive was left as it was");
+        return ENGINE_BAD_ARCHIVE;
     }
     if (deleted == 0) {
         callbacks.Print("zip warning: no entry matched the file specifications; " + archivePath +

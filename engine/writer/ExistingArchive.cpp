@@ -1,9 +1,12 @@
 #include "engine/writer/ExistingArchive.h"
 
 #include "engine/include/PakEngine.h"
+#include "engine/common/CentralRecord.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/LittleEndian.h"
 #include "engine/common/TimeFields.h"
+#include "engine/common/ZipFormat.h"
+#include "engine/writer/ArchiveRewrite.h"
 #include "engine/writer/LibZip.h"
 #include "engine/writer/ZipRecords.h"
 
@@ -16,8 +19,7 @@ namespace writer {
 
 namespace {
 
-constexpr uint16_t kExtendedTimestampId = 0x5455;
-constexpr uint16_t kUnicodePathId = 0x7075;
+using engine::kExtendedTimestampId;
 // What an entry takes in memory while an update plans: its figures here,
 // its key and place in the update's index.
 constexpr size_t kBytesPerEntry = 96;
@@ -44,10 +46,6 @@ std::string ZipErrorText(const LibZip &lib, int zipError) {
     return text;
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 const unsigned char *Bytes(std::string_view text) {
     return reinterpret_cast<const unsigned char *>(text.data());
@@ -74,38 +72,71 @@ int32_t ExistingArchive::Open(const std::string &path, std::string &error) {
         return ENGINE_BAD_ARCHIVE;
     // The entries, their names and the index the update makes of them.
     m_prefault.Prepare(m_directory.records.size() * kBytesPerEntry);
-    if (ReadPlainEntries())
+    if (ReadEntries())
         return ENGINE_OK;
     return ReadThroughLibzip(path, error);
 }
 
-bool ExistingArchive::ReadPlainEntries() {
-    if (!IsAscii(m_directory.comment))
+bool ExistingArchive::ReadEntries() {
+    // A comment that is neither ASCII nor UTF-8 is shown as libzip decodes it.
+    if (!engine::IsUtf8Text(m_directory.comment))
         return false;
     m_comment = m_directory.comment;
     m_entries.clear();
     m_entries.reserve(m_directory.records.size());
+    engine::CentralEntry central;
+    std::string problem, decoded;
     for (size_t i = 0; i < m_directory.records.size(); ++i) {
-        const std::string_view record = m_directory.Record(i);
-        const unsigned char *bytes = Bytes(record);
-        const std::string_view name =
-            record.substr(kCentralFixedSize, engine::ReadLittle16(bytes + 28));
-        const std::string_view extra = ExtraFields(record);
-        size_t at = 0, length = 0;
-        if (!IsAscii(name) || FindExtraField(extra, kUnicodePathId, at, length))
+        if (engine::ReadCentralRecord(m_directory.Record(i), central, problem) != engine::RecordVerdict::Sound)
             return false;
         ExistingEntry entry;
-        entry.name = name;
-        entry.crc = engine::ReadLittle32(bytes + 16);
-        entry.size = engine::ReadLittle32(bytes + 24);
-        if (entry.size == kMarker32 && FindExtraField(extra, kZip64ExtraId, at, length) &&
-            length >= 8)
-            entry.size = engine::ReadLittle64(Bytes(extra) + at);
-        if (FindExtraField(extra, kExtendedTimestampId, at, length))
-            entry.exactTime = engine::ExtendedTimestamp(Bytes(extra) + at, length);
-        entry.dosTime = engine::ReadLittle16(bytes + 12);
-        entry.dosDate = engine::ReadLittle16(bytes + 14);
+        engine::DecodeEntryName(central, decoded);
+        entry.name = decoded == central.rawName ? central.rawName : std::string_view(m_decodedNames.emplace_back(decoded));
+        entry.crc = central.crc;
+        entry.size = central.size;
+        std::string_view timestamp;
+        if (engine::FindExtraField(central.extra, kExtendedTimestampId, timestamp))
+            entry.exactTime = engine::ExtendedTimestamp(Bytes(timestamp), timestamp.size());
+        entry.dosTime = central.dosTime;
+        entry.dosDate = central.dosDate;
         m_entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool ExistingArchive::LocalName(size_t i, std::string &name) const {
+    unsigned char header[kLocalFixedSize];
+    const off_t at = static_cast<off_t>(m_directory.records[i].localOffset);
+    if (pread(m_fd, header, sizeof header, at) != static_cast<ssize_t>(sizeof header))
+        return false;
+    name.assign(engine::ReadLittle16(header + 26), '\0');
+    return name.empty() || pread(m_fd, name.data(), name.size(), at + static_cast<off_t>(kLocalFixedSize)) ==
+                               static_cast<ssize_t>(name.size());
+}
+
+bool ExistingArchive::KeptEntriesStayCheckable(const std::vector<int64_t> &fates, std::string &error) const {
+    // unzip reads the central directory 64 records at a time.
+    constexpr size_t kBlock = 64;
+    const size_t count = std::min(fates.size(), m_directory.records.size());
+    auto centralName = [this](size_t i) {
+        const std::string_view record = m_directory.Record(i);
+        return record.substr(kCentralFixedSize, engine::ReadLittle16(Bytes(record) + 28));
+    };
+    std::string local, previous;
+    for (size_t i = 0; i < count; ++i) {
+        if (!LocalName(i, local))
+            local.clear();
+        if (i % kBlock == 0)
+            previous = std::string(centralName(std::min(i + kBlock, m_directory.records.size()) - 1));
+        if (local.empty() && fates[i] == kKeepEntry && previous == centralName(i)) {
+            error = centralName(i).empty()
+                        ? "its entry " + std::to_string(i + 1) + " has no name"
+                        : "the local header of its entry " + std::to_string(i + 1) + " (" +
+                              std::string(m_entries[i].name) + ") holds no name";
+            return false;
+        }
+        if (!local.empty())
+            previous = local;
     }
     return true;
 }

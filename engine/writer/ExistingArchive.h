@@ -2,12 +2,11 @@
 // carried over byte for byte, and its entries as the reader sees them, to
 // match them with the files being packed.
 //
-// Names are read straight from the records when every one is plain ASCII
-// and none carries a Unicode path field, which is when libzip, and so the
-// reader, gives the stored bytes unchanged; that is about every game
-// archive, and saves libzip's slower opening. Other archives are opened
-// with libzip too, which decodes their names (code page 437, Unicode path
-// fields) the way the reader does.
+// Names are decoded from the records by the engine's common reader, the
+// way the reader lists them (code page 437, Unicode path fields). Only an
+// archive whose comment is neither ASCII nor UTF-8, or a record that reader
+// finds damaged, is opened with libzip as well, which then names its
+// entries and comment as it always did.
 #ifndef KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
 #define KEPLO_ENGINE_WRITER_EXISTING_ARCHIVE_H
 
@@ -54,8 +53,24 @@ public:
     // The archive comment as the comment call-back is shown it.
     const std::string &CommentText() const { return m_comment; }
 
+    // Whether the update may go ahead without making an entry it keeps
+    // (fates as a rewrite takes them) less readable. unzip checks an entry
+    // whose local header holds no name (an empty name, or a name missing
+    // there) against the name it read last: the previous entry's local
+    // name, or, for the first of each 64 entries, the last central name of
+    // those 64. Such an entry that passes that check now may fail it once
+    // entries are added or removed, so the update must leave the archive
+    // alone. False with the reason in error.
+    bool KeptEntriesStayCheckable(const std::vector<int64_t> &fates, std::string &error) const;
+
 private:
-    bool ReadPlainEntries();
+    // The name in entry i's local header; false when it cannot be read.
+    bool LocalName(size_t i, std::string &name) const;
+
+public:
+
+private:
+    bool ReadEntries();
     int32_t ReadThroughLibzip(const std::string &path, std::string &error);
 
     int m_fd = -1;

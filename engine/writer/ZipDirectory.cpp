@@ -1,5 +1,6 @@
 #include "engine/writer/ZipDirectory.h"
 
+#include "engine/common/CentralDirectory.h"
 #include "engine/common/EngineMessages.h"
 #include "engine/common/HeapPrefault.h"
 #include "engine/common/LittleEndian.h"
@@ -18,69 +19,6 @@ using engine::ReadLittle16;
 using engine::ReadLittle32;
 using engine::ReadLittle64;
 
-const unsigned char *Bytes(std::string_view text, size_t at = 0) {
-    return reinterpret_cast<const unsigned char *>(text.data()) + at;
-}
-
-struct EndFacts {
-    uint64_t entries = 0;
-    uint64_t centralSize = 0;
-    uint64_t centralOffset = 0;
-    uint64_t endStart = 0; // the first byte of the end records
-};
-
-// Reads the end records whose end of central directory record lies at
-// position at of the file (tail holds the file's last bytes from
-// tailStart on).
-bool ReadEndRecords(int fd, std::string_view tail, uint64_t tailStart, size_t at, EndFacts &facts,
-                    std::string &error) {
-    const unsigned char *end = Bytes(tail, at);
-    uint32_t disk = ReadLittle16(end + 4);
-    uint32_t centralDisk = ReadLittle16(end + 6);
-    uint64_t entriesHere = ReadLittle16(end + 8);
-    facts.entries = ReadLittle16(end + 10);
-    facts.centralSize = ReadLittle32(end + 12);
-    facts.centralOffset = ReadLittle32(end + 16);
-    facts.endStart = tailStart + at;
-    if (at >= kZip64LocatorSize &&
-        ReadLittle32(Bytes(tail, at - kZip64LocatorSize)) == kZip64LocatorSignature) {
-        const unsigned char *locator = Bytes(tail, at - kZip64LocatorSize);
-        const uint64_t zip64End = ReadLittle64(locator + 8);
-        FileBytes bytes;
-        if (zip64End + kZip64EndSize > tailStart + at - kZip64LocatorSize ||
-            !bytes.Read(fd, zip64End, kZip64EndSize, error) ||
-            ReadLittle32(Bytes(bytes.View())) != kZip64EndSignature) {
-            error = "the zip64 end record is missing or damaged";
-            return false;
-        }
-        const unsigned char *record = Bytes(bytes.View());
-        disk = ReadLittle32(record + 16);
-        centralDisk = ReadLittle32(record + 20);
-        entriesHere = ReadLittle64(record + 24);
-        facts.entries = ReadLittle64(record + 32);
-        facts.centralSize = ReadLittle64(record + 40);
-        facts.centralOffset = ReadLittle64(record + 48);
-        facts.endStart = zip64End;
-    }
-    if (disk != 0 || centralDisk != 0 || entriesHere != facts.entries) {
-        error = "the archive is split over several files";
-        return false;
-    }
-    // The directory ends where the end records begin; bytes that merely
-    // look like an end record (in a zip archive stored as an entry's data)
-    // point somewhere else.
-    if (facts.centralOffset > facts.endStart ||
-        facts.centralSize != facts.endStart - facts.centralOffset) {
-        error = "the central directory does not end where the end records begin";
-        return false;
-    }
-    // Each central record takes at least its fixed part.
-    if (facts.entries > facts.centralSize / kCentralFixedSize) {
-        error = "the central directory is too short for its entries";
-        return false;
-    }
-    return true;
-}
 
 // The local header offset of a central record, from its zip64 field when
 // the fixed field carries the marker.
@@ -96,31 +34,29 @@ bool LocalOffsetOf(std::string_view record, uint64_t &offset) {
 }
 
 bool ReadRecords(ZipDirectory &directory, uint64_t entries, std::string &error) {
-    size_t position = 0;
     directory.records.reserve(static_cast<size_t>(entries));
+    engine::CentralDirectoryWalker walker(directory.central.View());
+    std::string_view bytes;
     for (uint64_t i = 0;; ++i) {
-        const size_t left = directory.central.size() - position;
-        const unsigned char *record = Bytes(directory.central.View(), position);
-        const bool another = left >= kCentralFixedSize && ReadLittle32(record) == kCentralSignature;
+        const engine::CentralDirectoryWalker::Step step = walker.Next(bytes, error);
+        const bool another = step == engine::CentralDirectoryWalker::Step::Record;
         // Tools that count entries in 16 bits write the count modulo 65,536:
         // records the directory holds past the count are entries all the
         // same, and an update must not drop them.
+        if (step == engine::CentralDirectoryWalker::Step::Damaged) {
+            error = "central record " + std::to_string(i + 1) + " runs past the directory";
+            return false;
+        }
         if (i >= entries && !another)
             break;
         if (!another) {
             error = "central record " + std::to_string(i + 1) + " is damaged";
             return false;
         }
-        const size_t length = kCentralFixedSize + ReadLittle16(record + 28) +
-                              ReadLittle16(record + 30) + ReadLittle16(record + 32);
-        if (length > left) {
-            error = "central record " + std::to_string(i + 1) + " runs past the directory";
-            return false;
-        }
         CentralRecord entry;
-        entry.begin = position;
-        entry.length = length;
-        if (!LocalOffsetOf(directory.central.View().substr(position, length), entry.localOffset)) {
+        entry.begin = static_cast<size_t>(walker.RecordStart());
+        entry.length = bytes.size();
+        if (!LocalOffsetOf(bytes, entry.localOffset)) {
             error = "central record " + std::to_string(i + 1) + " lacks its zip64 offset";
             return false;
         }
@@ -130,7 +66,6 @@ bool ReadRecords(ZipDirectory &directory, uint64_t entries, std::string &error) 
             return false;
         }
         directory.records.push_back(entry);
-        position += length;
     }
     return true;
 }
@@ -148,19 +83,19 @@ void MeasureSpans(ZipDirectory &directory) {
         record.spanEnd = *std::upper_bound(starts.begin(), starts.end(), record.localOffset);
 }
 
-bool ReadDirectoryAt(int fd, std::string_view tail, uint64_t tailStart, size_t at,
-                     ZipDirectory &directory, std::string &error) {
-    EndFacts facts;
-    if (!ReadEndRecords(fd, tail, tailStart, at, facts, error))
+bool ReadDirectoryWith(int fd, const engine::EndFacts &facts, ZipDirectory &directory, std::string &error) {
+    // The directory ends where the end records begin: nothing may lie
+    // between them that a rewrite would have to place.
+    if (facts.centralSize != facts.endStart - facts.centralOffset) {
+        error = "the central directory does not end where the end records begin";
         return false;
+    }
     directory.centralOffset = facts.centralOffset;
     directory.records.clear();
-    if (!directory.central.Read(fd, facts.centralOffset, static_cast<size_t>(facts.centralSize),
-                                error) ||
+    if (!directory.central.Read(fd, facts.centralOffset, static_cast<size_t>(facts.centralSize), error) ||
         !ReadRecords(directory, facts.entries, error))
         return false;
-    const size_t commentLength = ReadLittle16(Bytes(tail, at + 20));
-    directory.comment = std::string(tail.substr(at + kEndFixedSize, commentLength));
+    directory.comment = facts.comment;
     MeasureSpans(directory);
     return true;
 }
@@ -200,39 +135,19 @@ bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
         error = "not a zip archive";
         return false;
     }
-    // The end record lies within the last 64 KiB and its own size, behind
-    // the zip64 locator when there is one.
-    const uint64_t tailLength =
-        std::min<uint64_t>(directory.fileSize, kMarker16 + kEndFixedSize + kZip64LocatorSize);
-    const uint64_t tailStart = directory.fileSize - tailLength;
-    FileBytes tailBytes;
-    if (!tailBytes.Read(fd, tailStart, static_cast<size_t>(tailLength), error))
+    engine::EndRecordSearch search;
+    if (!search.Start(fd, directory.fileSize, error))
         return false;
-    const std::string_view tail = tailBytes.View();
-    // The end record is the one whose comment reaches the end of the file;
-    // of several, the first, since the others lie inside its comment. Only
-    // when there is none, bytes may follow it: then the last one that leads
-    // to a readable directory.
-    std::vector<size_t> exact, loose;
-    const std::string_view signature("PK\x05\x06", 4);
-    for (size_t at = tail.find(signature); at != std::string_view::npos;
-         at = tail.find(signature, at + 1)) {
-        if (at + kEndFixedSize > tail.size())
-            break;
-        const size_t end = at + kEndFixedSize + ReadLittle16(Bytes(tail, at + 20));
-        if (end == tail.size())
-            exact.push_back(at);
-        else if (end < tail.size())
-            loose.insert(loose.begin(), at);
-    }
+    engine::EndFacts facts;
     std::string firstError;
-    for (const size_t at : exact.empty() ? loose : exact) {
-        if (ReadDirectoryAt(fd, tail, tailStart, at, directory, error))
+    while (search.Next(facts, error)) {
+        if (ReadDirectoryWith(fd, facts, directory, error))
             return true;
         if (firstError.empty())
             firstError = error;
     }
-    error = firstError.empty() ? "not a zip archive" : firstError;
+    if (!firstError.empty())
+        error = firstError;
     return false;
 }
 

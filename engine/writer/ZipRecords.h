@@ -4,6 +4,8 @@
 #ifndef KEPLO_ENGINE_WRITER_ZIP_RECORDS_H
 #define KEPLO_ENGINE_WRITER_ZIP_RECORDS_H
 
+#include "engine/common/ZipFormat.h"
+
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -12,19 +14,19 @@
 
 namespace writer {
 
-constexpr uint32_t kLocalHeaderSignature = 0x04034b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kZip64EndSignature = 0x06064b50;
-constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
-constexpr uint16_t kZip64ExtraId = 0x0001;
-constexpr uint32_t kMarker32 = 0xFFFFFFFF; // "the value is in the zip64 field"
-constexpr uint16_t kMarker16 = 0xFFFF;
-constexpr size_t kCentralFixedSize = 46;
-constexpr size_t kLocalFixedSize = 30;
-constexpr size_t kEndFixedSize = 22;
-constexpr size_t kZip64EndSize = 56;
-constexpr size_t kZip64LocatorSize = 20;
+using engine::kCentralFixedSize;
+using engine::kCentralSignature;
+using engine::kEndFixedSize;
+using engine::kEndSignature;
+using engine::kLocalFixedSize;
+using engine::kLocalHeaderSignature;
+using engine::kMarker16;
+using engine::kMarker32;
+using engine::kZip64EndSignature;
+using engine::kZip64EndSize;
+using engine::kZip64ExtraId;
+using engine::kZip64LocatorSignature;
+using engine::kZip64LocatorSize;
 
 // An entry the engine writes itself.
 struct NewEntryFacts {

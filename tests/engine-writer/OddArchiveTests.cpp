@@ -78,6 +78,13 @@ std::vector<OddCase> OddCases() {
         e.localExtra = UnixTime(1400000000);
         e.centralExtra = UnixTime(1500000000) + ExtraField(0xCAFE, "private");
     });
+    add("padding after the central extra fields",
+        [](RawEntry &e) { e.centralExtra = UnixTime(1400000000) + "\xff\xff"; });
+    add("a cut sub-field in the local header",
+        [](RawEntry &e) { e.localExtra = UnixTime(1400000000) + std::string("\x55\x78\x08\x00\x01", 5); });
+    add("a zip64 field the record does not need", [](RawEntry &e) {
+        e.centralExtra = ExtraField(0x0001, std::string(16, '\0'));
+    });
     add("empty name", [](RawEntry &e) { e.name.clear(); });
     add("UTF-8 name not normalized", [](RawEntry &e) {
         e.name = "scripts/a\xCC\x88-skin.cs"; // "a" and a combining diaeresis
@@ -133,6 +140,59 @@ TEST_F(OddArchiveUpdateTest, AddingAFileKeepsEveryOtherEntryByteForByteAndAsRead
             after.compare(after.size() - odd.comment.size(), odd.comment.size(), odd.comment) == 0)
             << "the archive comment";
     }
+}
+
+} // namespace
+
+namespace {
+
+// unzip checks an entry whose local header holds no name against the name
+// it read last; in these archives that is the entry's own central name, so
+// they pass unzip -t, and any added entry would make them fail it.
+struct NamelessCase {
+    const char *name;
+    std::vector<RawEntry> entries;
+};
+
+std::vector<NamelessCase> NamelessCases() {
+    RawEntry nameless = Plain("", "nameless");
+    RawEntry unnamedLocal = Plain("", "named only in the central record");
+    unnamedLocal.centralName = "scripts/named.cs";
+    return {
+        {"an entry whose name is empty", {nameless}},
+        {"two entries whose names are both empty", {nameless, nameless}},
+        {"a local header whose name is missing", {unnamedLocal}},
+    };
+}
+
+class NamelessUpdateTest : public WriterTest {};
+
+TEST_F(NamelessUpdateTest, AddingAFileRefusesAndLeavesTheArchiveByteForByte) {
+    for (const NamelessCase &nameless : NamelessCases()) {
+        SCOPED_TRACE(nameless.name);
+        std::vector<RawEntry> entries = nameless.entries;
+        WriteFileAt(ArchivePath(), BuildZip(entries));
+        const std::string before = ReadFileAt(ArchivePath());
+        if (RunCommand("command -v unzip >/dev/null") == 0) {
+            ASSERT_EQ(RunCommand("unzip -tq " + Quote(ArchivePath()) + " >/dev/null 2>&1"), 0);
+        }
+        WriteRootFile("added.txt", "one unrelated file");
+
+        const auto outcome = Zip({"added.txt"});
+        EXPECT_EQ(outcome.result, ENGINE_BAD_ARCHIVE);
+        EXPECT_TRUE(outcome.Printed("holds no name") || outcome.Printed("has no name"));
+        EXPECT_TRUE(outcome.Printed("the archive was left as it was"));
+        EXPECT_TRUE(ReadFileAt(ArchivePath()) == before);
+    }
+}
+
+TEST_F(NamelessUpdateTest, AnEntryThatFailsUnzipsCheckAlreadyDoesNotStopTheUpdate) {
+    // The nameless entry follows a named one: unzip checks it against that
+    // name and warns today, so adding a file cannot make it worse.
+    WriteFileAt(ArchivePath(), BuildZip({Plain("readme.txt", "plain"), Plain("", "nameless")}));
+    WriteRootFile("added.txt", "one unrelated file");
+    EXPECT_EQ(Zip({"added.txt"}).result, ENGINE_OK);
+    EXPECT_EQ(StoredEntries(ReadFileAt(ArchivePath())).size(), 3u);
 }
 
 } // namespace

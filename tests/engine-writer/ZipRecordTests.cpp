@@ -95,6 +95,27 @@ TEST(ZipRecordTest, ARecordMovesWithOnlyItsOffsetChangedAndGrowsAZip64FieldOnlyW
     }
 }
 
+// The input that once stopped the directory fuzz target: only the
+// compressed size carries the marker, yet the zip64 field holds 16 bytes.
+// Moved below 4 GiB, the record keeps its offset in the fixed field, where
+// readers look when that field is no marker; its zip64 field stays as it was.
+TEST(ZipRecordTest, ARecordWhoseZip64FieldHoldsMoreThanItsMarkersAskKeepsItsOffsetInTheFixedField) {
+    std::string record = std::string("PK\x01\x02", 4) + std::string(16, '\0');
+    record += std::string("\xff\xff\xff\xff", 4);      // compressed size: the marker
+    record += std::string("\x5d\xff\xff\xff", 4);      // size: a value
+    record += std::string("\x01\x00\x14\x00", 4);      // name and extra lengths
+    record += std::string(10, '\0');                        // comment, disk, attributes
+    record += std::string(4, '\0'); // local header offset 0
+    record += "A";
+    const std::string zip64 = std::string("\x01\x00\x10\x00", 4) + std::string(16, '\xff');
+    record += zip64;
+    const std::optional<std::string> moved = writer::RelocatedRecord(record, 77);
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(moved->substr(42, 4), std::string("\x4d\x00\x00\x00", 4));
+    EXPECT_EQ(moved->substr(moved->size() - zip64.size()), zip64);
+    EXPECT_EQ(moved->size(), record.size());
+}
+
 TEST(ZipRecordTest, ARecordWithoutRoomForAZip64FieldCannotMovePast4GiB) {
     const std::string full = Record(ExtraField(0xCAFE, std::string(65531 - 4, 'x')));
     EXPECT_FALSE(writer::RelocatedRecord(full, 0x100000000ull).has_value());

@@ -1,5 +1,7 @@
 #include "tests/support/StoreTestFolder.h"
 
+#include "tests/FuzzSeeds.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -22,6 +24,7 @@ void StoreTestFolder::SetUp() {
 }
 
 void StoreTestFolder::TearDown() {
+    KeepFuzzSeed("reg", StorePath());
     if (m_bHadConfig) {
         setenv("XDG_CONFIG_HOME", m_sOldConfig.c_str(), 1);
     } else {

@@ -1,5 +1,7 @@
 #include "tests/support/WineTestHome.h"
 
+#include "tests/FuzzSeeds.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -33,8 +35,10 @@ std::string WineTestHome::MakePrefix(const std::string &sBelowHome,
     fs::create_directories(sPrefix + "/drive_c/windows");
     fs::create_directories(sPrefix + "/dosdevices");
     fs::create_directory_symlink("../drive_c", sPrefix + "/dosdevices/c:");
-    if (!sRegistry.empty())
+    if (!sRegistry.empty()) {
         WriteFile(sPrefix + "/system.reg", sRegistry);
+        KeepFuzzSeed("wine", sPrefix + "/system.reg");
+    }
     return sPrefix;
 }
 

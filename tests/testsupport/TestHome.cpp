@@ -2,6 +2,7 @@
 
 #include "support/SettingsKeys.h"
 #include "support/modRegistry.h"
+#include "tests/FuzzSeeds.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -20,6 +21,10 @@ TestHome::TestHome() : m_dir(QDir::tempPath() + QStringLiteral("/keplo-test-XXXX
 }
 
 TestHome::~TestHome() {
+    std::error_code error;
+    const std::filesystem::path state = (m_dir.path() + QStringLiteral("/state/Keplo")).toStdString();
+    for (const auto &file : std::filesystem::recursive_directory_iterator(state, error))
+        KeepFuzzSeed("snapshot", file.path());
     for (const auto &[sName, sOld] : m_saved) {
         if (sOld)
             qputenv(sName, *sOld);
