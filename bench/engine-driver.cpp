@@ -26,7 +26,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,17 +38,21 @@ bool g_keepNothing = false; // list: count the entries instead of keeping them
 unsigned long long g_counted = 0, g_countedBytes = 0;
 long g_messages = 0;
 
-// One listed entry, split into folder and name as the unzip component keeps it.
+// One listed entry as the unzip component keeps it: compactly, its folder and name one
+// after the other in a block of text shared by every entry, its method a number.
 struct ListedEntry {
-    std::string name;
-    std::string folder;
+    uint64_t textStart;
     uint32_t size;
     int32_t ratio;
-    std::string method;
     uint32_t crc;
+    uint16_t folderLength;
+    uint16_t nameLength;
+    uint16_t method;
     bool encrypted;
 };
-std::deque<ListedEntry> g_listing; // grows without moving what it holds
+std::vector<ListedEntry> g_listing;
+std::string g_listingText;
+std::vector<std::string> g_methods;
 
 int32_t OnPrint(char *buffer, uint32_t count) {
     ++g_messages;
@@ -80,22 +84,28 @@ void OnListing(uint32_t, uint32_t size, int32_t ratio, uint32_t, uint32_t, uint3
         g_countedBytes += size;
         return;
     }
-    size_t cut = full.rfind('/');
-    ListedEntry &entry = g_listing.emplace_back();
-    if (cut == std::string_view::npos) {
-        entry.name = full;
-    } else {
-        entry.name = full.substr(cut + 1);
-        entry.folder = full.substr(0, cut);
-        for (char &c : entry.folder)
-            if (c == '/')
-                c = '\\';
-    }
+    const size_t cut = full.rfind('/');
+    const std::string_view name = cut == std::string_view::npos ? full : full.substr(cut + 1);
+    const std::string_view folder = cut == std::string_view::npos ? std::string_view() : full.substr(0, cut);
+    ListedEntry entry{};
+    entry.textStart = g_listingText.size();
+    entry.folderLength = static_cast<uint16_t>(folder.size());
+    entry.nameLength = static_cast<uint16_t>(name.size());
+    g_listingText.append(folder);
+    for (size_t i = entry.textStart; i < g_listingText.size(); ++i)
+        if (g_listingText[i] == '/')
+            g_listingText[i] = '\\';
+    g_listingText.append(name);
     entry.size = size;
     entry.ratio = static_cast<int16_t>(ratio);
-    entry.method = method ? std::string(method, strnlen(method, 16)) : std::string();
+    const std::string methodName = method ? std::string(method, strnlen(method, 16)) : std::string();
+    const auto known = std::find(g_methods.begin(), g_methods.end(), methodName);
+    entry.method = static_cast<uint16_t>(known - g_methods.begin());
+    if (known == g_methods.end())
+        g_methods.push_back(methodName);
     entry.crc = crc;
     entry.encrypted = (attributes & 64) != 0;
+    g_listing.push_back(entry);
 }
 
 std::string ProgramFolder() {
