@@ -148,7 +148,7 @@ std::string frmMain::UnpackedFolder(const KeptPlace &place) const {
         const std::string sProbe = ProbeFile();
         return !sProbe.empty() && FileExists(sProbe) == 1 ? ArchiveSubFolder() : std::string();
     }
-    return UnpackedFolderOf(WorkFolder(), place.FileName());
+    return UnpackedFolderOf(WorkFolder(), place);
 }
 
 void frmMain::RestoreOriginalArchive() {
@@ -232,12 +232,13 @@ bool frmMain::PutBackKept(QWidget *pOwner, QProgressBar *pBar, const KeptPlace &
 void frmMain::ShowPutBack(const KeptPlace &place) {
     const std::optional<KeptPlace> chosen = ChosenKeptPlace();
     const bool bChosen = chosen && chosen->sKey == place.sKey;
-    const bool bListed = std::find(m_vArchiveList.begin(), m_vArchiveList.end(),
-                                   place.FileName()) != m_vArchiveList.end();
+    const bool bListed =
+        std::any_of(m_vChoices.begin(), m_vChoices.end(), [&](const GameArchiveChoice &choice) {
+            return choice.sPath == place.ArchivePath();
+        });
     const bool bThere = FileExists(place.ArchivePath()) == 1;
     // An archive that came or went: the chooser is filled anew, the choice kept.
-    if (bListed != bThere && place.sGameFolder + place.sKey == GameBaseFolder() + place.FileName() &&
-        !RefreshArchiveChooser() && bChosen)
+    if (bListed != bThere && !RefreshArchiveChooser() && bChosen)
         return;
     if (bChosen && bThere) {
         OpenChosenArchive();

@@ -206,7 +206,7 @@ int Restore(const Command &command, KeptKind eKind) {
     const std::string sWhich = eKind == KeptKind::Original ? "original" : "previous version";
     if (!record)
         throw NotDone{"keplo-kept: no " + sWhich + " of " + place.sKey + " is kept."};
-    const std::string sUnpacked = UnpackedFolderOf(ReadWorkFolder(), place.FileName());
+    const std::string sUnpacked = UnpackedFolderOf(ReadWorkFolder(), place);
     if (!sUnpacked.empty())
         throw NotDone{"keplo-kept: " + place.sKey + " is unpacked in Keplo's work folder (" +
                       sUnpacked + "); save or cancel it in Keplo first. Nothing was changed."};

@@ -132,6 +132,53 @@ JobOutcome ArchiveJobs::Unpack(const std::string &sArchive, const std::string &s
     return outcome;
 }
 
+JobOutcome ArchiveJobs::UnpackEntries(const std::string &sArchive, const std::string &sFolder,
+                                      const std::vector<std::int32_t> &vEntries,
+                                      JobRunner &runner) {
+    const std::int32_t lCount = m_cUnzip.FileCount();
+    const bool bListed = !sArchive.empty() && m_cUnzip.ZipFile() == sArchive;
+    const bool bInListing = std::all_of(vEntries.begin(), vEntries.end(),
+                                        [&](std::int32_t l) { return l >= 1 && l <= lCount; });
+    if (!bListed || !bInListing || vEntries.empty()) {
+        JobOutcome refused;
+        refused.eKind = JobOutcome::Kind::Failed;
+        refused.lResult = -1;
+        refused.sReason = !bListed ? "the archive is not the one listed last"
+                                   : "no entry of the listing was asked for";
+        m_start = std::chrono::steady_clock::now();
+        Log("unpack entries", sArchive, refused);
+        return refused;
+    }
+    // Whatever happens, the next unpacking of the listing takes every entry again.
+    struct SelectAllAfter {
+        cUnzip &oUnzip;
+        ~SelectAllAfter() {
+            for (std::int32_t i = 1; i <= oUnzip.FileCount(); ++i)
+                oUnzip.SetFileSelected(i, true);
+        }
+    } selectAll{m_cUnzip};
+    for (std::int32_t i = 1; i <= lCount; ++i)
+        m_cUnzip.SetFileSelected(i, false);
+    for (const std::int32_t lEntry : vEntries)
+        m_cUnzip.SetFileSelected(lEntry, true);
+    m_cUnzip.SetPromptToOverwrite(false);
+    m_cUnzip.SetTestZip(false);
+    m_cUnzip.SetUseFolderNames(true);
+    m_cUnzip.SetUnzipFolder(sFolder);
+    JobOutcome outcome = Run(
+        "unpack entries", sArchive, runner,
+        [&] {
+            m_cUnzip.Unzip();
+            return m_cUnzip.LastEngineResult();
+        },
+        &UnzipByteProgress, static_cast<std::uint64_t>(vEntries.size()));
+    if (outcome.lResult > 0)
+        outcome.eKind = m_lReached.load() > 0 ? JobOutcome::Kind::Partly
+                                              : JobOutcome::Kind::Failed;
+    Log("unpack entries", sArchive, outcome);
+    return outcome;
+}
+
 JobOutcome ArchiveJobs::Test(const std::string &sArchive, JobRunner &runner) {
     if (m_cUnzip.ZipFile() != sArchive)
         m_cUnzip.SetZipFile(sArchive);
