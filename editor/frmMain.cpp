@@ -80,6 +80,7 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     new ItemEnterFilter(treArchive, [this] { treArchive_DblClick(); });
     SetUpChooserMenu();
     SetUpPreview();
+    SetUpFind();
 
     Form_Load();
 }

@@ -28,6 +28,7 @@
 #include <vector>
 
 class ChangeMarks;
+class frmFind;
 class frmPreview;
 class frmSettings;
 class QMenu;
@@ -111,8 +112,17 @@ public:
     // Fills the tree's context menu: Edit File, Open Folder, Preview.
     void FillTreeMenu(QMenu &menu);
 
-    // Fills the chooser's context menu: the chosen archive's kept versions and the
-    // check of every archive of the game (frmMainKept.cpp).
+    // Opens Find in Archives, or brings it to the front (frmMainFind.cpp).
+    void OpenFind();
+    // The Find in Archives window while it is open; nullptr otherwise.
+    frmFind *FindWindow() const;
+    // Chooses the archive as the chooser does, then selects the entry whose path is
+    // sEntryPath in the tree, its folder opened. False when the window is busy, the
+    // archive is gone or the tree does not show the entry.
+    bool OpenMatch(const GameArchiveChoice &choice, const std::string &sEntryPath);
+
+    // Fills the chooser's context menu: the chosen archive's kept versions, the check of
+    // every archive of the game and Find in Archives (frmMainKept.cpp).
     void FillChooserMenu(QMenu &menu);
     // Puts a kept version of an archive back once the user agrees (boxes owned by
     // pOwner, a copy's progress in pBar), then lists the archive again when it is the
@@ -160,6 +170,8 @@ private:
     // when it is the chosen one, the chooser filled anew when it came or went.
     void ShowPutBack(const KeptPlace &place);
 
+    // Ctrl+F for Find in Archives.
+    void SetUpFind();
     // Space, Escape and the context menu of the tree, for the preview.
     void SetUpPreview();
     // What the listing says of an entry of the tree.
@@ -189,5 +201,6 @@ private:
     std::unique_ptr<ArchiveModel> m_pArchiveModel;
     QPointer<frmSettings> m_pSettings; // the settings dialog while it is open
     QPointer<frmPreview> m_pPreview;   // the preview window while it is open
+    QPointer<frmFind> m_pFind;         // Find in Archives while it is open
     std::unique_ptr<ChangeMarks> m_pChangeMarks;
 };

@@ -1,5 +1,6 @@
 // Keplo's way back: the chooser's context menu with the chosen archive's kept versions
-// ("Restore Original Archive...", "Undo Last Save...") and "Check All Archives...".
+// ("Restore Original Archive...", "Undo Last Save..."), "Check All Archives..." and
+// "Find in Archives...".
 // What is kept, and how a version is put back, is support/kept's; the window asks
 // and shows.
 #include "editor/ChangeMarks.h"
@@ -120,6 +121,8 @@ void frmMain::FillChooserMenu(QMenu &menu) {
     menu.addSeparator();
     add(QStringLiteral("&Check All Archives..."), "mnuCheckAllArchives",
         &frmMain::CheckAllArchives, !GameFolder().empty());
+    add(QStringLiteral("&Find in Archives..."), "mnuFindInArchives", &frmMain::OpenFind,
+        !GameBaseFolder().empty());
 }
 
 void frmMain::ShowChooserMenu(const QPoint &globalPos) {
