@@ -113,6 +113,11 @@ frmFind::frmFind(QWidget *pMain, ArchivesFn fnArchives, OpenFn fnOpen)
             [this] { ShowReason(); });
     new ItemEnterFilter(m_pMatches, [this] { OpenCurrent(); });
     new ToTableKeys(m_pFind, m_pMatches);
+    // Ctrl+F here too goes back to the text box.
+    auto *pFindAgain = new QAction(this);
+    pFindAgain->setShortcut(QKeySequence::Find);
+    connect(pFindAgain, &QAction::triggered, this, &frmFind::FocusText);
+    addAction(pFindAgain);
     auto *pClose = new QAction(this);
     pClose->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(pClose, &QAction::triggered, this, &QWidget::close);
@@ -170,6 +175,12 @@ void frmFind::Search() {
                      .arg(archives.size())
                      .arg(archives.size() == 1 ? QStringLiteral("archive")
                                                : QStringLiteral("archives"));
+    bool bGreyed = false;
+    for (int nRow = 0; nRow < m_pResults->rowCount() && !bGreyed; ++nRow)
+        bGreyed = !m_pResults->HiddenReason(nRow).isEmpty();
+    if (bGreyed)
+        lines.last() += QStringLiteral(" Greyed ones are not shown in the tree: select one to "
+                                       "see why.");
     for (std::size_t a = 0; a < m_index.ArchiveCount(); ++a)
         if (!m_index.At(a).sProblem.isEmpty())
             lines << QStringLiteral("%1 could not be read: %2")
@@ -198,6 +209,11 @@ bool frmFind::OpenCurrent() {
 void frmFind::ShowReason() {
     m_pReason->setText(m_pResults->HiddenReason(m_pMatches->currentIndex().row()));
     m_pReason->setVisible(!m_pReason->text().isEmpty());
+}
+
+void frmFind::FocusText() {
+    m_pFind->setFocus();
+    m_pFind->selectAll();
 }
 
 QString frmFind::Status() const {

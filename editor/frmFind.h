@@ -40,6 +40,9 @@ public:
     // reason shown. False when nothing was handed on.
     bool OpenCurrent();
 
+    // The keyboard to the text box, its text selected.
+    void FocusText();
+
     const ArchiveSearchIndex &Index() const { return m_index; }
     const FindResultsModel &Results() const { return *m_pResults; }
     QString Status() const;

@@ -5,6 +5,8 @@
 #include "editor/frmMain.h"
 #include "support/ui/Logging.h"
 
+#include "support/ui/WindowPlacement.h"
+
 #include <QShortcut>
 
 void frmMain::SetUpFind() {
@@ -24,10 +26,12 @@ void frmMain::OpenFind() {
                 OpenMatch(choice, sPath.toStdString());
             });
         m_pFind->setAttribute(Qt::WA_DeleteOnClose);
+        PlaceBeside(m_pFind, this);
     }
     m_pFind->show();
     m_pFind->raise();
     m_pFind->activateWindow();
+    m_pFind->FocusText();
 }
 
 frmFind *frmMain::FindWindow() const {

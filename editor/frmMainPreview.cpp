@@ -13,6 +13,7 @@
 #include "support/ui/BusyState.h"
 #include "support/ui/Logging.h"
 #include "support/ui/LongJobRunner.h"
+#include "support/ui/WindowPlacement.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -123,7 +124,7 @@ void frmMain::PreviewSelectedFile() {
     if (!m_pPreview) {
         m_pPreview = new frmPreview(this);
         m_pPreview->setAttribute(Qt::WA_DeleteOnClose);
-        m_pPreview->move(frameGeometry().topRight() + QPoint(8, 0));
+        PlaceBeside(m_pPreview, this);
     }
     const PreviewKind eKind = PreviewKindOf(sName);
     QString sNote;
@@ -173,8 +174,12 @@ void frmMain::PreviewSelectedFile() {
     if (sFile.empty()) {
         m_pPreview->ShowFacts(sName, FactsText(facts), sNote);
     } else if (eKind == PreviewKind::Picture) {
+        // A picture that does not decode still has its facts to show.
         const PreviewPicture picture = ReadPreviewPicture(sFile);
-        m_pPreview->ShowPicture(sName, picture.image, picture.sNote);
+        if (picture.image.isNull())
+            m_pPreview->ShowFacts(sName, FactsText(facts), picture.sNote);
+        else
+            m_pPreview->ShowPicture(sName, picture.image, picture.sNote);
     } else {
         const PreviewText text = ReadPreviewText(sFile);
         m_pPreview->ShowText(sName, text.sText, text.sNote);

@@ -113,9 +113,12 @@ void frmPreview::ScalePicture() {
         return;
     }
     const QSize room = m_pPicture->size().boundedTo(QSize(4096, 4096)).expandedTo(QSize(1, 1));
-    QImage shown = m_image;
-    if (m_image.width() > room.width() || m_image.height() > room.height())
-        shown = m_image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Larger pictures are made smaller smoothly; smaller ones larger with their pixels
+    // kept sharp, as a texture's are meant to be seen.
+    const bool bSmaller = m_image.width() > room.width() || m_image.height() > room.height();
+    const QImage shown = m_image.scaled(room, Qt::KeepAspectRatio,
+                                        bSmaller ? Qt::SmoothTransformation
+                                                 : Qt::FastTransformation);
     m_pPicture->setPixmap(QPixmap::fromImage(shown));
 }
 
