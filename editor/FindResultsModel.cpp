@@ -16,8 +16,17 @@ void FindResultsModel::SetMatches(std::vector<SearchMatch> matches) {
     endResetModel();
 }
 
-QString FindResultsModel::HiddenReason(int nRow) const {
+bool FindResultsModel::IsHidden(int nRow) const {
     if (nRow < 0 || static_cast<std::size_t>(nRow) >= m_matches.size())
+        return false;
+    const SearchMatch &match = m_matches[static_cast<std::size_t>(nRow)];
+    const ArchiveSearchIndex::Archive &archive = m_index.At(match.lArchive);
+    return archive.choice.eShown != GameArchiveChoice::Shown::Yes ||
+           !archive.listing.Shown(match.lEntry);
+}
+
+QString FindResultsModel::HiddenReason(int nRow) const {
+    if (!IsHidden(nRow))
         return {};
     const SearchMatch &match = m_matches[static_cast<std::size_t>(nRow)];
     const ArchiveSearchIndex::Archive &archive = m_index.At(match.lArchive);
@@ -69,7 +78,7 @@ QVariant FindResultsModel::data(const QModelIndex &index, int nRole) const {
         return index.column() == kSize ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                        : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::ForegroundRole:
-        if (!HiddenReason(index.row()).isEmpty())
+        if (IsHidden(index.row()))
             return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
         return {};
     case Qt::ToolTipRole: {

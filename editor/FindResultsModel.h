@@ -20,6 +20,8 @@ public:
     void SetMatches(std::vector<SearchMatch> matches);
     const std::vector<SearchMatch> &Matches() const { return m_matches; }
 
+    // Whether the tree does not show the match in row nRow.
+    bool IsHidden(int nRow) const;
     // Why the tree does not show the match in row nRow; empty when it does.
     QString HiddenReason(int nRow) const;
 

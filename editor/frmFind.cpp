@@ -177,7 +177,7 @@ void frmFind::Search() {
                                                : QStringLiteral("archives"));
     bool bGreyed = false;
     for (int nRow = 0; nRow < m_pResults->rowCount() && !bGreyed; ++nRow)
-        bGreyed = !m_pResults->HiddenReason(nRow).isEmpty();
+        bGreyed = m_pResults->IsHidden(nRow);
     if (bGreyed)
         lines.last() += QStringLiteral(" Greyed ones are not shown in the tree: select one to "
                                        "see why.");
@@ -194,7 +194,7 @@ bool frmFind::OpenCurrent() {
     if (nRow < 0)
         return false;
     ShowReason();
-    if (!m_pResults->HiddenReason(nRow).isEmpty())
+    if (m_pResults->IsHidden(nRow))
         return false;
     const SearchMatch match = m_pResults->Matches()[static_cast<std::size_t>(nRow)];
     const ArchiveSearchIndex::Archive &archive = m_index.At(match.lArchive);
