@@ -107,14 +107,15 @@ public:
     // text or its facts, read from the archive without unpacking it, or in edit mode
     // from its unpacked file. Nothing happens when no file is selected.
     void PreviewSelectedFile();
-    // The preview window while it is open; nullptr otherwise.
+    // The preview window once it was opened (hidden while closed); nullptr before.
     frmPreview *Preview() const;
     // Fills the tree's context menu: Edit File, Open Folder, Preview.
     void FillTreeMenu(QMenu &menu);
 
     // Opens Find in Archives, or brings it to the front (frmMainFind.cpp).
     void OpenFind();
-    // The Find in Archives window while it is open; nullptr otherwise.
+    // The Find in Archives window once it was opened (hidden while closed, its listings
+    // kept); nullptr before.
     frmFind *FindWindow() const;
     // Chooses the archive as the chooser does, then selects the entry whose path is
     // sEntryPath in the tree, its folder opened. False when the window is busy, the
@@ -200,7 +201,7 @@ private:
     // The tree's nodes and the entry list (lstArchive) in one: each entry kept once.
     std::unique_ptr<ArchiveModel> m_pArchiveModel;
     QPointer<frmSettings> m_pSettings; // the settings dialog while it is open
-    QPointer<frmPreview> m_pPreview;   // the preview window while it is open
-    QPointer<frmFind> m_pFind;         // Find in Archives while it is open
+    QPointer<frmPreview> m_pPreview;   // the preview window, once opened
+    QPointer<frmFind> m_pFind;         // Find in Archives, once opened
     std::unique_ptr<ChangeMarks> m_pChangeMarks;
 };

@@ -25,7 +25,6 @@ void frmMain::OpenFind() {
             [this](const GameArchiveChoice &choice, const QString &sPath) {
                 OpenMatch(choice, sPath.toStdString());
             });
-        m_pFind->setAttribute(Qt::WA_DeleteOnClose);
         PlaceBeside(m_pFind, this);
     }
     m_pFind->show();

@@ -121,11 +121,6 @@ void frmMain::PreviewSelectedFile() {
         return;
     const QString sName = node.data(Qt::DisplayRole).toString();
     const EntryFacts facts = FactsOf(*lEntry);
-    if (!m_pPreview) {
-        m_pPreview = new frmPreview(this);
-        m_pPreview->setAttribute(Qt::WA_DeleteOnClose);
-        PlaceBeside(m_pPreview, this);
-    }
     const PreviewKind eKind = PreviewKindOf(sName);
     QString sNote;
     std::string sFile;
@@ -171,6 +166,12 @@ void frmMain::PreviewSelectedFile() {
                                << (sFile.empty() ? QStringLiteral("(facts)")
                                                  : QString::fromStdString(sFile));
 
+    // Made once, after the reading (whose busy state handles events), and kept when
+    // closed: it opens again where the user left it.
+    if (!m_pPreview) {
+        m_pPreview = new frmPreview(this);
+        PlaceBeside(m_pPreview, this);
+    }
     if (sFile.empty()) {
         m_pPreview->ShowFacts(sName, FactsText(facts), sNote);
     } else if (eKind == PreviewKind::Picture) {
