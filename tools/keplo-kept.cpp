@@ -135,7 +135,12 @@ KeptPlace FindArchive(const std::string &sGameFolder, const std::string &sName) 
     for (const KeptArchive &archive : kept) {
         const std::string sKey = FoldNameCase(archive.place.sKey);
         const std::string sFile = FoldNameCase(archive.place.FileName());
+        // A mod's archive also by the chooser's name for it: "mymod/Scripts".
+        const std::string sFolder = archive.place.Folder();
+        const std::string sChooserName =
+            sFolder.substr(sFolder.rfind('/') + 1) + "/" + StemOf(archive.place.FileName());
         if (sKey == sWanted || sFile == sWanted || FoldNameCase(StemOf(archive.place.FileName())) == sWanted ||
+            FoldNameCase(sChooserName) == sWanted ||
             (sKey.size() > sWanted.size() &&
              sKey.compare(sKey.size() - sWanted.size() - 1, std::string::npos, "/" + sWanted) == 0))
             found.push_back(archive.place);
