@@ -88,12 +88,38 @@ std::vector<std::string> ModFolders(const std::string &sGameDataFolder) {
     return folders;
 }
 
+std::string GameDataFolderOf(const std::string &sGameBaseFolder) {
+    if (sGameBaseFolder.empty())
+        return {};
+    return fs::path(WithoutSlash(sGameBaseFolder)).parent_path().string();
+}
+
+std::vector<std::string> UnreadableGameFolders(const std::string &sGameDataFolder) {
+    std::vector<std::string> unreadable;
+    if (sGameDataFolder.empty())
+        return unreadable;
+    std::error_code error;
+    for (fs::directory_iterator it(sGameDataFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string sName = it->path().filename().string();
+        std::error_code typeError;
+        if (IsHiddenName(sName) || !it->is_directory(typeError))
+            continue;
+        std::error_code readError;
+        fs::directory_iterator inner(it->path(), readError);
+        if (readError)
+            unreadable.push_back(sName + ": " + readError.message());
+    }
+    std::sort(unreadable.begin(), unreadable.end(), ChooserNameOrder);
+    return unreadable;
+}
+
 std::vector<GameArchiveChoice> GameArchiveChoices(const std::string &sGameBaseFolder) {
     std::vector<GameArchiveChoice> choices;
     if (sGameBaseFolder.empty())
         return choices;
     const std::string sBase = WithoutSlash(sGameBaseFolder);
-    const std::string sGameData = fs::path(sBase).parent_path().string();
+    const std::string sGameData = GameDataFolderOf(sGameBaseFolder);
 
     auto addFolder = [&](const std::string &sMod, const std::string &sFolder) {
         // Two files whose names differ only in letter case would share one work folder,

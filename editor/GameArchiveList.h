@@ -53,10 +53,18 @@ std::vector<std::string> ArchiveFilesIn(const std::string &sFolder);
 // archive, as spelled on disk, hidden ones left out, in name order.
 std::vector<std::string> ModFolders(const std::string &sGameDataFolder);
 
+// The folders directly below sGameDataFolder (base included, hidden ones left out)
+// that cannot be read, each as "<folder>: <why>"; their archives are missing from
+// GameArchiveChoices.
+std::vector<std::string> UnreadableGameFolders(const std::string &sGameDataFolder);
+
 // Every archive of the game in the chooser's order: the base folder's in name order,
 // then each mod folder's, folders in name order and the archives of each in name
 // order. Each is marked as the chooser shows it or leaves it out.
 std::vector<GameArchiveChoice> GameArchiveChoices(const std::string &sGameBaseFolder);
+
+// The folder GameData of a game base folder ("/g/GameData/base/" -> "/g/GameData").
+std::string GameDataFolderOf(const std::string &sGameBaseFolder);
 
 // Name order as the chooser sorts: letter case aside, then by the exact bytes.
 bool ChooserNameOrder(const std::string &a, const std::string &b);

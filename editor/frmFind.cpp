@@ -50,8 +50,9 @@ private:
 
 } // namespace
 
-frmFind::frmFind(QWidget *pMain, ArchivesFn fnArchives, OpenFn fnOpen)
-    : QWidget(pMain, Qt::Window), m_fnArchives(std::move(fnArchives)), m_fnOpen(std::move(fnOpen)) {
+frmFind::frmFind(QWidget *pMain, ArchivesFn fnArchives, UnreadableFn fnUnreadable, OpenFn fnOpen)
+    : QWidget(pMain, Qt::Window), m_fnArchives(std::move(fnArchives)),
+      m_fnUnreadable(std::move(fnUnreadable)), m_fnOpen(std::move(fnOpen)) {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find in Archives"));
     setWindowIcon(ProgramIcon());
@@ -181,6 +182,10 @@ void frmFind::Search() {
     if (bGreyed)
         lines.last() += QStringLiteral(" Greyed ones are not shown in the tree: select one to "
                                        "see why.");
+    for (const std::string &sFolder : m_fnUnreadable())
+        lines << QStringLiteral("The folder GameData/%1.")
+                     .arg(QString::fromStdString(sFolder).replace(
+                         QStringLiteral(": "), QStringLiteral(" cannot be read: ")));
     for (std::size_t a = 0; a < m_index.ArchiveCount(); ++a)
         if (!m_index.At(a).sProblem.isEmpty())
             lines << QStringLiteral("%1 could not be read: %2")

@@ -28,10 +28,12 @@ class frmFind : public QWidget {
 public:
     // The archives to search, as the chooser knows them.
     using ArchivesFn = std::function<std::vector<GameArchiveChoice>()>;
+    // The game's folders that cannot be read, each as "<folder>: <why>".
+    using UnreadableFn = std::function<std::vector<std::string>()>;
     // Chooses the match's archive and selects its entry (path "/" between folders).
     using OpenFn = std::function<void(const GameArchiveChoice &, const QString &)>;
 
-    frmFind(QWidget *pMain, ArchivesFn fnArchives, OpenFn fnOpen);
+    frmFind(QWidget *pMain, ArchivesFn fnArchives, UnreadableFn fnUnreadable, OpenFn fnOpen);
 
     // Reads every listing that is not read yet, or changed (in the main window's busy
     // state), then matches the text box's pattern.
@@ -55,6 +57,7 @@ private:
     void ShowReason();
 
     ArchivesFn m_fnArchives;
+    UnreadableFn m_fnUnreadable;
     OpenFn m_fnOpen;
     ArchiveSearchIndex m_index;
     FindResultsModel *m_pResults;

@@ -97,6 +97,14 @@ void frmMain::Form_Load() {
     InitGameFolders();
     UpdateButtons();
     FillArchiveChooser();
+    // A folder of the game that cannot be read hides its archives: the user learns why.
+    const std::vector<std::string> unreadable =
+        UnreadableGameFolders(GameDataFolderOf(GameBaseFolder()));
+    if (!unreadable.empty())
+        lblStatus->setText(lblStatus->text() + QStringLiteral(" GameData/") +
+                           QString::fromStdString(unreadable.front()).replace(
+                               QStringLiteral(": "), QStringLiteral(" cannot be read: ")) +
+                           QLatin1Char('.'));
 }
 
 void frmMain::SetDefaultWorkFolder() {

@@ -159,6 +159,10 @@ private:
     // Shift+F10 while the chooser has the focus.
     void SetUpChooserMenu();
     void ShowChooserMenu(const QPoint &globalPos);
+    // One item of a context menu: named, enabled or not, acting through pHandler once
+    // the menu is gone.
+    void AddMenuItem(QMenu &menu, const QString &sText, const char *sName,
+                     void (frmMain::*pHandler)(), bool bEnabled);
     void RestoreOriginalArchive();
     void UndoLastSave();
     void CheckAllArchives();

@@ -22,6 +22,7 @@ void frmMain::OpenFind() {
                 // The chooser's archives as they are now: added or removed ones count.
                 return GameArchiveChoices(GameBaseFolder());
             },
+            [this] { return UnreadableGameFolders(GameDataFolderOf(GameBaseFolder())); },
             [this](const GameArchiveChoice &choice, const QString &sPath) {
                 OpenMatch(choice, sPath.toStdString());
             });

@@ -105,15 +105,8 @@ void frmMain::SetUpChooserMenu() {
 void frmMain::FillChooserMenu(QMenu &menu) {
     const std::optional<KeptPlace> place = ChosenKeptPlace();
     const KeptArchive kept = place ? ReadKept(*place) : KeptArchive{};
-    // Each item acts once the menu is gone: a menu deletes itself when it closes, which
-    // the long jobs' event handling would otherwise do under its feet.
     auto add = [&](const QString &sText, const char *sName, void (frmMain::*pHandler)(),
-                   bool bEnabled) {
-        QAction *pAction = menu.addAction(sText);
-        pAction->setObjectName(QString::fromLatin1(sName));
-        pAction->setEnabled(bEnabled);
-        connect(pAction, &QAction::triggered, this, pHandler, Qt::QueuedConnection);
-    };
+                   bool bEnabled) { AddMenuItem(menu, sText, sName, pHandler, bEnabled); };
     add(QStringLiteral("&Restore Original Archive..."), "mnuRestoreOriginal",
         &frmMain::RestoreOriginalArchive, place && kept.original);
     add(QStringLiteral("&Undo Last Save..."), "mnuUndoLastSave", &frmMain::UndoLastSave,
@@ -123,6 +116,16 @@ void frmMain::FillChooserMenu(QMenu &menu) {
         &frmMain::CheckAllArchives, !GameFolder().empty());
     add(QStringLiteral("&Find in Archives..."), "mnuFindInArchives", &frmMain::OpenFind,
         !GameBaseFolder().empty());
+}
+
+void frmMain::AddMenuItem(QMenu &menu, const QString &sText, const char *sName,
+                          void (frmMain::*pHandler)(), bool bEnabled) {
+    QAction *pAction = menu.addAction(sText);
+    pAction->setObjectName(QString::fromLatin1(sName));
+    pAction->setEnabled(bEnabled);
+    // The item acts once the menu is gone: a menu deletes itself when it closes, which
+    // the long jobs' event handling would otherwise do under its feet.
+    connect(pAction, &QAction::triggered, this, pHandler, Qt::QueuedConnection);
 }
 
 void frmMain::ShowChooserMenu(const QPoint &globalPos) {

@@ -79,14 +79,8 @@ void frmMain::SetUpPreview() {
 
 void frmMain::FillTreeMenu(QMenu &menu) {
     const bool bFile = m_pArchiveModel->IsFileNode(SelectedNode());
-    // Each item acts once the menu is gone, as the chooser's do.
     auto add = [&](const QString &sText, const char *sName, void (frmMain::*pHandler)(),
-                   bool bEnabled) {
-        QAction *pAction = menu.addAction(sText);
-        pAction->setObjectName(QString::fromLatin1(sName));
-        pAction->setEnabled(bEnabled);
-        connect(pAction, &QAction::triggered, this, pHandler, Qt::QueuedConnection);
-    };
+                   bool bEnabled) { AddMenuItem(menu, sText, sName, pHandler, bEnabled); };
     add(QStringLiteral("&Edit File"), "mnuEditFile", &frmMain::EditSelectedFile,
         bFile && cmdEditFile->isEnabled());
     add(QStringLiteral("&Open Folder"), "mnuOpenFolder", &frmMain::OpenSelectedFolder,

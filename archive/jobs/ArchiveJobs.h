@@ -95,6 +95,9 @@ private:
                    bool (*fnBytes)(std::uint64_t &, std::uint64_t &), std::uint64_t lEntries,
                    const std::string &sBaseFolder = std::string());
     void Log(const char *sJob, const std::string &sArchive, const JobOutcome &outcome) const;
+    // Unpacks the selected entries of the listing into sFolder (lEntries of them).
+    JobOutcome RunUnpack(const char *sJob, const std::string &sArchive, const std::string &sFolder,
+                         UnpackLayout eLayout, JobRunner &runner, std::uint64_t lEntries);
 
     cUnzip &m_cUnzip;
     cZip &m_cZ;

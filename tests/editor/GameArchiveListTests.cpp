@@ -98,6 +98,22 @@ TEST_F(GameArchiveListTest, AModFolderThatIsALinkIsFollowedAndOneThatCannotBeRea
         EXPECT_TRUE(choices.contains(QStringLiteral("linked/Far <- linked|far.vl2")));
 }
 
+TEST_F(GameArchiveListTest, AFolderThatCannotBeReadIsNamedWithTheReason) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder";
+    Make(QStringLiteral("base/scripts.vl2"));
+    Make(QStringLiteral("locked/x.vl2"));
+    const QString sLocked = m_dir.path() + QStringLiteral("/GameData/locked");
+    QFile::setPermissions(sLocked, QFileDevice::WriteOwner);
+    const std::vector<std::string> unreadable = UnreadableGameFolders(GameData());
+    QFile::setPermissions(sLocked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_EQ(unreadable[0].rfind("locked: ", 0), 0u) << unreadable[0];
+    EXPECT_TRUE(UnreadableGameFolders(GameData()).empty());
+    EXPECT_EQ(GameDataFolderOf(Base()), GameData());
+}
+
 TEST_F(GameArchiveListTest, NoGameGivesNoArchives) {
     EXPECT_TRUE(GameArchiveChoices("").empty());
     EXPECT_TRUE(GameArchiveChoices("/nonexistent/GameData/base/").empty());
