@@ -133,7 +133,22 @@ void frmFind::showEvent(QShowEvent *pEvent) {
     QTimer::singleShot(0, this, [this] { Search(); });
 }
 
+bool frmFind::event(QEvent *pEvent) {
+    // Coming back to the window picks up archives changed meanwhile, as a key would.
+    if (pEvent->type() == QEvent::WindowActivate && isEnabled() && !m_pFind->text().isEmpty())
+        Search();
+    return QWidget::event(pEvent);
+}
+
 void frmFind::Search() {
+    // The busy state below handles events: no second search may start inside it.
+    if (m_bSearching)
+        return;
+    m_bSearching = true;
+    struct Done {
+        bool &bFlag;
+        ~Done() { bFlag = false; }
+    } done{m_bSearching};
     const std::size_t lToRead = m_index.Prepare(m_fnArchives());
     const bool bReadBefore = m_index.ListingsRead() > 0;
     if (lToRead > 0) {

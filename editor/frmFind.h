@@ -51,6 +51,7 @@ public:
     QString Reason() const;
 
 protected:
+    bool event(QEvent *pEvent) override;
     void showEvent(QShowEvent *pEvent) override;
 
 private:
@@ -66,4 +67,5 @@ private:
     QLabel *m_pReason;
     QLabel *m_pStatus;
     QProgressBar *m_pBar;
+    bool m_bSearching = false;
 };
