@@ -29,6 +29,7 @@ frmPreview::frmPreview(QWidget *pOwner) : QWidget(pOwner, Qt::Tool) {
     m_pPicture->setAlignment(Qt::AlignCenter);
     m_pPicture->setMinimumSize(1, 1);
     m_pPicture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_pPicture->installEventFilter(this);
     m_pPixelSize = new QLabel(m_pPicturePage);
     m_pPixelSize->setObjectName(QStringLiteral("lblPixelSize"));
     m_pPixelSize->setAlignment(Qt::AlignCenter);
@@ -122,10 +123,12 @@ void frmPreview::ScalePicture() {
     m_pPicture->setPixmap(QPixmap::fromImage(shown));
 }
 
-void frmPreview::resizeEvent(QResizeEvent *pEvent) {
-    QWidget::resizeEvent(pEvent);
-    if (m_eShown == PreviewKind::Picture)
+bool frmPreview::eventFilter(QObject *pWatched, QEvent *pEvent) {
+    // The picture fits the room its label has, once laid out and whenever it changes.
+    if (pWatched == m_pPicture && pEvent->type() == QEvent::Resize &&
+        m_eShown == PreviewKind::Picture)
         ScalePicture();
+    return QWidget::eventFilter(pWatched, pEvent);
 }
 
 void frmPreview::keyPressEvent(QKeyEvent *pEvent) {

@@ -37,7 +37,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *pEvent) override;
-    void resizeEvent(QResizeEvent *pEvent) override;
+    bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
     void Begin(const QString &sFileName, const QString &sNote, QWidget *pPage);

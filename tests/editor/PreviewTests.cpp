@@ -82,6 +82,15 @@ TEST_F(PreviewTest, SpaceShowsAPictureWithItsPixelSizeReadFromTheArchiveAlone) {
     EXPECT_EQ(Preview()->Shown(), PreviewKind::Picture);
     EXPECT_EQ(Preview()->Picture().size(), QSize(64, 32));
     EXPECT_EQ(Preview()->PixelSize(), QStringLiteral("64 × 32 pixels"));
+    // Scaled to fit the room it has: as wide or as high as it.
+    const QLabel *pPicture = Preview()->findChild<QLabel *>(QStringLiteral("picPreview"));
+    ASSERT_NE(pPicture, nullptr);
+    const QSize shown = pPicture->pixmap().size();
+    EXPECT_GT(pPicture->width(), 64);
+    EXPECT_TRUE(shown.width() == pPicture->width() || shown.height() == pPicture->height())
+        << shown.width() << "x" << shown.height() << " in " << pPicture->width() << "x"
+        << pPicture->height();
+    EXPECT_EQ(shown.width(), 2 * shown.height());
     EXPECT_TRUE(Preview()->Note().isEmpty());
     // It never takes the keyboard from the tree.
     EXPECT_TRUE(Preview()->testAttribute(Qt::WA_ShowWithoutActivating));
