@@ -136,6 +136,12 @@ std::int32_t cUnzip::FilePackedSize(std::int32_t lIndex) const {
 std::int32_t cUnzip::FileCompressionRatio(std::int32_t lIndex) const {
     return Entry(lIndex).lRatio;
 }
+std::uint64_t cUnzip::FileBytes(std::int32_t lIndex) const {
+    return static_cast<std::uint32_t>(Entry(lIndex).lSize);
+}
+std::uint64_t cUnzip::FilePackedBytes(std::int32_t lIndex) const {
+    return Entry(lIndex).lPackedSize;
+}
 ArchiveDate cUnzip::FileDate(std::int32_t lIndex) const {
     const ListEntry &tEntry = Entry(lIndex);
     return ArchiveDate{tEntry.lYear,   tEntry.nMonth,  tEntry.nDay,
@@ -159,7 +165,8 @@ void cUnzip::SetFileSelected(std::int32_t lIndex, bool bState) {
 
 void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder,
                           const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC,
-                          bool bEncrypted, std::int32_t lRatio, const std::string &sMethod) {
+                          bool bEncrypted, std::int32_t lRatio, const std::string &sMethod,
+                          std::uint32_t lPackedSize) {
     // Folder entries of the archive have no name and are not listed.
     if (sName.empty())
         return;
@@ -186,6 +193,7 @@ void cUnzip::AddListEntry(const std::string &sName, const std::string &sFolder,
     tEntry.nNameLength = static_cast<std::uint16_t>(sName.size());
     tEntry.lSize = lSize;
     tEntry.lRatio = lRatio;
+    tEntry.lPackedSize = lPackedSize;
     tEntry.nMethod = static_cast<std::uint16_t>(lMethod - 1);
     tEntry.lYear = dDate.Year;
     tEntry.nMonth = static_cast<std::uint8_t>(dDate.Month);

@@ -94,6 +94,10 @@ public:
     // does not fit in 32 bits.
     std::int32_t FilePackedSize(std::int32_t lIndex) const;
     std::int32_t FileCompressionRatio(std::int32_t lIndex) const;
+    // The entry's size and packed size in bytes as the engine reports them, read as
+    // the unsigned numbers they are: sizes of 2 GiB and more come out right.
+    std::uint64_t FileBytes(std::int32_t lIndex) const;
+    std::uint64_t FilePackedBytes(std::int32_t lIndex) const;
     ArchiveDate FileDate(std::int32_t lIndex) const;
     std::uint32_t FileCRC(std::int32_t lIndex) const;
     std::string FileCompressionMethod(std::int32_t lIndex) const;
@@ -128,6 +132,7 @@ private:
         std::uint64_t lTextStart;
         std::int32_t lSize;
         std::int32_t lRatio;
+        std::uint32_t lPackedSize;
         std::uint32_t lCRC;
         std::int32_t lYear;
         std::uint16_t nFolderLength;
@@ -151,7 +156,8 @@ private:
     friend struct UnzipModuleAccess;
     void AddListEntry(const std::string &sName, const std::string &sFolder,
                       const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC,
-                      bool bEncrypted, std::int32_t lRatio, const std::string &sMethod);
+                      bool bEncrypted, std::int32_t lRatio, const std::string &sMethod,
+                      std::uint32_t lPackedSize);
 
     cUnzipEvents *m_pOwner = nullptr;
     std::string m_sZipFile;

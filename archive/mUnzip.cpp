@@ -17,8 +17,10 @@ struct UnzipModuleAccess {
     static cUnzipEvents *Owner(cUnzip &oUnzip) { return oUnzip.m_pOwner; }
     static void AddListEntry(cUnzip &oUnzip, const std::string &sName, const std::string &sFolder,
                              const ArchiveDate &dDate, std::int32_t lSize, std::uint32_t lCRC,
-                             bool bEncrypted, std::int32_t lRatio, const std::string &sMethod) {
-        oUnzip.AddListEntry(sName, sFolder, dDate, lSize, lCRC, bEncrypted, lRatio, sMethod);
+                             bool bEncrypted, std::int32_t lRatio, const std::string &sMethod,
+                             std::uint32_t lPackedSize) {
+        oUnzip.AddListEntry(sName, sFolder, dDate, lSize, lCRC, bEncrypted, lRatio, sMethod,
+                            lPackedSize);
     }
 };
 
@@ -185,7 +187,7 @@ std::int32_t OnUnzipPassword(char *pBuffer, std::int32_t lSize, char *, char *) 
                                  });
 }
 
-void OnUnzipListEntry(std::uint32_t, std::uint32_t lSize, std::int32_t lRatio, std::uint32_t lMonth,
+void OnUnzipListEntry(std::uint32_t lPackedSize, std::uint32_t lSize, std::int32_t lRatio, std::uint32_t lMonth,
                       std::uint32_t lDay, std::uint32_t lYear, std::uint32_t lHour,
                       std::uint32_t lMinute, std::uint32_t, char *pPath, char *pMethod,
                       std::uint32_t lCRC, std::uint32_t lAttributes) {
@@ -211,7 +213,7 @@ void OnUnzipListEntry(std::uint32_t, std::uint32_t lSize, std::int32_t lRatio, s
         if (g_pCurrentUnzip != nullptr)
             UnzipModuleAccess::AddListEntry(*g_pCurrentUnzip, sName, sFolder, dDate,
                                             static_cast<std::int32_t>(lSize), lCRC, bEncrypted,
-                                            lWideRatio, sMethod);
+                                            lWideRatio, sMethod, lPackedSize);
     } catch (...) {
     }
 }

@@ -3,6 +3,7 @@
 #include "editor/ArchiveNames.h"
 #include "editor/ChangeMarks.h"
 #include "editor/FileTypes.h"
+#include "editor/GameArchiveList.h"
 #include "editor/ItemEnterFilter.h"
 #include "editor/SavePlan.h"
 #include "editor/SnapshotFile.h"
@@ -24,6 +25,8 @@
 #include "support/ui/Logging.h"
 #include "support/ui/WindowPlacement.h"
 
+#include <QAbstractItemView>
+#include <QScrollBar>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -50,19 +53,14 @@ QString Caption() {
         .arg(version.lRevision);
 }
 
-// Name order as the file list shows it: letter case aside, then by the exact bytes.
-bool NameOrder(const std::string &a, const std::string &b) {
-    const int nOrder =
-        QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive);
-    return nOrder != 0 ? nOrder < 0 : a < b;
-}
-
 } // namespace
 
 frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     InitEditorResources();
     setupUi(this);
     FitCaptionFont(this);
+    // The status line names archives, and a mod folder's name may hold anything.
+    lblStatus->setTextFormat(Qt::PlainText);
     setWindowIcon(ProgramIcon());
     for (int i = 0; i < kTreeIconCount; ++i)
         m_imgIcons16[i] = QIcon(QStringLiteral(":/icons/tree%1.png").arg(i + 1));
@@ -81,6 +79,8 @@ frmMain::frmMain(QWidget *parent) : GameWindow(parent) {
     connect(treArchive, &QTreeView::doubleClicked, this, &frmMain::treArchive_DblClick);
     new ItemEnterFilter(treArchive, [this] { treArchive_DblClick(); });
     SetUpChooserMenu();
+    SetUpPreview();
+    SetUpFind();
 
     Form_Load();
 }
@@ -97,6 +97,14 @@ void frmMain::Form_Load() {
     InitGameFolders();
     UpdateButtons();
     FillArchiveChooser();
+    // A folder of the game that cannot be read hides its archives: the user learns why.
+    const std::vector<std::string> unreadable =
+        UnreadableGameFolders(GameDataFolderOf(GameBaseFolder()));
+    if (!unreadable.empty())
+        lblStatus->setText(lblStatus->text() + QStringLiteral(" GameData/") +
+                           QString::fromStdString(unreadable.front()).replace(
+                               QStringLiteral(": "), QStringLiteral(" cannot be read: ")) +
+                           QLatin1Char('.'));
 }
 
 void frmMain::SetDefaultWorkFolder() {
@@ -105,56 +113,46 @@ void frmMain::SetDefaultWorkFolder() {
 }
 
 void frmMain::FillArchiveChooser() {
-    m_vArchiveList.clear();
+    m_vArchiveList = ArchiveFilesIn(GameBaseFolder());
+    m_vChoices = GameArchiveChoices(GameBaseFolder());
     drpVL2File->clear();
-    if (!GameBaseFolder().empty()) {
-        // A missing or unreadable folder lists nothing: the chooser stays empty.
-        std::error_code error;
-        for (std::filesystem::directory_iterator it(GameBaseFolder(), error), end;
-             !error && it != end; it.increment(error)) {
-            const std::string sName = it->path().filename().string();
-            std::error_code typeError;
-            if (sName.front() != '.' && IsArchiveFileName(sName) && it->is_regular_file(typeError))
-                m_vArchiveList.push_back(sName);
-        }
-    }
-    std::sort(m_vArchiveList.begin(), m_vArchiveList.end(), NameOrder);
-
-    for (std::size_t i = 0; i < m_vArchiveList.size(); ++i) {
-        const QString sDisplay = ArchiveDisplayName(QString::fromStdString(m_vArchiveList[i]));
-        if (sDisplay == QLatin1String("Interiors"))
+    int nWidest = 0;
+    for (std::size_t i = 0; i < m_vChoices.size(); ++i) {
+        const GameArchiveChoice &choice = m_vChoices[i];
+        if (choice.eShown != GameArchiveChoice::Shown::Yes)
             continue;
-        // Two files whose names differ only in letter case would share one archive
-        // sub-folder, and saving one would pack the other's files: only the first
-        // in name order is offered.
-        if (drpVL2File->findText(sDisplay, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
-            continue;
-        drpVL2File->addItem(sDisplay, QVariant::fromValue(static_cast<qulonglong>(i)));
+        drpVL2File->addItem(choice.sDisplay, QVariant::fromValue(static_cast<qulonglong>(i)));
+        nWidest = std::max(nWidest, drpVL2File->fontMetrics().horizontalAdvance(choice.sDisplay));
     }
     drpVL2File->setCurrentIndex(-1);
+    // The drop-down list shows whole names, however narrow the chooser is: a mod's
+    // archives carry their folder's name before their own.
+    const int nMargins = 2 * drpVL2File->view()->frameWidth() +
+                         drpVL2File->view()->verticalScrollBar()->sizeHint().width() + 16;
+    drpVL2File->view()->setMinimumWidth(std::max(drpVL2File->width(), nWidest + nMargins));
+}
+
+const GameArchiveChoice *frmMain::ChosenArchive() const {
+    const int nChosen = drpVL2File->currentIndex();
+    if (nChosen < 0)
+        return nullptr;
+    const auto nListed = drpVL2File->itemData(nChosen).toULongLong();
+    return nListed < m_vChoices.size() ? &m_vChoices[nListed] : nullptr;
 }
 
 std::string frmMain::ArchiveFileName() const {
-    const int nChosen = drpVL2File->currentIndex();
-    if (nChosen < 0)
-        return {};
-    const auto nListed = drpVL2File->itemData(nChosen).toULongLong();
-    if (nListed >= m_vArchiveList.size())
-        return {};
-    return m_vArchiveList[nListed];
+    const GameArchiveChoice *pChosen = ChosenArchive();
+    return pChosen ? pChosen->sFileName : std::string();
 }
 
 std::string frmMain::ArchivePath() const {
-    const std::string sFileName = ArchiveFileName();
-    return sFileName.empty() ? std::string() : GameBaseFolder() + sFileName;
+    const GameArchiveChoice *pChosen = ChosenArchive();
+    return pChosen ? pChosen->sPath : std::string();
 }
 
 std::string frmMain::ArchiveSubFolder() const {
-    const std::string sWorkFolder = WorkFolder();
-    const QString sDisplay = drpVL2File->currentText();
-    if (sWorkFolder.empty() || sDisplay.isEmpty())
-        return {};
-    return sWorkFolder + "/" + DiskPart(sDisplay);
+    const GameArchiveChoice *pChosen = ChosenArchive();
+    return pChosen ? pChosen->SubFolder(WorkFolder()) : std::string();
 }
 
 std::string frmMain::ProbeFile() const {
@@ -293,16 +291,14 @@ void frmMain::cmdExtract_Click() {
 }
 
 std::string frmMain::PrepareUnpackFolder() {
-    std::string sWorkFolder = WorkFolder();
-    if (sWorkFolder.empty()) {
+    if (WorkFolder().empty())
         SetDefaultWorkFolder();
-        sWorkFolder = WorkFolder();
-    }
-    const std::string sTarget = sWorkFolder + "/" + DiskPart(drpVL2File->currentText());
-    // The default work folder may lie in a folder that does not exist yet, so its
-    // parents are made too. Failures are left to show when the unpacking fails.
+    const std::string sTarget = ArchiveSubFolder();
+    // The default work folder may lie in a folder that does not exist yet, and a mod
+    // archive's folder lies below the mod's: its parents are made too. Failures are
+    // left to show when the unpacking fails.
     std::error_code error;
-    std::filesystem::create_directories(sWorkFolder, error);
+    std::filesystem::create_directories(std::filesystem::path(sTarget).parent_path(), error);
     std::filesystem::create_directory(sTarget, error);
     // The unpack job sets the unzip component for its layout: no questions, the
     // entries in their folders.
@@ -424,6 +420,8 @@ void frmMain::RemoveUnpackedFiles() {
 
     // Every node with children names a folder, in the order the nodes were added.
     const std::vector<std::string> folders = m_pArchiveModel->FolderNodePaths(sSubFolder);
+    const GameArchiveChoice *pChosen = ChosenArchive();
+    const bool bMod = pChosen && pChosen->IsMod();
     // The folders go on a thread of their own: an archive may have many.
     RunLongJob([&] {
         DeleteLooseFiles(sSubFolder);
@@ -435,6 +433,15 @@ void frmMain::RemoveUnpackedFiles() {
         // Folders that held only unpacked files (the parents of nested categories,
         // folders of hidden types) would otherwise stay behind empty.
         RemoveEmptyFolders(sSubFolder);
+        // A mod archive's folder lies below its mod's and ".mods": each goes once empty.
+        if (bMod) {
+            std::error_code error;
+            const std::filesystem::path modFolder = std::filesystem::path(sSubFolder).parent_path();
+            if (std::filesystem::is_empty(modFolder, error) && !error)
+                std::filesystem::remove(modFolder, error);
+            if (std::filesystem::is_empty(modFolder.parent_path(), error) && !error)
+                std::filesystem::remove(modFolder.parent_path(), error);
+        }
     });
 
     ProgressBar->hide();

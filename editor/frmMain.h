@@ -10,6 +10,8 @@
 #include "archive/cZip.h"
 #include "archive/jobs/ArchiveJobs.h"
 #include "editor/ArchiveModel.h"
+#include "editor/GameArchiveList.h"
+#include "editor/PreviewContent.h"
 #include "platform/desktop/DesktopServices.h"
 #include "support/kept/KeptPlaces.h"
 #include "support/kept/KeptRecord.h"
@@ -26,6 +28,8 @@
 #include <vector>
 
 class ChangeMarks;
+class frmFind;
+class frmPreview;
 class frmSettings;
 class QMenu;
 class QProgressBar;
@@ -40,11 +44,18 @@ public:
     // The archive list: the file names in the game base folder that end in ".vl2",
     // as spelled on disk, in name order.
     const std::vector<std::string> &ArchiveList() const { return m_vArchiveList; }
+    // Every archive of the game in the chooser's order, those it leaves out included:
+    // the base archives, then the mods'.
+    const std::vector<GameArchiveChoice> &ArchiveChoices() const { return m_vChoices; }
+    // The chosen archive; nullptr when none is chosen.
+    const GameArchiveChoice *ChosenArchive() const;
 
     // The chosen archive's file as listed on disk; empty when none is chosen.
     std::string ArchivePath() const;
-    // Work folder + "/" + the archive display name as the chooser shows it; empty when
-    // no archive is chosen or no work folder is configured.
+    // The folder the chosen archive's files are unpacked into: work folder + "/" + the
+    // archive display name for a base archive, work folder + "/.mods/<mod>/" + its
+    // display name for a mod archive; empty when no archive is chosen or no work
+    // folder is configured.
     std::string ArchiveSubFolder() const;
     // Archive sub-folder + "/" + the tree's first node + "/" + its first child: the
     // file whose existence means that the chosen archive is unpacked. Empty when
@@ -92,8 +103,27 @@ public:
     // Opens the selected category's unpacked folder in the desktop's file manager.
     void OpenSelectedFolder();
 
-    // Fills the chooser's context menu: the chosen archive's kept versions and the
-    // check of every archive of the game (frmMainKept.cpp).
+    // Shows the selected file in the preview window (frmMainPreview.cpp): a picture, its
+    // text or its facts, read from the archive without unpacking it, or in edit mode
+    // from its unpacked file. Nothing happens when no file is selected.
+    void PreviewSelectedFile();
+    // The preview window once it was opened (hidden while closed); nullptr before.
+    frmPreview *Preview() const;
+    // Fills the tree's context menu: Edit File, Open Folder, Preview.
+    void FillTreeMenu(QMenu &menu);
+
+    // Opens Find in Archives, or brings it to the front (frmMainFind.cpp).
+    void OpenFind();
+    // The Find in Archives window once it was opened (hidden while closed, its listings
+    // kept); nullptr before.
+    frmFind *FindWindow() const;
+    // Chooses the archive as the chooser does, then selects the entry whose path is
+    // sEntryPath in the tree, its folder opened. False when the window is busy, the
+    // archive is gone or the tree does not show the entry.
+    bool OpenMatch(const GameArchiveChoice &choice, const std::string &sEntryPath);
+
+    // Fills the chooser's context menu: the chosen archive's kept versions, the check of
+    // every archive of the game and Find in Archives (frmMainKept.cpp).
     void FillChooserMenu(QMenu &menu);
     // Puts a kept version of an archive back once the user agrees (boxes owned by
     // pOwner, a copy's progress in pBar), then lists the archive again when it is the
@@ -129,6 +159,10 @@ private:
     // Shift+F10 while the chooser has the focus.
     void SetUpChooserMenu();
     void ShowChooserMenu(const QPoint &globalPos);
+    // One item of a context menu: named, enabled or not, acting through pHandler once
+    // the menu is gone.
+    void AddMenuItem(QMenu &menu, const QString &sText, const char *sName,
+                     void (frmMain::*pHandler)(), bool bEnabled);
     void RestoreOriginalArchive();
     void UndoLastSave();
     void CheckAllArchives();
@@ -140,6 +174,13 @@ private:
     // The chooser and the tree once an archive was put back: the archive listed anew
     // when it is the chosen one, the chooser filled anew when it came or went.
     void ShowPutBack(const KeptPlace &place);
+
+    // Ctrl+F for Find in Archives.
+    void SetUpFind();
+    // Space, Escape and the context menu of the tree, for the preview.
+    void SetUpPreview();
+    // What the listing says of an entry of the tree.
+    EntryFacts FactsOf(std::size_t lEntry) const;
 
     // The text editor command: the "TXT" program followed by one blank, or, when none
     // is configured, the plain text editor fallback followed by one blank.
@@ -159,9 +200,12 @@ private:
     // The jobs that list, unpack and pack through the two components.
     ArchiveJobs m_jobs{m_cUnzip, m_cZ};
     std::vector<std::string> m_vArchiveList; // filVL2
+    std::vector<GameArchiveChoice> m_vChoices; // what the chooser's items stand for
     std::array<QIcon, kTreeIconCount> m_imgIcons16;
     // The tree's nodes and the entry list (lstArchive) in one: each entry kept once.
     std::unique_ptr<ArchiveModel> m_pArchiveModel;
     QPointer<frmSettings> m_pSettings; // the settings dialog while it is open
+    QPointer<frmPreview> m_pPreview;   // the preview window, once opened
+    QPointer<frmFind> m_pFind;         // Find in Archives, once opened
     std::unique_ptr<ChangeMarks> m_pChangeMarks;
 };

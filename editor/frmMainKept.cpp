@@ -1,5 +1,6 @@
 // Keplo's way back: the chooser's context menu with the chosen archive's kept versions
-// ("Restore Original Archive...", "Undo Last Save...") and "Check All Archives...".
+// ("Restore Original Archive...", "Undo Last Save..."), "Check All Archives..." and
+// "Find in Archives...".
 // What is kept, and how a version is put back, is support/kept's; the window asks
 // and shows.
 #include "editor/ChangeMarks.h"
@@ -104,15 +105,8 @@ void frmMain::SetUpChooserMenu() {
 void frmMain::FillChooserMenu(QMenu &menu) {
     const std::optional<KeptPlace> place = ChosenKeptPlace();
     const KeptArchive kept = place ? ReadKept(*place) : KeptArchive{};
-    // Each item acts once the menu is gone: a menu deletes itself when it closes, which
-    // the long jobs' event handling would otherwise do under its feet.
     auto add = [&](const QString &sText, const char *sName, void (frmMain::*pHandler)(),
-                   bool bEnabled) {
-        QAction *pAction = menu.addAction(sText);
-        pAction->setObjectName(QString::fromLatin1(sName));
-        pAction->setEnabled(bEnabled);
-        connect(pAction, &QAction::triggered, this, pHandler, Qt::QueuedConnection);
-    };
+                   bool bEnabled) { AddMenuItem(menu, sText, sName, pHandler, bEnabled); };
     add(QStringLiteral("&Restore Original Archive..."), "mnuRestoreOriginal",
         &frmMain::RestoreOriginalArchive, place && kept.original);
     add(QStringLiteral("&Undo Last Save..."), "mnuUndoLastSave", &frmMain::UndoLastSave,
@@ -120,6 +114,18 @@ void frmMain::FillChooserMenu(QMenu &menu) {
     menu.addSeparator();
     add(QStringLiteral("&Check All Archives..."), "mnuCheckAllArchives",
         &frmMain::CheckAllArchives, !GameFolder().empty());
+    add(QStringLiteral("&Find in Archives..."), "mnuFindInArchives", &frmMain::OpenFind,
+        !GameBaseFolder().empty());
+}
+
+void frmMain::AddMenuItem(QMenu &menu, const QString &sText, const char *sName,
+                          void (frmMain::*pHandler)(), bool bEnabled) {
+    QAction *pAction = menu.addAction(sText);
+    pAction->setObjectName(QString::fromLatin1(sName));
+    pAction->setEnabled(bEnabled);
+    // The item acts once the menu is gone: a menu deletes itself when it closes, which
+    // the long jobs' event handling would otherwise do under its feet.
+    connect(pAction, &QAction::triggered, this, pHandler, Qt::QueuedConnection);
 }
 
 void frmMain::ShowChooserMenu(const QPoint &globalPos) {
@@ -148,7 +154,7 @@ std::string frmMain::UnpackedFolder(const KeptPlace &place) const {
         const std::string sProbe = ProbeFile();
         return !sProbe.empty() && FileExists(sProbe) == 1 ? ArchiveSubFolder() : std::string();
     }
-    return UnpackedFolderOf(WorkFolder(), place.FileName());
+    return UnpackedFolderOf(WorkFolder(), place);
 }
 
 void frmMain::RestoreOriginalArchive() {
@@ -232,12 +238,13 @@ bool frmMain::PutBackKept(QWidget *pOwner, QProgressBar *pBar, const KeptPlace &
 void frmMain::ShowPutBack(const KeptPlace &place) {
     const std::optional<KeptPlace> chosen = ChosenKeptPlace();
     const bool bChosen = chosen && chosen->sKey == place.sKey;
-    const bool bListed = std::find(m_vArchiveList.begin(), m_vArchiveList.end(),
-                                   place.FileName()) != m_vArchiveList.end();
+    const bool bListed =
+        std::any_of(m_vChoices.begin(), m_vChoices.end(), [&](const GameArchiveChoice &choice) {
+            return choice.sPath == place.ArchivePath();
+        });
     const bool bThere = FileExists(place.ArchivePath()) == 1;
     // An archive that came or went: the chooser is filled anew, the choice kept.
-    if (bListed != bThere && place.sGameFolder + place.sKey == GameBaseFolder() + place.FileName() &&
-        !RefreshArchiveChooser() && bChosen)
+    if (bListed != bThere && !RefreshArchiveChooser() && bChosen)
         return;
     if (bChosen && bThere) {
         OpenChosenArchive();

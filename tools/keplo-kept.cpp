@@ -135,7 +135,12 @@ KeptPlace FindArchive(const std::string &sGameFolder, const std::string &sName) 
     for (const KeptArchive &archive : kept) {
         const std::string sKey = FoldNameCase(archive.place.sKey);
         const std::string sFile = FoldNameCase(archive.place.FileName());
+        // A mod's archive also by the chooser's name for it: "mymod/Scripts".
+        const std::string sFolder = archive.place.Folder();
+        const std::string sChooserName =
+            sFolder.substr(sFolder.rfind('/') + 1) + "/" + StemOf(archive.place.FileName());
         if (sKey == sWanted || sFile == sWanted || FoldNameCase(StemOf(archive.place.FileName())) == sWanted ||
+            FoldNameCase(sChooserName) == sWanted ||
             (sKey.size() > sWanted.size() &&
              sKey.compare(sKey.size() - sWanted.size() - 1, std::string::npos, "/" + sWanted) == 0))
             found.push_back(archive.place);
@@ -206,7 +211,7 @@ int Restore(const Command &command, KeptKind eKind) {
     const std::string sWhich = eKind == KeptKind::Original ? "original" : "previous version";
     if (!record)
         throw NotDone{"keplo-kept: no " + sWhich + " of " + place.sKey + " is kept."};
-    const std::string sUnpacked = UnpackedFolderOf(ReadWorkFolder(), place.FileName());
+    const std::string sUnpacked = UnpackedFolderOf(ReadWorkFolder(), place);
     if (!sUnpacked.empty())
         throw NotDone{"keplo-kept: " + place.sKey + " is unpacked in Keplo's work folder (" +
                       sUnpacked + "); save or cancel it in Keplo first. Nothing was changed."};

@@ -111,25 +111,69 @@ JobOutcome ArchiveJobs::Unpack(const std::string &sArchive, const std::string &s
         m_cUnzip.SetZipFile(sArchive);
     for (std::int32_t i = 1; i <= m_cUnzip.FileCount(); ++i)
         m_cUnzip.SetFileSelected(i, true);
+    return RunUnpack("unpack", sArchive, sFolder, eLayout, runner,
+                     static_cast<std::uint64_t>(m_cUnzip.FileCount()));
+}
+
+JobOutcome ArchiveJobs::RunUnpack(const char *sJob, const std::string &sArchive,
+                                  const std::string &sFolder, UnpackLayout eLayout,
+                                  JobRunner &runner, std::uint64_t lEntries) {
     m_cUnzip.SetPromptToOverwrite(false);
     m_cUnzip.SetTestZip(false);
     m_cUnzip.SetUseFolderNames(eLayout == UnpackLayout::Folders);
     m_cUnzip.SetUnzipFolder(sFolder);
     JobOutcome outcome = Run(
-        "unpack", sArchive, runner,
+        sJob, sArchive, runner,
         [&] {
             m_cUnzip.Unzip();
             return m_cUnzip.LastEngineResult();
         },
-        &UnzipByteProgress,
-        static_cast<std::uint64_t>(m_cUnzip.FileCount()));
+        &UnzipByteProgress, lEntries);
     // Entries reached mean the archive could be read: whatever the engine complained
     // of, it went on with the others.
     if (outcome.lResult > 0)
         outcome.eKind = m_lReached.load() > 0 ? JobOutcome::Kind::Partly
                                               : JobOutcome::Kind::Failed;
-    Log("unpack", sArchive, outcome);
+    Log(sJob, sArchive, outcome);
     return outcome;
+}
+
+JobOutcome ArchiveJobs::UnpackEntries(const std::string &sArchive, const std::string &sFolder,
+                                      const std::vector<std::int32_t> &vEntries,
+                                      JobRunner &runner) {
+    const std::int32_t lCount = m_cUnzip.FileCount();
+    const bool bListed = !sArchive.empty() && m_cUnzip.ZipFile() == sArchive;
+    const bool bInListing = std::all_of(vEntries.begin(), vEntries.end(),
+                                        [&](std::int32_t l) { return l >= 1 && l <= lCount; });
+    if (!bListed || !bInListing || vEntries.empty()) {
+        JobOutcome refused;
+        refused.eKind = JobOutcome::Kind::Failed;
+        refused.lResult = -1;
+        refused.sReason = !bListed ? "the archive is not the one listed last"
+                                   : "no entry of the listing was asked for";
+        m_start = std::chrono::steady_clock::now();
+        Log("unpack entries", sArchive, refused);
+        return refused;
+    }
+    // Whatever happens, the next unpacking of the listing takes every entry again, and
+    // names are compared as before. Meanwhile a name selects only its own entry, not
+    // one that differs from it in letter case.
+    struct SelectAllAfter {
+        cUnzip &oUnzip;
+        bool bCaseSensitive;
+        ~SelectAllAfter() {
+            for (std::int32_t i = 1; i <= oUnzip.FileCount(); ++i)
+                oUnzip.SetFileSelected(i, true);
+            oUnzip.SetCaseSensitiveFileNames(bCaseSensitive);
+        }
+    } selectAll{m_cUnzip, m_cUnzip.CaseSensitiveFileNames()};
+    m_cUnzip.SetCaseSensitiveFileNames(true);
+    for (std::int32_t i = 1; i <= lCount; ++i)
+        m_cUnzip.SetFileSelected(i, false);
+    for (const std::int32_t lEntry : vEntries)
+        m_cUnzip.SetFileSelected(lEntry, true);
+    return RunUnpack("unpack entries", sArchive, sFolder, UnpackLayout::Folders, runner,
+                     static_cast<std::uint64_t>(vEntries.size()));
 }
 
 JobOutcome ArchiveJobs::Test(const std::string &sArchive, JobRunner &runner) {

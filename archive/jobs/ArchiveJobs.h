@@ -64,6 +64,13 @@ public:
     JobOutcome Unpack(const std::string &sArchive, const std::string &sFolder,
                       UnpackLayout eLayout, JobRunner &runner);
 
+    // Unpacks some entries of sArchive, the archive listed last, into sFolder, each in
+    // its folders: vEntries are listing numbers (1 to FileCount). Every entry is
+    // selected again afterwards. Failed when sArchive is not the archive listed last or
+    // a number is not in the listing, and when the engine wrote none of them.
+    JobOutcome UnpackEntries(const std::string &sArchive, const std::string &sFolder,
+                             const std::vector<std::int32_t> &vEntries, JobRunner &runner);
+
     // Reads every entry of sArchive and checks its data against its CRC, writing
     // nothing. Done when every entry passed; Partly when the archive could be read but
     // entries failed (lFailedEntries, the engine's words in sReason); Failed when it
@@ -88,6 +95,9 @@ private:
                    bool (*fnBytes)(std::uint64_t &, std::uint64_t &), std::uint64_t lEntries,
                    const std::string &sBaseFolder = std::string());
     void Log(const char *sJob, const std::string &sArchive, const JobOutcome &outcome) const;
+    // Unpacks the selected entries of the listing into sFolder (lEntries of them).
+    JobOutcome RunUnpack(const char *sJob, const std::string &sArchive, const std::string &sFolder,
+                         UnpackLayout eLayout, JobRunner &runner, std::uint64_t lEntries);
 
     cUnzip &m_cUnzip;
     cZip &m_cZ;

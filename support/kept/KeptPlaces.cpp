@@ -218,3 +218,13 @@ std::string UnpackedFolderOf(const std::string &sWorkFolder, const std::string &
     closedir(pWork);
     return sFound;
 }
+
+std::string UnpackedFolderOf(const std::string &sWorkFolder, const KeptPlace &place) {
+    if (sWorkFolder.empty())
+        return {};
+    // "GameData/<folder>/<file>"
+    const std::string sFolder = LastPart(place.Folder());
+    if (sFolder == "base")
+        return UnpackedFolderOf(sWorkFolder, place.FileName());
+    return UnpackedFolderOf(sWorkFolder + "/.mods/" + sFolder, place.FileName());
+}

@@ -49,3 +49,7 @@ std::string FoldNameCase(const std::string &sText);
 // anything; empty otherwise. Keplo unpacks an archive into such a folder and removes it
 // at Save or Cancel.
 std::string UnpackedFolderOf(const std::string &sWorkFolder, const std::string &sArchiveFileName);
+
+// The same for an archive of the game by its place: a base archive's files lie in the
+// work folder, a mod archive's in the work folder's ".mods/<mod>" folder.
+std::string UnpackedFolderOf(const std::string &sWorkFolder, const KeptPlace &place);

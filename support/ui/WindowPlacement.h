@@ -13,3 +13,7 @@ inline constexpr QMargins kFixedFrame(4, 27, 4, 4);
 // Moves pWindow so that a window of outer size outer (frame included) lies in the
 // middle of the available area of the screen it is on, or of the primary screen.
 void CentreOnScreen(QWidget *pWindow, QSize outer);
+
+// Moves pWindow beside pNextTo, on its screen: to its right where there is room, else
+// to its left, and never past the screen's left or top edge.
+void PlaceBeside(QWidget *pWindow, const QWidget *pNextTo);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -182,6 +183,44 @@ TEST_F(ArchiveJobsTest, UnpackAndPackCountBytesOfEntryDataAsTheyGo) {
     ASSERT_FALSE(packing.samples.empty());
     EXPECT_EQ(packing.samples.back().lTotal, lNow);
     EXPECT_EQ(packing.samples.back().lDone, lNow);
+}
+
+TEST_F(ArchiveJobsTest, UnpackEntriesWritesOnlyThoseOfTheListingAndSelectsAllAgain) {
+    WriteFile(m_tRoot / "source/scripts/a.cs", "a");
+    WriteFile(m_tRoot / "source/scripts/A.CS", "upper");
+    WriteFile(m_tRoot / "source/textures/b.png", "b");
+    WriteFile(m_tRoot / "source/c[1].txt", "c");
+    ASSERT_TRUE(m_jobs.Pack({Archive(), Source(), {}, false}, m_direct).IsDone());
+    const std::string sOut = (m_tRoot / "out").string();
+
+    // Not listed yet: refused, nothing written.
+    EXPECT_TRUE(m_jobs.UnpackEntries(Archive(), sOut, {1}, m_direct).IsFailed());
+    EXPECT_FALSE(fs::exists(sOut));
+
+    ASSERT_TRUE(m_jobs.List(Archive(), m_direct).IsDone());
+    ASSERT_EQ(m_cUnzip.FileCount(), 4);
+    std::map<std::string, std::int32_t> byPath;
+    for (std::int32_t i = 1; i <= 4; ++i)
+        byPath[m_cUnzip.FileDirectory(i) + "/" + m_cUnzip.Filename(i)] = i;
+    for (const char *sPath : {"scripts/a.cs", "/c[1].txt"}) {
+        SCOPED_TRACE(sPath);
+        fs::remove_all(sOut);
+        const std::string sEntry = std::string(sPath).substr(sPath[0] == '/' ? 1 : 0);
+        const JobOutcome outcome = m_jobs.UnpackEntries(Archive(), sOut, {byPath.at(sPath)}, m_direct);
+        EXPECT_TRUE(outcome.IsDone()) << outcome.sReason;
+        std::vector<std::string> written;
+        for (const auto &entry : fs::recursive_directory_iterator(sOut))
+            if (entry.is_regular_file())
+                written.push_back(fs::relative(entry.path(), sOut).string());
+        // Only the one asked for: not the name that differs only in letter case.
+        EXPECT_EQ(written, std::vector<std::string>{sEntry});
+        for (std::int32_t i = 1; i <= 4; ++i)
+            EXPECT_TRUE(m_cUnzip.FileSelected(i)) << i;
+    }
+    for (const std::vector<std::int32_t> &bad : {std::vector<std::int32_t>{},
+                                                 std::vector<std::int32_t>{0},
+                                                 std::vector<std::int32_t>{5}})
+        EXPECT_TRUE(m_jobs.UnpackEntries(Archive(), sOut, bad, m_direct).IsFailed());
 }
 
 TEST_F(ArchiveJobsTest, AFileThePackerSkipsMakesTheOutcomePartlyWithItsName) {

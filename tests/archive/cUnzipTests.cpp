@@ -219,6 +219,25 @@ TEST_F(UnzipComponent, PackedSizeTruncatesTowardZeroAndOverflowsPast32Bits) {
     EXPECT_EQ(oUnzip.FilePackedSize(4), 21474836);
 }
 
+TEST_F(UnzipComponent, SizesInBytesReadTheEnginesUnsignedNumbersPast2GiB) {
+    cUnzip oUnzip;
+    struct Case {
+        std::uint32_t lSize, lPacked;
+    } const cases[] = {{0, 0}, {1000, 450}, {0x80000000u, 0x7FFFFFFFu}, {0xFFFFFFFFu, 0xFFFFFFFEu}};
+    Engine().vUnzipScript.clear();
+    for (const Case &c : cases) {
+        FakeCallback tEntry = FakeCallback::Listing("e", c.lSize, 50);
+        tEntry.lPackedSize = c.lPacked;
+        Engine().vUnzipScript.push_back(tEntry);
+    }
+    oUnzip.Directory();
+    ASSERT_EQ(oUnzip.FileCount(), 4);
+    for (std::int32_t i = 1; i <= 4; ++i) {
+        EXPECT_EQ(oUnzip.FileBytes(i), cases[i - 1].lSize) << i;
+        EXPECT_EQ(oUnzip.FilePackedBytes(i), cases[i - 1].lPacked) << i;
+    }
+}
+
 TEST_F(UnzipComponent, UnzipWithEveryNoneOrNoEntrySelectedPassesIncludeCountZero) {
     cUnzip oUnzip;
     oUnzip.SetZipFile("a.vl2");

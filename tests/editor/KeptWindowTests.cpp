@@ -102,7 +102,8 @@ protected:
 TEST_F(KeptWindowTest, SaveKeepsTheOriginalOnceAndThePreviousVersionAtEachSave) {
     EXPECT_EQ(MenuItems(), (QStringList{QStringLiteral("&Restore Original Archive... (off)"),
                                         QStringLiteral("&Undo Last Save... (off)"),
-                                        QStringLiteral("&Check All Archives...")}));
+                                        QStringLiteral("&Check All Archives..."),
+                                        QStringLiteral("&Find in Archives...")}));
     EditAndSave("first edit");
     const QByteArray v1 = ReadFile(Archive());
     EditAndSave("second edit");
@@ -112,7 +113,8 @@ TEST_F(KeptWindowTest, SaveKeepsTheOriginalOnceAndThePreviousVersionAtEachSave) 
     EXPECT_EQ(ReadKept(Place()).previous->sProgram, "Keplo");
     EXPECT_EQ(MenuItems(), (QStringList{QStringLiteral("&Restore Original Archive..."),
                                         QStringLiteral("&Undo Last Save..."),
-                                        QStringLiteral("&Check All Archives...")}));
+                                        QStringLiteral("&Check All Archives..."),
+                                        QStringLiteral("&Find in Archives...")}));
     // Another archive chosen: its own versions, none.
     Choose(QStringLiteral("Missions"));
     EXPECT_EQ(MenuItems().first(), QStringLiteral("&Restore Original Archive... (off)"));
@@ -124,7 +126,8 @@ TEST_F(KeptWindowTest, ARightClickTheMenuKeyAndShiftF10OpenTheChoosersMenu) {
         QMenu *pMenu = m_pMain->findChild<QMenu *>(QStringLiteral("mnuChooser"));
         ASSERT_NE(pMenu, nullptr) << sHow;
         EXPECT_TRUE(pMenu->isVisible()) << sHow;
-        EXPECT_EQ(pMenu->actions().size(), 4) << sHow;
+        // Two versions, a separator, Check All Archives and Find in Archives.
+        EXPECT_EQ(pMenu->actions().size(), 5) << sHow;
         pMenu->close();
         delete pMenu;
     };

@@ -147,4 +147,20 @@ TEST_F(KeploKeptTool, ANameThatFitsTwoArchivesIsRefusedWithBoth) {
     EXPECT_EQ(Run({"undo", "mymod/scripts.vl2"}).lExitCode, 0);
 }
 
+TEST_F(KeploKeptTool, AModArchiveGoesByTheChoosersNameAndIsRefusedWhileUnpackedBelowDotMods) {
+    fs::create_directories(Game() + "GameData/mymod");
+    Save("GameData/mymod/scripts.vl2", Version("mod"));
+    const std::string sWork = Work();
+    fs::create_directories(sWork + "/.mods/mymod/Scripts");
+    PutFile(sWork + "/.mods/mymod/Scripts/a.cs", "edit");
+    ProcessResult result = Run({"undo", "mymod/Scripts"});
+    EXPECT_EQ(result.lExitCode, 1);
+    EXPECT_NE(result.sErr.find("GameData/mymod/scripts.vl2 is unpacked in Keplo's work folder (" +
+                               sWork + "/.mods/mymod/Scripts)"),
+              std::string::npos)
+        << result.sErr;
+    fs::remove_all(sWork + "/.mods");
+    EXPECT_EQ(Run({"undo", "MYMOD/scripts"}).lExitCode, 0);
+}
+
 } // namespace

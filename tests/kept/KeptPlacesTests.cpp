@@ -120,6 +120,22 @@ TEST_F(KeptPlaces, AnArchiveIsUnpackedWhileItsFolderInTheWorkFolderHoldsAnything
     EXPECT_EQ(UnpackedFolderOf("", "scripts.vl2"), "");
 }
 
+TEST_F(KeptPlaces, AModArchiveIsUnpackedBelowDotModsAndItsModsFolder) {
+    fs::create_directories(Work() + "/.mods/mymod/Scripts/scripts");
+    PutFile(Work() + "/.mods/mymod/Scripts/scripts/a.cs", "a");
+    const KeptPlace base{Game(), "GameData/base/scripts.vl2"};
+    const KeptPlace mod{Game(), "GameData/mymod/scripts.vl2"};
+    const KeptPlace other{Game(), "GameData/othermod/scripts.vl2"};
+    // The base archive of the same name is not unpacked.
+    EXPECT_EQ(UnpackedFolderOf(Work(), base), "");
+    EXPECT_EQ(UnpackedFolderOf(Work(), mod), Work() + "/.mods/mymod/Scripts");
+    EXPECT_EQ(UnpackedFolderOf(Work(), other), "");
+    fs::create_directories(Work() + "/Scripts");
+    PutFile(Work() + "/Scripts/b.cs", "b");
+    EXPECT_EQ(UnpackedFolderOf(Work(), base), Work() + "/Scripts");
+    EXPECT_EQ(UnpackedFolderOf("", mod), "");
+}
+
 TEST_F(KeptPlaces, TheKeyFollowsTheFoldersAsTheFileSystemResolvesThem) {
     fs::create_directories(Game() + "GameData/mymod");
     fs::create_directory_symlink(Game() + "GameData/mymod", Root() + "/modlink");
