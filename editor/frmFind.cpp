@@ -72,6 +72,8 @@ frmFind::frmFind(QWidget *pMain, ArchivesFn fnArchives, UnreadableFn fnUnreadabl
     m_pMatches->setSelectionMode(QAbstractItemView::SingleSelection);
     m_pMatches->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pMatches->setWordWrap(false);
+    // A path cut short keeps its file name in view.
+    m_pMatches->setTextElideMode(Qt::ElideMiddle);
     m_pMatches->setTabKeyNavigation(false);
     m_pMatches->verticalHeader()->hide();
     // Rows of one height: a table of 200,000 matches is laid out at once.

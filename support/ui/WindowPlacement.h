@@ -15,5 +15,7 @@ inline constexpr QMargins kFixedFrame(4, 27, 4, 4);
 void CentreOnScreen(QWidget *pWindow, QSize outer);
 
 // Moves pWindow beside pNextTo, on its screen: to its right where there is room, else
-// to its left, and never past the screen's left or top edge.
+// to its left; where neither side has it, narrowed to the wider side (down to 320
+// pixels, else laid against the screen's right edge); never past the screen's left or
+// top edge.
 void PlaceBeside(QWidget *pWindow, const QWidget *pNextTo);
