@@ -1,6 +1,6 @@
 // Files the tests write that a fuzz target of their reader starts from: when
 // KEPLO_FUZZ_SEEDS names a folder, each one is copied into its kind's folder
-// there (engine/fuzz/run-fuzz-files runs the tests so). Otherwise nothing.
+// there (tests/fuzz/run-fuzz-files runs the tests so). Otherwise nothing.
 #pragma once
 
 #include <atomic>
