@@ -43,6 +43,21 @@ public:
     // with error saying why the first one failed (damaged records, an
     // archive split over several files) or that the file is no zip archive.
     bool Next(EndFacts &facts, std::string &error);
+    // Hands out the candidates until take(facts, error) takes one: true then;
+    // false with the reason the first candidate was refused for, or why there
+    // was none.
+    template <class Take> bool FirstTaken(EndFacts &facts, std::string &error, Take take) {
+        std::string firstError;
+        while (Next(facts, error)) {
+            if (take(facts, error))
+                return true;
+            if (firstError.empty())
+                firstError = error;
+        }
+        if (!firstError.empty())
+            error = firstError;
+        return false;
+    }
     // More than one end record signature lies in the file's tail, where
     // readers differ in which one they take.
     bool Ambiguous() const { return m_signatures > 1; }

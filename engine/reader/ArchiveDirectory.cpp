@@ -63,16 +63,9 @@ bool ArchiveDirectory::Open(const char *path, std::string &error) {
     if (!search.Start(m_fd, static_cast<uint64_t>(info.st_size), error))
         return false;
     m_ambiguous = search.Ambiguous();
-    std::string firstError;
-    while (search.Next(m_end, error)) {
-        if (Check(error))
-            return true;
-        if (firstError.empty())
-            firstError = error;
-    }
-    if (!firstError.empty())
-        error = firstError;
-    return false;
+    return search.FirstTaken(m_end, error, [this](const EndFacts &, std::string &reason) {
+        return Check(reason);
+    });
 }
 
 bool ArchiveDirectory::Check(std::string &error) {

@@ -139,16 +139,10 @@ bool ReadZipDirectory(int fd, ZipDirectory &directory, std::string &error) {
     if (!search.Start(fd, directory.fileSize, error))
         return false;
     engine::EndFacts facts;
-    std::string firstError;
-    while (search.Next(facts, error)) {
-        if (ReadDirectoryWith(fd, facts, directory, error))
-            return true;
-        if (firstError.empty())
-            firstError = error;
-    }
-    if (!firstError.empty())
-        error = firstError;
-    return false;
+    return search.FirstTaken(facts, error,
+                             [&](const engine::EndFacts &candidate, std::string &reason) {
+                                 return ReadDirectoryWith(fd, candidate, directory, reason);
+                             });
 }
 
 } // namespace writer

@@ -37,6 +37,12 @@ QByteArray Png(int nWidth, int nHeight) {
 class PreviewTest : public WorkflowTest {
 protected:
     void SetUp() override {
+        // A temporary place of this test's own: tests run side by side make theirs too.
+        m_sTempBefore = qgetenv("TMPDIR");
+        m_bTempSet = qEnvironmentVariableIsSet("TMPDIR");
+        const QString sTemp = m_home.Path() + QStringLiteral("/tmp");
+        QDir().mkpath(sTemp);
+        qputenv("TMPDIR", sTemp.toLocal8Bit());
         m_wave = QByteArray(5000, 'w');
         MakeArchive(QStringLiteral("textures.vl2"),
                     {{QStringLiteral("textures/skins/red.png"), Png(64, 32)},
@@ -70,8 +76,17 @@ protected:
         EXPECT_EQ(TempPreviews(), m_tempBefore);
     }
 
+    void TearDown() override {
+        if (m_bTempSet)
+            qputenv("TMPDIR", m_sTempBefore);
+        else
+            qunsetenv("TMPDIR");
+    }
+
     QByteArray m_wave;
     QStringList m_tempBefore;
+    QByteArray m_sTempBefore;
+    bool m_bTempSet = false;
 };
 
 TEST_F(PreviewTest, SpaceShowsAPictureWithItsPixelSizeReadFromTheArchiveAlone) {
