@@ -179,11 +179,8 @@ int RunZip(const std::string &libraries, const std::string &archive, const std::
     auto pack = reinterpret_cast<ZpArchiveProc>(Bind(library, "ZpArchive"));
     if (!init || !setOptions || !pack)
         return 125;
-    // The zip component makes its base folder the current folder first.
-    if (chdir(root.c_str()) != 0) {
-        std::fprintf(stderr, "engine-driver: cannot enter %s\n", root.c_str());
-        return 124;
-    }
+    // As the zip component does: the names are taken below the root folder, the
+    // process's current folder stays where it is.
     ZipCallbackTable callbacks = {OnPrint, OnPassword, OnComment, OnService};
     init(&callbacks);
     std::string rootFolder = root;
