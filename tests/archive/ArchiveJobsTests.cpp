@@ -3,6 +3,7 @@
 // words), the bytes their progress counts, and a process whose current folder no job
 // moves. The reading of the engine's messages is checked on its own first.
 #include "archive/jobs/ArchiveJobs.h"
+#include "tests/archive/FileBytes.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -106,14 +107,6 @@ protected:
         fs::remove_all(m_tRoot);
     }
 
-    static void WriteFile(const fs::path &tPath, const std::string &sData) {
-        fs::create_directories(tPath.parent_path());
-        std::ofstream(tPath, std::ios::binary) << sData;
-    }
-    static std::string ReadFile(const fs::path &tPath) {
-        std::ifstream tIn(tPath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(tIn), std::istreambuf_iterator<char>());
-    }
     std::string Source() const { return (m_tRoot / "source").string() + "/"; }
     std::string Archive() const { return (m_tRoot / "pack.vl2").string(); }
 

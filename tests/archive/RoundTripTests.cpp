@@ -3,6 +3,7 @@
 // extract a selection, extract flat and delete entries.
 #include "archive/cUnzip.h"
 #include "archive/cZip.h"
+#include "tests/archive/FileBytes.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -54,16 +55,6 @@ protected:
     void TearDown() override {
         fs::current_path(m_tStartFolder);
         fs::remove_all(m_tRoot);
-    }
-
-    static void WriteFile(const fs::path &tPath, const std::string &sData) {
-        fs::create_directories(tPath.parent_path());
-        std::ofstream(tPath, std::ios::binary) << sData;
-    }
-
-    static std::string ReadFile(const fs::path &tPath) {
-        std::ifstream tIn(tPath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(tIn), std::istreambuf_iterator<char>());
     }
 
     // Every regular file below tFolder, by its relative path with "/" separators.

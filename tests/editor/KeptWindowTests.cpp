@@ -81,16 +81,6 @@ protected:
         QApplication::processEvents();
     }
 
-    // The last box shown is the put-back question: its text, icon, buttons and No default.
-    void ExpectQuestion(const QString &sText) {
-        ASSERT_FALSE(m_desktop.Messages().empty());
-        const FakeDesktop::Request box = m_desktop.Messages().back();
-        EXPECT_EQ(box.sText, sText);
-        EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
-        EXPECT_EQ(box.eIcon, MsgIcon::Question);
-        EXPECT_EQ(box.eButtons, MsgButtons::YesNo);
-        EXPECT_EQ(box.eDefault, MsgAnswer::No);
-    }
     QString KeptDate(KeptKind eKind) const {
         return QString::fromStdString(KeptDateText(ReadKept(Place()).Version(eKind)->lKeptAt))
             .replace(QLatin1Char(' '), QChar(0x00A0));
@@ -158,7 +148,7 @@ TEST_F(KeptWindowTest, RestoreAndUndoPutTheArchiveBackByteForByteAfterTheirQuest
 
     m_desktop.AnswerMessage(MsgAnswer::Yes);
     Pick("mnuRestoreOriginal");
-    ExpectQuestion(QStringLiteral("Put the original of scripts.vl2 back, as it was kept on %1?\n\n"
+    ExpectNoDefaultQuestion(QStringLiteral("Put the original of scripts.vl2 back, as it was kept on %1?\n\n"
                                   "The archive as it is now will be kept as the previous version, "
                                   "so that this can be undone.\n\n%2")
                        .arg(KeptDate(KeptKind::Original), Archive()));
@@ -172,7 +162,7 @@ TEST_F(KeptWindowTest, RestoreAndUndoPutTheArchiveBackByteForByteAfterTheirQuest
     const QString sDate = KeptDate(KeptKind::Previous);
     m_desktop.AnswerMessage(MsgAnswer::Yes);
     Pick("mnuUndoLastSave");
-    ExpectQuestion(QStringLiteral("Undo the last save of scripts.vl2 and put back the version kept "
+    ExpectNoDefaultQuestion(QStringLiteral("Undo the last save of scripts.vl2 and put back the version kept "
                                   "on %1?\n\nThe archive as it is now will be kept as the previous "
                                   "version, so that this can be undone too.\n\n%2")
                        .arg(sDate, Archive()));
@@ -235,7 +225,7 @@ TEST_F(KeptWindowTest, TheQuestionSaysWhenTheArchiveChangedOutsideKeplo) {
     MakeArchive(QStringLiteral("scripts.vl2"), Texts({QStringLiteral("scripts/patched.cs")}));
     m_desktop.AnswerMessage(MsgAnswer::No);
     Pick("mnuUndoLastSave");
-    ExpectQuestion(QStringLiteral("Undo the last save of scripts.vl2 and put back the version kept "
+    ExpectNoDefaultQuestion(QStringLiteral("Undo the last save of scripts.vl2 and put back the version kept "
                                   "on %1?\n\nThe archive as it is now will be kept as the previous "
                                   "version, so that this can be undone too.\n\nscripts.vl2 has "
                                   "changed since it was last saved here (by a game patch, "
@@ -291,7 +281,7 @@ TEST_F(KeptWindowTest, UndoingTheWriteThatCreatedAnArchiveTakesItOutOfTheGameAnd
 
     m_desktop.AnswerMessage(MsgAnswer::Yes);
     Pick("mnuUndoLastSave");
-    ExpectQuestion(QStringLiteral("Take new.vl2 out of the game? It was not there before %1, when "
+    ExpectNoDefaultQuestion(QStringLiteral("Take new.vl2 out of the game? It was not there before %1, when "
                                   "Pelterbox created it.\n\nIt will be kept as the previous "
                                   "version, so that this can be undone.\n\n%2")
                        .arg(sDate, sNew));

@@ -18,16 +18,6 @@ protected:
             items << Chooser()->itemText(i);
         return items;
     }
-    // The question Cancel asks, checked for its title, icon, buttons and default.
-    void ExpectCancelQuestion(const QString &sText) {
-        ASSERT_FALSE(m_desktop.Messages().empty());
-        const FakeDesktop::Request box = m_desktop.Messages().back();
-        EXPECT_EQ(box.sText, sText);
-        EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
-        EXPECT_EQ(box.eIcon, MsgIcon::Question);
-        EXPECT_EQ(box.eButtons, MsgButtons::YesNo);
-        EXPECT_EQ(box.eDefault, MsgAnswer::No);
-    }
 };
 
 } // namespace
@@ -119,7 +109,7 @@ TEST_F(SlipTest, CancelAsksBeforeThrowingAwayWhatChangedSinceExtractAndNoKeepsIt
             // No keeps every file and the edit mode.
             m_desktop.AnswerMessage(MsgAnswer::No);
             Click("cmdCancel");
-            ExpectCancelQuestion(c.sQuestion);
+            ExpectNoDefaultQuestion(c.sQuestion);
             EXPECT_EQ(Listing(sSub), unpacked);
             EXPECT_EQ(EnabledButtons(), EditButtons());
             ExpectIdle();

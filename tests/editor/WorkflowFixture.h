@@ -132,6 +132,17 @@ protected:
         return lines;
     }
 
+    // The last box shown is Keplo's Yes/No question with No the default, saying sText.
+    void ExpectNoDefaultQuestion(const QString &sText) {
+        ASSERT_FALSE(m_desktop.Messages().empty());
+        const FakeDesktop::Request box = m_desktop.Messages().back();
+        EXPECT_EQ(box.sText, sText);
+        EXPECT_EQ(box.sTitle, QStringLiteral("Keplo"));
+        EXPECT_EQ(box.eIcon, MsgIcon::Question);
+        EXPECT_EQ(box.eButtons, MsgButtons::YesNo);
+        EXPECT_EQ(box.eDefault, MsgAnswer::No);
+    }
+
     // The window after an operation: usable again, normal pointer.
     void ExpectIdle() {
         EXPECT_TRUE(m_pMain->isEnabled());
