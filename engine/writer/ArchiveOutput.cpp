@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <unistd.h>
 
 namespace writer {
@@ -59,6 +60,21 @@ bool ArchiveOutput::Fail(int error) {
 }
 
 bool ArchiveOutput::Open() {
+    // A file without a name in the archive's folder, linked in once complete. It
+    // is named through /proc, so that is where it must be found.
+    const size_t slash = m_target.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : m_target.substr(0, slash == 0 ? 1 : slash);
+    if (access("/proc/self/fd", X_OK) == 0) {
+        const int nameless = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (nameless >= 0) {
+            m_fd = nameless;
+            m_nameless = true;
+            m_buffer.reserve(kBufferSize);
+            return true;
+        }
+    }
+    // The file system cannot make one: a named temporary file, removed on failure.
     std::string pattern = m_target + ".XXXXXX";
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
@@ -142,6 +158,8 @@ bool ArchiveOutput::CopyInBlocks(int fd, uint64_t offset, uint64_t length) {
 bool ArchiveOutput::Commit() {
     if (m_fd < 0 || !Flush())
         return false;
+    if (m_nameless && !NameTheFile())
+        return false;
     const int fd = m_fd;
     m_fd = -1;
     if (close(fd) != 0)
@@ -150,6 +168,25 @@ bool ArchiveOutput::Commit() {
         return Fail(errno);
     m_committed = true;
     return true;
+}
+
+bool ArchiveOutput::NameTheFile() {
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(m_fd);
+    std::random_device seed;
+    std::mt19937 random(seed());
+    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = m_target + ".";
+        for (int i = 0; i < 6; ++i)
+            name += kLetters[random() % (sizeof kLetters - 1)];
+        if (linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            m_temporary = std::move(name);
+            return true;
+        }
+        if (errno != EEXIST)
+            return Fail(errno);
+    }
+    return Fail(EEXIST);
 }
 
 } // namespace writer

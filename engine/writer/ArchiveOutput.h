@@ -1,7 +1,9 @@
 // The file a new archive is written to: a temporary file beside the
 // archive, renamed over it only once complete, and removed when the write
 // fails or is given up, so that the old archive stays byte for byte as it
-// was and nothing is left behind.
+// was and nothing is left behind. Where the file system allows, the file has
+// no name until it is complete, so that a process killed while writing
+// leaves nothing behind either.
 //
 // Small writes gather in a buffer; stretches of another file are copied
 // with copy_file_range, which keeps their bytes inside the kernel, or in
@@ -45,10 +47,13 @@ private:
     bool Flush();
     bool Fail(int error);
     bool CopyInBlocks(int fd, uint64_t offset, uint64_t length);
+    // Gives the nameless file a name beside the target, in m_temporary.
+    bool NameTheFile();
 
     std::string m_target;
     std::string m_temporary;
     int m_fd = -1;
+    bool m_nameless = false;
     bool m_committed = false;
     uint64_t m_position = 0;
     std::string m_buffer;

@@ -6,9 +6,13 @@
 
 #include "engine/include/PakEngine.h"
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -178,6 +182,30 @@ TEST_F(UpdateTest, CancelThroughTheServiceCallLeavesTheArchiveAsItWas) {
                             std::filesystem::directory_iterator()),
               2)
         << "no temporary file is left behind";
+}
+
+TEST_F(UpdateTest, AProcessKilledWhileWritingLeavesTheArchiveAsItWasAndNothingBeside) {
+    MakeGameArchive();
+    const std::string bytesBefore = ReadFileAt(ArchivePath());
+    WriteRootFile("scripts/main.cs", "changed");
+    WriteRootFile("textures/new.png", RandomBytes(3u << 20, 7));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        EngineAnswers answers;
+        answers.killAtName = "textures/new.png";
+        Zip(PackFolderOptions(Root()), {"*"}, ArchivePath(), answers);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "killed while writing";
+    EXPECT_EQ(ReadFileAt(ArchivePath()), bytesBefore);
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(m_dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"out.vl2", "root"}));
 }
 
 TEST_F(UpdateTest, CancellingANewArchiveLeavesNoFile) {

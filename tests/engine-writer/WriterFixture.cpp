@@ -1,6 +1,7 @@
 #include "WriterFixture.h"
 
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -32,6 +33,8 @@ int32_t OnService(char *name, uint32_t count) {
     g_call->callbackThreads.push_back(std::this_thread::get_id());
     g_call->serviced.emplace_back(name, strnlen(name, count));
     g_call->serviceCounts.push_back(count);
+    if (!g_answers->killAtName.empty() && g_call->serviced.back() == g_answers->killAtName)
+        raise(SIGKILL);
     return static_cast<int>(g_call->serviced.size()) - 1 == g_answers->stopAtService ? 1 : 0;
 }
 

@@ -41,6 +41,7 @@ struct EngineCall {
 // Answers the engine gets from the call-backs.
 struct EngineAnswers {
     int stopAtService = -1; // answer 1 to this service call (0-based)
+    std::string killAtName; // the process kills itself when this name is announced
     std::string password;   // empty: decline
     std::string comment;    // written into the comment buffer
 };
