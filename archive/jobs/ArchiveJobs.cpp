@@ -287,6 +287,10 @@ JobOutcome ArchiveJobs::Run(const char *sJob, const std::string &sArchive, JobRu
                        std::uint64_t lTotal = 0;
                        if (fnBytes(lDone, lTotal))
                            return {lDone, lTotal};
+                       // Counted in entries until the engine's byte counts can be asked:
+                       // without a count of entries, nothing is known yet.
+                       if (lEntries == 0)
+                           return {};
                        return {m_lReached.load(std::memory_order_relaxed), lEntries};
                    });
         outcome.lResult = lResult;
